@@ -1,0 +1,25 @@
+#pragma once
+
+#include "options/optionset.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+
+namespace veltrano {
+
+class Host;
+class PageSink;
+class Random;
+
+// The address of the maker's home page, as written into pages and opened from the window.
+inline constexpr char kHomePage[] = "http://www.veltrano.example/";
+
+// Writes the page back through document.write calls that look every character up in a table,
+// cut at random places. The header text stands in front of the script, or after the readable
+// head when chkSeo is 1. The result has no line end after the noscript notice.
+void EncryptJavaScript(QByteArrayView page, QByteArrayView header, const OptionSet& options,
+                       Random& random, PageSink& out, Host& host);
+QByteArray EncryptJavaScript(QByteArrayView page, QByteArrayView header, const OptionSet& options,
+                             Random& random, Host& host);
+
+} // namespace veltrano

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "bytebuffer.h"
+
+#include <QString>
+
+class QIODevice;
+
+namespace veltrano {
+
+// Where a converted page goes while it is built. It collects the bytes in memory; when it is
+// given a device it passes them on in large blocks, so the page never has to be held whole.
+class PageSink {
+public:
+    static constexpr qsizetype kFlushSize = 1 << 20;
+
+    explicit PageSink(ByteBuffer& buffer, QIODevice* device = nullptr);
+
+    ByteBuffer& buffer() { return buffer_; }
+    bool streaming() const { return device_ != nullptr; }
+
+    void append(QByteArrayView bytes) {
+        buffer_.append(bytes);
+        maybeFlush();
+    }
+    void append(char c) {
+        buffer_.append(c);
+        maybeFlush();
+    }
+    // Appends n copies of the same two bytes.
+    void appendRepeated(QByteArrayView pair, qint64 n);
+
+    char* room(qsizetype n) { return buffer_.room(n); }
+    void commit(const char* end) {
+        buffer_.commit(end);
+        maybeFlush();
+    }
+
+    // Writes what is left to the device. False when a write failed (then error() says why).
+    bool finish();
+    bool failed() const { return !error_.isEmpty(); }
+    const QString& error() const { return error_; }
+    qint64 bytesWritten() const { return written_ + buffer_.size(); }
+
+private:
+    void maybeFlush() {
+        if (device_ && buffer_.size() >= kFlushSize)
+            flush();
+    }
+    void flush();
+
+    ByteBuffer& buffer_;
+    QIODevice* device_;
+    qint64 written_ = 0;
+    QString error_;
+};
+
+} // namespace veltrano

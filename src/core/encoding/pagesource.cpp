@@ -1,0 +1,164 @@
+#include "pagesource.h"
+
+#include "bytebuffer.h"
+#include "host.h"
+#include "textops.h"
+
+#include <QFile>
+
+#include <cstring>
+
+namespace veltrano {
+
+namespace {
+
+// Which kinds of markup a line opens and closes, for the Quelltextzange.
+struct LineMarks {
+    bool script = false;      // "script" anywhere
+    bool scriptEnd = false;   // "/script"
+    bool preStart = false;    // "<pre", "<textarea", "<listing"
+    bool preEnd = false;      // "</pre", "</textarea", "</listing"
+};
+
+bool startsNoCase(const char* p, const char* end, const char* lower) {
+    for (; *lower; ++lower, ++p) {
+        if (p == end)
+            return false;
+        char c = *p;
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c + 32);
+        if (c != *lower)
+            return false;
+    }
+    return true;
+}
+
+bool preformattedName(const char* p, const char* end) {
+    return startsNoCase(p, end, "pre") || startsNoCase(p, end, "textarea") ||
+           startsNoCase(p, end, "listing");
+}
+
+LineMarks markLine(const char* begin, const char* end, Host& host) {
+    LineMarks m;
+    const char* pumpAt = begin + PageProgress::kStep;
+    for (const char* p = begin; p < end; ++p) {
+        if (p == pumpAt) {
+            host.pump();
+            pumpAt += PageProgress::kStep;
+        }
+        const char c = *p;
+        if (c == 's' || c == 'S') {
+            if (startsNoCase(p + 1, end, "cript")) {
+                m.script = true;
+                if (p > begin && p[-1] == '/')
+                    m.scriptEnd = true;
+            }
+        } else if (c == '<') {
+            if (p + 1 < end && p[1] == '/') {
+                if (preformattedName(p + 2, end))
+                    m.preEnd = true;
+            } else if (preformattedName(p + 1, end)) {
+                m.preStart = true;
+            }
+        }
+    }
+    return m;
+}
+
+} // namespace
+
+void SplitPageLines(QByteArrayView file, CheckState chkZange, ByteBuffer& page, Host& host) {
+    page.clear();
+    page.reserve(file.size() + file.size() / 16 + 2);
+    const char* p = file.data();
+    const char* const end = p + file.size();
+    bool inScript = false;
+    bool inPre = false;
+    qint64 nextPump = PageProgress::kStep;
+    while (p < end) {
+        const void* cr = p < end ? std::memchr(p, '\r', static_cast<size_t>(end - p)) : nullptr;
+        const char* lineEnd = cr ? static_cast<const char*>(cr) : end;
+        const char* next = lineEnd;
+        if (cr) {
+            ++next;
+            if (next < end && *next == '\n')
+                ++next;
+        }
+        const bool last = next >= end;
+        bool keepsBreak = true;
+        if (chkZange != 0 && !last) {
+            const LineMarks m = markLine(p, lineEnd, host);
+            const bool scriptLine = inScript || m.script;
+            if (m.scriptEnd)
+                inScript = false;
+            else if (m.script)
+                inScript = true;
+            const bool preLine = inPre || m.preStart || m.preEnd;
+            if (m.preEnd)
+                inPre = false;
+            else if (m.preStart)
+                inPre = true;
+            keepsBreak = scriptLine || preLine;
+        }
+        // A very long line is copied in pieces, so the window keeps up with it too.
+        for (const char* q = p; q < lineEnd; q += PageProgress::kStep) {
+            page.append(q, qMin<qsizetype>(lineEnd - q, PageProgress::kStep));
+            if (lineEnd - q > PageProgress::kStep)
+                host.pump();
+        }
+        if (keepsBreak)
+            page.append("\r\n", 2);
+        else
+            page.append(' ');
+        p = next;
+        if (p - file.data() >= nextPump) {
+            host.pump();
+            nextPump = (p - file.data()) + PageProgress::kStep;
+        }
+        if (last)
+            break;
+    }
+}
+
+QString ReadWholeFile(const QString& path, ByteBuffer& buffer) {
+    buffer.clear();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return file.errorString();
+    const qint64 expected = file.size();
+    if (expected > 0)
+        buffer.reserve(expected + 1);
+    for (;;) {
+        constexpr qsizetype kChunk = 1 << 20;
+        char* at = buffer.room(kChunk);
+        const qint64 n = file.read(at, kChunk);
+        if (n < 0)
+            return file.errorString();
+        if (n == 0)
+            break;
+        buffer.commit(at + n);
+    }
+    return {};
+}
+
+QString ReadPageSource(const QString& path, const OptionSet& options, ByteBuffer& page,
+                       ByteBuffer& scratch, Host& host) {
+    const CheckState zange = options.check(CheckField::chkZange);
+    QString error = ReadWholeFile(path, scratch);
+    if (!error.isEmpty())
+        return error;
+    SplitPageLines(scratch.view(), zange, page, host);
+    return {};
+}
+
+QByteArray ReadPageSource(const QString& path, const OptionSet& options, Host& host,
+                          QString* error) {
+    ByteBuffer page;
+    ByteBuffer scratch;
+    const QString reason = ReadPageSource(path, options, page, scratch, host);
+    if (error)
+        *error = reason;
+    return reason.isEmpty() ? page.toByteArray() : QByteArray();
+}
+
+} // namespace veltrano

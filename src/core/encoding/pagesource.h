@@ -1,0 +1,30 @@
+#pragma once
+
+#include "options/optionset.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace veltrano {
+
+class ByteBuffer;
+class Host;
+
+// Turns the bytes of a page file into the page text: every line (ending at a carriage return,
+// a line feed right after it belonging to the line end) followed by CR LF. With chkZange set the
+// line end after a plain text line becomes one blank, so the source loses its line structure
+// while a browser shows the same text; script and preformatted lines keep theirs, and so does
+// the last line.
+void SplitPageLines(QByteArrayView file, CheckState chkZange, ByteBuffer& page, Host& host);
+
+// Reads the page file at path into page. Returns an empty text on success, otherwise the
+// reason the file could not be read.
+QString ReadPageSource(const QString& path, const OptionSet& options, ByteBuffer& page,
+                       ByteBuffer& scratch, Host& host);
+QByteArray ReadPageSource(const QString& path, const OptionSet& options, Host& host,
+                          QString* error = nullptr);
+
+// Reads a whole file into buffer; returns the reason on failure.
+QString ReadWholeFile(const QString& path, ByteBuffer& buffer);
+
+} // namespace veltrano

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+
+namespace veltrano {
+
+// The program-wide pseudo-random generator: 24-bit linear congruential, never seeded, so a
+// fresh program run over the same pages draws the same numbers.
+class Random {
+public:
+    static constexpr std::uint32_t kStart = 327680;
+
+    // Next state; the draw r is state / 2^24.
+    std::uint32_t next() {
+        state_ = (state_ * 16598013u + 12820163u) & 0xFFFFFFu;
+        return state_;
+    }
+    double nextDouble() { return next() / 16777216.0; }
+    // Whole part of r * 20, plus 20: a number from 20 to 39.
+    int nextSplitDivisor() { return 20 + static_cast<int>((20u * next()) >> 24); }
+
+    std::uint32_t state() const { return state_; }
+    void setState(std::uint32_t state) { state_ = state & 0xFFFFFFu; }
+
+    // The one generator of the process.
+    static Random& program();
+
+private:
+    std::uint32_t state_ = kStart;
+};
+
+} // namespace veltrano

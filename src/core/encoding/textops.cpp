@@ -1,0 +1,95 @@
+#include "textops.h"
+
+#include "bytebuffer.h"
+
+#include <cstring>
+#include <limits>
+
+namespace veltrano {
+
+namespace {
+
+// Compacts [data, data + size) in place and returns the new size.
+qsizetype removeInPlace(char* data, qsizetype size, QByteArrayView pattern) {
+    const qsizetype m = pattern.size();
+    if (m == 0 || size < m)
+        return size;
+    const char first = pattern[0];
+    qsizetype read = 0;
+    qsizetype write = 0;
+    while (read < size) {
+        const void* hit = std::memchr(data + read, first, static_cast<size_t>(size - read));
+        const qsizetype at = hit ? static_cast<const char*>(hit) - data : size;
+        if (at > read) {
+            if (write != read)
+                std::memmove(data + write, data + read, static_cast<size_t>(at - read));
+            write += at - read;
+            read = at;
+        }
+        if (read >= size)
+            break;
+        // The bytes from read on are still the original text, since write <= read.
+        if (size - read >= m && std::memcmp(data + read, pattern.data(), static_cast<size_t>(m)) == 0) {
+            read += m;
+        } else {
+            data[write++] = data[read++];
+        }
+    }
+    return write;
+}
+
+char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+
+} // namespace
+
+void removeAll(ByteBuffer& text, QByteArrayView pattern) {
+    text.truncate(removeInPlace(text.data(), text.size(), pattern));
+}
+
+QByteArray removeAll(QByteArrayView text, QByteArrayView pattern) {
+    QByteArray copy = text.toByteArray();
+    copy.truncate(removeInPlace(copy.data(), copy.size(), pattern));
+    return copy;
+}
+
+qsizetype indexOfAsciiNoCase(QByteArrayView text, QByteArrayView lowerPattern) {
+    const qsizetype m = lowerPattern.size();
+    if (m == 0)
+        return 0;
+    const char first = lowerPattern[0];
+    const char firstUpper = (first >= 'a' && first <= 'z') ? static_cast<char>(first - 32) : first;
+    const qsizetype last = text.size() - m;
+    for (qsizetype i = 0; i <= last; ++i) {
+        const char c = text[i];
+        if (c != first && c != firstUpper)
+            continue;
+        qsizetype j = 1;
+        while (j < m && lowerAscii(text[i + j]) == lowerPattern[j])
+            ++j;
+        if (j == m)
+            return i;
+    }
+    return -1;
+}
+
+qint64 countValue(const QString& text) {
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n && text[i] == QLatin1Char(' '))
+        ++i;
+    bool negative = false;
+    if (i < n && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) {
+        negative = text[i] == QLatin1Char('-');
+        ++i;
+    }
+    constexpr qint64 kMax = std::numeric_limits<qint64>::max();
+    qint64 value = 0;
+    while (i < n && text[i] >= QLatin1Char('0') && text[i] <= QLatin1Char('9')) {
+        const int digit = text[i].unicode() - '0';
+        value = (value > (kMax - digit) / 10) ? kMax : value * 10 + digit;
+        ++i;
+    }
+    return negative ? -value : value;
+}
+
+} // namespace veltrano

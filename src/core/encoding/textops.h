@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+namespace veltrano {
+
+class ByteBuffer;
+
+// Removes every occurrence of a pattern in one left-to-right pass; an occurrence that a
+// removal forms anew stays.
+void removeAll(ByteBuffer& text, QByteArrayView pattern);
+QByteArray removeAll(QByteArrayView text, QByteArrayView pattern);
+
+// Index of the first occurrence of an ASCII pattern, ignoring the case of ASCII letters;
+// -1 when there is none. The pattern must be lower case.
+qsizetype indexOfAsciiNoCase(QByteArrayView text, QByteArrayView lowerPattern);
+
+// The value of a count typed by the user: its leading decimal number (optional blanks,
+// optional sign, digits, optional "." and digits), whole part; 0 when the text does not start
+// with a number. Values beyond the range of qint64 are held at its ends.
+qint64 countValue(const QString& text);
+
+} // namespace veltrano

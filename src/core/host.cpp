@@ -1,0 +1,17 @@
+#include "host.h"
+
+namespace veltrano {
+
+Host::~Host() = default;
+
+void Host::message(const QString&, const QString&, Icon) {}
+QString Host::openFileName() { return {}; }
+QString Host::saveFileName() { return {}; }
+void Host::showStatus(bool) {}
+void Host::setCurrentFile(const QString&) {}
+void Host::setListProgress(int, int) {}
+void Host::setPageProgress(qint64, qint64) {}
+void Host::setStartEnabled(bool) {}
+void Host::pump() {}
+
+} // namespace veltrano

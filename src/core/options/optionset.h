@@ -1,0 +1,95 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <array>
+
+namespace veltrano {
+
+// The check-box fields, in the order a project file stores them.
+enum class CheckField {
+    chkNativ,
+    chkZange,
+    chkJava,
+    chkLine,
+    chkFake,
+    chkRClick,
+    chkSel,
+    chkPrint,
+    chkSeo,
+    chkBkup,
+};
+inline constexpr int kCheckFieldCount = 10;
+
+// The text fields, in the order a project file stores them.
+enum class TextField { txtStart, txtEnd, txt404, txtJava, txtPath };
+inline constexpr int kTextFieldCount = 5;
+
+const char* fieldName(CheckField field);
+const char* fieldName(TextField field);
+
+// Check-box state: 0 off, 1 on, 2 dimmed. A box counts as set when its value is not 0.
+using CheckState = qint16;
+
+// Every choice of one job as a plain value.
+struct OptionValues {
+    std::array<CheckState, kCheckFieldCount> checks{};
+    bool chkNewFiles = true;
+    bool chkOverwrite = false;
+    std::array<QString, kTextFieldCount> texts;
+
+    CheckState check(CheckField f) const { return checks[static_cast<size_t>(f)]; }
+    const QString& text(TextField f) const { return texts[static_cast<size_t>(f)]; }
+
+    bool operator==(const OptionValues&) const = default;
+
+    // A fresh job applies every protection and writes into the folder "html" beside the program.
+    static OptionValues defaults(const QString& programFolder);
+};
+
+QString defaultOutputFolder(const QString& programFolder);
+// The folder that holds the running program, without a trailing separator except at a root.
+QString programFolder();
+
+// The one record of options of the process. Readers take a value when they need it; the window
+// mirrors the record and follows its changes.
+class OptionSet : public QObject {
+    Q_OBJECT
+public:
+    explicit OptionSet(QString programFolder = QString(), QObject* parent = nullptr);
+
+    const OptionValues& values() const { return values_; }
+    void setValues(const OptionValues& values);
+
+    CheckState check(CheckField f) const { return values_.check(f); }
+    void setCheck(CheckField f, CheckState state);
+    const QString& text(TextField f) const { return values_.text(f); }
+    void setText(TextField f, const QString& text);
+
+    // The option pair: setting one on sets the other off; setting one off changes nothing else.
+    bool newFiles() const { return values_.chkNewFiles; }
+    bool overwrite() const { return values_.chkOverwrite; }
+    void setNewFiles(bool on);
+    void setOverwrite(bool on);
+
+    // New: every field back to its default.
+    void reset();
+
+    const QString& programFolder() const { return programFolder_; }
+
+    // The current project file name; empty at start.
+    const QString& projectFile() const { return projectFile_; }
+    void setProjectFile(const QString& name);
+
+signals:
+    void changed();
+    void projectFileChanged();
+
+private:
+    QString programFolder_;
+    OptionValues values_;
+    QString projectFile_;
+};
+
+} // namespace veltrano

@@ -1,0 +1,57 @@
+#include "pageheader.h"
+
+#include "encoding/codepage.h"
+#include "encoding/pagesink.h"
+#include "encoding/textops.h"
+#include "protectionscript.h"
+
+namespace veltrano {
+
+qint64 startLineCount(const OptionValues& values) {
+    if (values.check(CheckField::chkLine) == 0)
+        return 0;
+    return qMax<qint64>(0, countValue(values.text(TextField::txtStart)));
+}
+
+qint64 endLineCount(const OptionValues& values) {
+    if (values.check(CheckField::chkFake) == 0)
+        return 0;
+    return qMax<qint64>(0, countValue(values.text(TextField::txtEnd)));
+}
+
+QByteArray BuildPageHeader(const OptionSet& options) {
+    const OptionValues& v = options.values();
+    QByteArray header;
+    if (v.check(CheckField::chkFake) != 0) {
+        header += "<!--";
+        header += codepage::fromUnicode(v.text(TextField::txt404));
+        header += "-->";
+    }
+    const qint64 lines = startLineCount(v);
+    if (lines > 0) {
+        const qsizetype at = header.size();
+        header.resize(at + 2 * lines);
+        char* p = header.data() + at;
+        for (qint64 i = 0; i < lines; ++i) {
+            *p++ = '\r';
+            *p++ = '\n';
+        }
+    }
+    header += BuildProtectionScript(v.check(CheckField::chkRClick), v.check(CheckField::chkSel),
+                                    v.check(CheckField::chkPrint));
+    return header;
+}
+
+void AppendEndLines(PageSink& page, const OptionSet& options) {
+    page.appendRepeated("\r\n", endLineCount(options.values()));
+}
+
+QByteArray AppendEndLines(QByteArray page, const OptionSet& options) {
+    ByteBuffer buffer;
+    PageSink sink(buffer);
+    sink.append(page);
+    AppendEndLines(sink, options);
+    return buffer.toByteArray();
+}
+
+} // namespace veltrano

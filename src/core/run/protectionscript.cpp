@@ -1,0 +1,121 @@
+#include "protectionscript.h"
+
+#include "encoding/codepage.h"
+
+namespace veltrano {
+
+namespace {
+
+enum class When { Always, RClickSet, SelSet, RClickOne, PrintOne };
+
+struct ScriptLine {
+    const char* text; // UTF-8; turned into the host code page when written
+    When when;
+    bool lineBreak;
+};
+
+// clang-format off
+constexpr ScriptLine kLines[] = {
+    {"<script language=\"JavaScript\" type=\"text/javascript\">", When::Always, true},
+    {"<!--", When::Always, true},
+    {"function closemenu(){", When::Always, true},
+    {"  return false", When::Always, true},
+    {"}", When::Always, true},
+    {"function omu(e){", When::Always, true},
+    {"  if(e.which==1){", When::Always, true},
+    {"      window.releaseEvents(Event.MOUSEMOVE);", When::RClickSet, true},
+    {"      window.onmousemove=null", When::SelSet, true},
+    {"  }", When::Always, true},
+    {"}", When::Always, true},
+    {"function nr(e){", When::Always, true},
+    {"  if(e.which==1){", When::SelSet, true},
+    {"      window.captureEvents(Event.MOUSEMOVE);", When::SelSet, true},
+    {"      window.onmousemove=closemenu", When::SelSet, true},
+    {"  }", When::SelSet, true},
+    {"  if(e.which==3){", When::Always, true},
+    {"      return false", When::Always, true},
+    {"  }", When::Always, true},
+    {"}", When::Always, true},
+    {"function cv(){", When::Always, true},
+    {"  if(event.button==2||event.button==3)alert(\"Einen sch\u00f6nen guten Tag.\")", When::Always, true},
+    {"}", When::Always, true},
+    {"moi=document.all;", When::Always, true},
+    {"elem=document.getElementById;", When::Always, true},
+    {"if(moi){", When::Always, true},
+    {"  if(elem){", When::Always, true},
+    {"      document.onselectstart=closemenu;document.oncontextmenu=closemenu", When::Always, true},
+    {"  }", When::Always, true},
+    {"  else{", When::Always, true},
+    {"      document.onmousedown=cv", When::Always, true},
+    {"  }", When::Always, true},
+    {"}", When::Always, true},
+    {"if(elem&&!moi){", When::Always, false},
+    {"document.onmousedown=closemenu;", When::RClickOne, true},
+    {"document.onmouseup=nr;", When::RClickOne, true},
+    {"document.oncontextmenu=closemenu", When::RClickOne, true},
+    {"}", When::Always, false},
+    {"if(document.layers){", When::Always, true},
+    {"  window.captureEvents(Event.MOUSEUP|Event.MOUSEDOWN);", When::RClickOne, true},
+    {"  window.onmousedown=nr;window.onmouseup=omu", When::RClickOne, true},
+    {"}", When::Always, true},
+    {"function noprint(){", When::Always, true},
+    {"  for(lp=0;lp<document.all.length;lp++){", When::Always, true},
+    {"      if(document.all[lp].style.visibility!=\"hidden\"){", When::Always, true},
+    {"          document.all[lp].style.visibility=\"hidden\";", When::Always, true},
+    {"          document.all[lp].id=\"vtx\"", When::Always, true},
+    {"      }", When::Always, true},
+    {"  }", When::Always, true},
+    {"};", When::Always, true},
+    {"function printe(){", When::Always, true},
+    {"  for (lp=0;lp<document.all.length;lp++){", When::Always, true},
+    {"      if(document.all[lp].id==\"vtx\")", When::Always, true},
+    {"      document.all[lp].style.visibility=\"\"", When::Always, true},
+    {"  }", When::Always, true},
+    {"};", When::Always, true},
+    {"", When::Always, true},
+    {"window.onbeforeprint=noprint;        window.onafterprint=printe;", When::PrintOne, true},
+    {"function clearClipB(){", When::Always, true},
+    {"     setInterval(\"window.clipboardData.setData('text','')\",20);", When::Always, true},
+    {"}", When::Always, true},
+    {"function bErr(){", When::Always, true},
+    {"     window.location.reload(true);", When::Always, true},
+    {"     return true;", When::Always, true},
+    {"}", When::Always, true},
+    {"window.onerror = blockError;", When::Always, true},
+    {"clearClipB();", When::Always, true},
+    {"//--></script>", When::Always, true},
+};
+// clang-format on
+
+bool written(When when, CheckState rclick, CheckState sel, CheckState print) {
+    switch (when) {
+    case When::Always:
+        return true;
+    case When::RClickSet:
+        return rclick != 0;
+    case When::SelSet:
+        return sel != 0;
+    case When::RClickOne:
+        return rclick == 1;
+    case When::PrintOne:
+        return print == 1;
+    }
+    return false;
+}
+
+} // namespace
+
+QByteArray BuildProtectionScript(CheckState chkRClick, CheckState chkSel, CheckState chkPrint) {
+    QByteArray block;
+    block.reserve(2048);
+    for (const ScriptLine& line : kLines) {
+        if (!written(line.when, chkRClick, chkSel, chkPrint))
+            continue;
+        block += codepage::fromUnicode(QString::fromUtf8(line.text));
+        if (line.lineBreak)
+            block += "\r\n";
+    }
+    return block;
+}
+
+} // namespace veltrano

@@ -1,0 +1,146 @@
+#include "encoding/javascript.h"
+#include "encoding/random.h"
+#include "support/recordinghost.h"
+
+#include <QtTest>
+
+using namespace veltrano;
+
+namespace {
+
+const QByteArray kTable = "<!--crippled with Veltrano--><script>\r\n"
+                          "c = new Array(255);\r\n"
+                          "var z = 0\r\n"
+                          "while (z < 255){\r\n"
+                          " c[z] = String.fromCharCode(z)\r\n"
+                          " z++;\r\n"
+                          "}\r\n";
+
+QByteArray notice(const QByteArray& txtJava) {
+    return "</script><noscript>" + txtJava +
+           "<br><br>Diese Seite wurde mit <a href=http://www.veltrano.example/>Veltrano</a> "
+           "[3.00] verschl\xfcsselt, da der Webmaster die Javaskript Option gew\xe4hlt hat "
+           "m\xfcssen Sie leider Javaskript aktivieren um sich diese Seite anzusehen."
+           "</center></noscript>";
+}
+
+// The items of one write call for these bytes: c[code] joined by commas.
+QByteArray items(const QByteArray& bytes) {
+    QByteArrayList list;
+    for (char c : bytes)
+        list << "c[" + QByteArray::number(static_cast<unsigned char>(c)) + "]";
+    return list.join(',');
+}
+
+} // namespace
+
+class TestJavaScript : public QObject {
+    Q_OBJECT
+private slots:
+    void form_data() {
+        QTest::addColumn<QByteArray>("page");
+        QTest::addColumn<QByteArray>("header");
+        QTest::addColumn<int>("seo");
+        QTest::addColumn<QString>("txtJava");
+        QTest::addColumn<QByteArray>("expected");
+
+        QTest::newRow("short page is one call")
+            << QByteArray("ab\r\n") << QByteArray("H\r\n") << 0 << QStringLiteral("J")
+            << "H\r\n" + kTable + "document.write (c[97],c[98],c[13],c[10]);\r\n" + notice("J");
+
+        const QByteArray a58 = QByteArray(56, 'a') + "\r\n";
+        QTest::newRow("first split of a fresh generator after position 56")
+            << a58 << QByteArray("H\r\n") << 0 << QString()
+            << "H\r\n" + kTable + "document.write (" + items(a58.left(56)) +
+                   ");document.write (c[13],c[10]);\r\n" + notice("");
+
+        const QByteArray a56 = QByteArray(54, 'a') + "\r\n";
+        QTest::newRow("split on the last character leaves no empty call")
+            << a56 << QByteArray() << 0 << QString()
+            << kTable + "document.write (" + items(a56) + ");\r\n" + notice("");
+
+        const QByteArray head = "<HTML><HEAD><title>T</title></HEAD>";
+        const QByteArray body = "<body>" + QByteArray(70, 'y') + "</body>\r\n";
+        QTest::newRow("readable head; positions count from the page start")
+            << head + body << QByteArray("H\r\n") << 1 << QString()
+            << head + "H\r\n" + kTable + "document.write (" + items(body) + ");\r\n" + notice("");
+        QTest::newRow("dimmed chkSeo encodes the head")
+            << QByteArray("<head></head>x") << QByteArray("H\r\n") << 2 << QString()
+            << "H\r\n" + kTable + "document.write (" + items("<head></head>x") + ");\r\n" +
+                   notice("");
+        QTest::newRow("head end followed only by the line end")
+            << QByteArray("<head></head>\r\n") << QByteArray() << 1 << QString()
+            << "<head></head>" + kTable + "document.write (c[13],c[10]);\r\n" + notice("");
+        QTest::newRow("no head end: whole page encoded")
+            << QByteArray("<p>\r\n") << QByteArray() << 1 << QString()
+            << kTable + "document.write (c[60],c[112],c[62],c[13],c[10]);\r\n" + notice("");
+        QTest::newRow("code 255 and high codes")
+            << QByteArray("\xff\x80") << QByteArray() << 0 << QString()
+            << kTable + "document.write (c[255],c[128]);\r\n" + notice("");
+        QTest::newRow("nothing to encode: empty write line")
+            << QByteArray("<head></head>") << QByteArray() << 1 << QString()
+            << "<head></head>" + kTable + "\r\n" + notice("");
+        QTest::newRow("empty calls removed from head and header too")
+            << QByteArray("<head>document.write );</head>") << QByteArray("<!--document.write );-->")
+            << 1 << QStringLiteral("document.write );")
+            << "<head></head><!---->" + kTable + "\r\n" + notice("document.write );");
+        QTest::newRow("notice text in the code page")
+            << QByteArray("x") << QByteArray() << 0 << QStringLiteral("Bitte Javaskript einschalten ä€")
+            << kTable + "document.write (c[120]);\r\n" + notice("Bitte Javaskript einschalten \xe4\x80");
+    }
+    void form() {
+        QFETCH(QByteArray, page);
+        QFETCH(QByteArray, header);
+        QFETCH(int, seo);
+        QFETCH(QString, txtJava);
+        OptionSet options(QStringLiteral("/p"));
+        options.setCheck(CheckField::chkSeo, CheckState(seo));
+        options.setText(TextField::txtJava, txtJava);
+        Random random;
+        test::RecordingHost host;
+        QTEST(EncryptJavaScript(page, header, options, random, host), "expected");
+    }
+
+    void drawsContinueFromPageToPage() {
+        OptionSet options(QStringLiteral("/p"));
+        options.setCheck(CheckField::chkSeo, 0);
+        test::RecordingHost host;
+        Random shared;
+        const QByteArray first = EncryptJavaScript(QByteArray(30, 'a'), {}, options, shared, host);
+        const QByteArray second = EncryptJavaScript(QByteArray(30, 'a'), {}, options, shared, host);
+        // Sixty characters in one page split after position 56 only; in two pages of thirty the
+        // draws go on, and the second page sees different divisors than a fresh start would.
+        Random fresh;
+        QCOMPARE(EncryptJavaScript(QByteArray(30, 'a'), {}, options, fresh, host), first);
+        QCOMPARE(shared.state(), [] {
+            Random r;
+            for (int i = 0; i < 60; ++i)
+                r.next();
+            return r.state();
+        }());
+        QVERIFY(second != first);
+    }
+
+    void splitsOnlyAtMultiplesOfTheDivisor() {
+        // Over a long page every split follows a position with a divisor from 20 to 39.
+        OptionSet options(QStringLiteral("/p"));
+        options.setCheck(CheckField::chkSeo, 0);
+        test::RecordingHost host;
+        Random random;
+        const QByteArray page(100000, 'a');
+        const QByteArray out = EncryptJavaScript(page, {}, options, random, host);
+        Random replay;
+        qsizetype calls = 1;
+        for (qsizetype p = 1; p <= page.size(); ++p) {
+            const int d = replay.nextSplitDivisor();
+            if (p % d == 0 && p != page.size())
+                ++calls;
+        }
+        QCOMPARE(out.count("document.write ("), calls);
+        QCOMPARE(out.count("c[97]"), page.size());
+        QVERIFY(host.pumps > 3);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestJavaScript)
+#include "tst_javascript.moc"

@@ -1,0 +1,36 @@
+#include "recordinghost.h"
+
+namespace veltrano::test {
+
+void RecordingHost::message(const QString& prompt, const QString& title, Icon icon) {
+    messages.append({prompt, title, icon});
+}
+
+QString RecordingHost::openFileName() {
+    ++dialogsShown;
+    return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+}
+
+QString RecordingHost::saveFileName() { return openFileName(); }
+void RecordingHost::showStatus(bool visible) { statusVisible = visible; }
+void RecordingHost::setCurrentFile(const QString& path) { currentFile = path; }
+
+void RecordingHost::setListProgress(int value, int maximum) {
+    listValue = value;
+    listMaximum = maximum;
+}
+
+void RecordingHost::setPageProgress(qint64 value, qint64 maximum) {
+    pageValue = value;
+    pageMaximum = maximum;
+}
+
+void RecordingHost::setStartEnabled(bool enabled) { startEnabled = enabled; }
+
+void RecordingHost::pump() {
+    ++pumps;
+    if (onPump)
+        onPump(pumps);
+}
+
+} // namespace veltrano::test
