@@ -1,0 +1,102 @@
+#include "pagegen.h"
+
+#include <array>
+
+namespace veltrano::bench {
+
+namespace {
+
+const std::array<const char*, 24> kWords = {
+    "Willkommen", "auf",   "unserer", "Seite",  "f\xfcr",   "Gro\xdf",   "und",   "Klein",
+    "M\xfcnchen", "K\xf6ln", "\xc4rger", "&amp;", "&uuml;ber", "Stra&szlig;e", "&#228;hnlich",
+    "Vereinsheim", "Kegeln", "Sonntag", "Termine", "Mitglieder", "Anfahrt", "Impressum",
+    "\"Zitat\"",  "2024"};
+
+class Lcg {
+public:
+    explicit Lcg(unsigned seed) : x_(seed * 2654435761u + 1) {}
+    unsigned next(unsigned n) {
+        x_ = x_ * 1103515245u + 12345u;
+        return (x_ >> 8) % n;
+    }
+
+private:
+    unsigned x_;
+};
+
+void sentence(QByteArray& out, Lcg& r, int words) {
+    for (int i = 0; i < words; ++i) {
+        if (i)
+            out += ' ';
+        out += kWords[r.next(kWords.size())];
+    }
+    out += ".";
+}
+
+} // namespace
+
+QByteArray generatePage(qsizetype approximateSize, unsigned seed) {
+    Lcg r(seed);
+    QByteArray page;
+    page.reserve(approximateSize + 4096);
+    page += "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\">\r\n"
+            "<html>\r\n<head>\r\n<title>Kegelverein Gut Holz &ndash; Startseite</title>\r\n"
+            "<meta http-equiv=\"content-type\" content=\"text/html; charset=windows-1252\">\r\n"
+            "<meta name=\"keywords\" content=\"Kegeln, Verein, M\xfcnchen\">\r\n"
+            "<link rel=\"stylesheet\" href=\"style.css\" type=\"text/css\">\r\n"
+            "<script type=\"text/javascript\">\r\nfunction zeige(id) {\r\n"
+            "  var e = document.getElementById(id); if (e) { e.style.display = 'block'; }\r\n"
+            "}\r\n</script>\r\n</head>\r\n<body bgcolor=#ffffff>\r\n";
+    int block = 0;
+    while (page.size() < approximateSize) {
+        switch (r.next(6)) {
+        case 0:
+            page += "<h2>";
+            sentence(page, r, 3);
+            page += "</h2>\r\n";
+            break;
+        case 1:
+            page += "<table border=\"1\" cellpadding=\"2\">\r\n";
+            for (int row = 0; row < 4; ++row) {
+                page += "<tr><td class=\"z\">";
+                sentence(page, r, 2);
+                page += "</td><td align=right>";
+                page += QByteArray::number(r.next(1000)) + ",00 &euro;</td></tr>\r\n";
+            }
+            page += "</table>\r\n";
+            break;
+        case 2:
+            page += "<ul>\r\n";
+            for (int item = 0; item < 3; ++item) {
+                page += "<li><a href=\"seite" + QByteArray::number(r.next(50)) + ".htm\">";
+                sentence(page, r, 3);
+                page += "</a></li>\r\n";
+            }
+            page += "</ul>\r\n";
+            break;
+        case 3:
+            page += "<form action=\"/cgi-bin/mail.pl\" method=post><input type=\"text\" "
+                    "name=\"name\" value=\"\"> <textarea name=t rows=3>";
+            sentence(page, r, 4);
+            page += "</textarea> <input type=submit value=\"Absenden\"></form>\r\n";
+            break;
+        case 4:
+            page += "<script>\r\ndocument.write('<p>' + new Date().getFullYear() + '</p>');\r\n"
+                    "</script>\r\n";
+            break;
+        default:
+            page += "<p>";
+            for (int s = 0; s < 4; ++s) {
+                sentence(page, r, 8 + static_cast<int>(r.next(8)));
+                page += (s == 1) ? "<br>\r\n" : " ";
+            }
+            page += "</p>\r\n";
+            break;
+        }
+        ++block;
+    }
+    page += "</body>\r\n</html>\r\n";
+    return page;
+}
+
+} // namespace veltrano::bench
