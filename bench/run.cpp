@@ -24,9 +24,24 @@ namespace {
 
 // A page of ordinary markup: head, paragraphs with umlauts, links, a script block.
 QByteArray makePage(int number, qsizetype bytes, Random& random) {
-    static const char* words[] = {"Seite",  "Inhalt", "und",    "der",   "Gr\xfc\xdf" "e",
-                                  "Preis",  "M\xfc" "nchen", "Webseite", "Angebot", "f\xfcr",
-                                  "heute",  "Kunden", "Stra\xdf" "e", "mit", "Bild"};
+    static const char* words[] = {"Seite",
+                                  "Inhalt",
+                                  "und",
+                                  "der",
+                                  "Gr\xfc\xdf"
+                                  "e",
+                                  "Preis",
+                                  "M\xfc"
+                                  "nchen",
+                                  "Webseite",
+                                  "Angebot",
+                                  "f\xfcr",
+                                  "heute",
+                                  "Kunden",
+                                  "Stra\xdf"
+                                  "e",
+                                  "mit",
+                                  "Bild"};
     QByteArray page = "<html>\r\n<head>\r\n<title>Seite " + QByteArray::number(number) +
                       "</title>\r\n<meta name=\"keywords\" content=\"test\">\r\n</head>\r\n"
                       "<body>\r\n<script>var n = " +

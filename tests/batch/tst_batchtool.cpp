@@ -123,10 +123,10 @@ private slots:
             << at(u"nowhere"_s) << QStringList({a}) << QByteArray("3.0.0") << 1
             << u"Fehler: Fehler (Ist das Ausgabeverzeichnis "_s + at(u"nowhere"_s) +
                    u" vorhanden?): "_s;
-        QTest::newRow("stopped") << at(u"out"_s) << QStringList({missing, a})
-                                 << QByteArray("3.0.0") << 2
-                                 << u"Schwerwiegender Fehler: Datei konnte nicht gefunden werden: "_s +
-                                        missing + u"\n"_s;
+        QTest::newRow("stopped")
+            << at(u"out"_s) << QStringList({missing, a}) << QByteArray("3.0.0") << 2
+            << u"Schwerwiegender Fehler: Datei konnte nicht gefunden werden: "_s + missing +
+                   u"\n"_s;
         QTest::newRow("other version")
             << at(u"out"_s) << QStringList({a}) << QByteArray("2.0.0") << 3
             << u"Fehler: Die Datei wurde mit Version 2.0.0 erstellt, und ist zu 3.0.0 nicht kompatibel!\n"_s;
