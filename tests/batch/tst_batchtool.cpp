@@ -152,6 +152,17 @@ private slots:
             QVERIFY(line.contains(u": "_s));
     }
 
+    // On a terminal a progress line shows the page; it is cleared before every message.
+    void progressLine() {
+        test::writeFile(at(u"p.vtp"_s), project(at(u"out"_s), false, {at(u"web/a.htm"_s)}));
+        Outcome o;
+        QTextStream out(&o.out);
+        QTextStream err(&o.err);
+        QCOMPARE(runBatch({at(u"p.vtp"_s)}, out, err, true), 0);
+        QVERIFY(o.err.startsWith(u"\r\x1b[K[1/1] 0% "_s + at(u"web/a.htm"_s)));
+        QVERIFY(o.err.endsWith(u"\r\x1b[K"_s + QString::fromUtf8(kDoneLine)));
+    }
+
     void missingProject() {
         const Outcome o = runInProcess({at(u"none.vtp"_s)});
         QCOMPARE(o.code, 3);
