@@ -299,6 +299,23 @@ private slots:
         QCOMPARE(QDir(web_).entryList(QDir::Files | QDir::Hidden).size(), 2);
     }
 
+    // An output folder that holds another listed page of the same name: neither is replaced.
+    void outputOnOtherListedPageRefused() {
+        writeFile(web_ + u"/sub/a.htm"_s, kPageB);
+        OptionSet options;
+        setUpOptions(options, web_);
+        FileList list;
+        list.Append(web_ + u"/sub/a.htm"_s);
+        list.Append(web_ + u"/a.htm"_s);
+        RecordingHost host;
+        QCOMPARE(EncryptionRun(options, list, host, Random::program()).RunEncryption(),
+                 EncryptionRun::Outcome::CompletedWithErrors);
+        QCOMPARE(titles(host), QStringList({u"Fehler"_s, u"Fehler"_s, u"Abschluss"_s}));
+        QVERIFY(host.messages[0].prompt.contains(u"Quelldatei der Liste"_s));
+        QCOMPARE(readFile(web_ + u"/a.htm"_s), kPageA);
+        QCOMPARE(readFile(web_ + u"/sub/a.htm"_s), kPageB);
+    }
+
     void duplicateSourceConvertedOnce() {
         const QString src = web_ + u"/a.htm"_s;
         OptionSet options;
