@@ -63,6 +63,8 @@ try {
         try {
             await tab.goto(`${server.origin}/${rel}`, { waitUntil: 'load', timeout: 120000 });
             return { ...(await tab.evaluate(pageView)), errors };
+        } catch (e) {
+            return { failed: `${rel} could not be loaded: ${e.message.split('\n')[0]}`, errors };
         } finally {
             tab.off('pageerror', onError);
         }

@@ -18,6 +18,11 @@ export function judge(pages, sets, views) {
         const original = views[page].original;
         for (const set of sets) {
             const converted = views[page][set.id];
+            const failed = original.failed || converted.failed;
+            if (failed) {
+                results.push({ page, set: set.id, status: 'fault', detail: failed, raw: [], reasons: [] });
+                continue;
+            }
             const reasons = expectedDifferences(page, set.options);
             const raw = differences(original, converted);
             const a = seenThrough(original, reasons);

@@ -48,6 +48,7 @@ export const RENDER_SETS = [
 export const PROTECTION_SETS = [
     set('guards-off', 'Schutzskript ohne Optionen', { chkRClick: 0, chkSel: 0, chkPrint: 0 }),
     set('dimmed', 'Optionen gedimmt (2)', { chkRClick: 2, chkPrint: 2, chkSeo: 2 }),
+    set('sel-only', 'nur chkSel', { chkRClick: 0, chkSel: 1, chkPrint: 0 }),
 ];
 
 // Writes a project file: version, the check boxes, the output choice, the texts, one page a

@@ -67,6 +67,17 @@ export function writeReport(file, pages, sets, results, protection) {
         lines.push('', '## Faults', '');
         for (const r of faults) lines.push(`- ${r.page} [${r.set}]: ${r.detail}`);
     }
+    lines.push('', '## Notes', '',
+        '- The pages are served from 127.0.0.1 without a charset in the HTTP header, as a plain web',
+        '  server sends them; the browser takes the encoding from the page or guesses it.',
+        '- In this browser `document.all` exists but counts as false, so the protection script takes',
+        '  its `getElementById` branch: with chkRClick = 1 the mouse-down and context-menu handlers',
+        '  return false (no selection starts, no context menu). chkSel alone adds lines to functions',
+        '  that only chkRClick = 1 installs, so it changes nothing here; the dimmed value 2 of',
+        '  chkRClick and chkPrint counts as clear for these lines.',
+        '- A stray double quote in the text opens a quoted run for the native pass: the text after',
+        '  it stays readable in the source and keeps its line breaks; the browser shows the same.',
+        '- The large pages (gross-*.htm) come from the generator in `tests/browser/lib/largepages.mjs`.');
     lines.push('', '## Protection script', '', '| Check | Result |', '|---|---|');
     for (const c of protection) lines.push(`| ${c.name} | ${c.ok ? 'passed' : 'FAILED: ' + c.detail.replace(/\s+/g, ' ').slice(0, 200)} |`);
     lines.push('');
