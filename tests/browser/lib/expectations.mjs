@@ -1,11 +1,16 @@
+import { decodeCp1252 } from './cp1252.mjs';
+
 // The differences the conversion makes on purpose, per page and option set. Each reason
 // names what a visitor sees differently and gives a view of a page in which that difference
-// no longer counts; a converted page passes when, under the views of its reasons, it equals
-// the original and the raw views do differ.
+// no longer counts (view, applied to both pages) or what becomes of the original (original,
+// applied to the original first); a converted page passes when, so seen, it equals the original
+// and the raw views do differ.
 
 const C1 = '€\x81‚ƒ„…†‡ˆ‰Š‹Œ\x8dŽ\x8f\x90‘’“”•–—˜™š›œ\x9džŸ';
 const toC1Controls = (s) =>
     s.replace(/[€‚ƒ„…†‡ˆ‰Š‹ŒŽ‘’“”•–—˜™š›œžŸ]/g, (c) => String.fromCharCode(0x80 + C1.indexOf(c)));
+// The text as a browser shows UTF-8 bytes read one by one as Windows-1252.
+const asCp1252 = (s) => decodeCp1252(Buffer.from(s, 'utf8'));
 const noSpace = (s) => s.replace(/\s+/g, '');
 const without = (...texts) => (s) =>
     texts.reduce((t, x) => t.split(x).join(' '), s).replace(/\s+/g, ' ').trim();
@@ -27,6 +32,15 @@ export const REASONS = {
         why: 'character 255 (ÿ) lies beyond the 255 entries of the script table; the browser ' +
             'writes "undefined" in its place',
         view: { text: (s) => s.replace(/ÿ/g, 'undefined') },
+    },
+    'utf8-read-as-1252': {
+        why: 'a page saved in UTF-8 is read byte by byte in Windows-1252, the code page of every ' +
+            'page: each byte of an umlaut becomes a character of its own ("ä" shows as "Ã¤")',
+        original: { text: asCp1252 },
+    },
+    'utf8-read-as-1252-title': {
+        why: 'the same for the title, where the head is encoded',
+        original: { title: asCp1252 },
     },
     'native-line-breaks': {
         why: 'the native pass encodes the line breaks of readable content and then removes every ' +
@@ -69,6 +83,8 @@ const CONDITIONS = {
     nativeHead,
     tableBody,
     tableHead,
+    encodedBody: (o, p) => java(o) || nativeBody(o, p),
+    encodedHead: (o, p) => tableHead(o, p) || nativeHead(o),
     // Line breaks that only survive into the native pass while chkZange leaves them in place.
     nativeBodyNoZange: (o, p) => nativeBody(o, p) && o.chkZange === 0,
 };
@@ -96,6 +112,9 @@ const PAGES = {
     'textarea-formular.htm': [['native-line-breaks', 'nativeBody']],
     'umlaute-deklariert.htm': [['native-line-breaks', 'nativeBodyNoZange'],
         ['script-table-128-159-title', 'tableHead'], ['script-table-128-159', 'tableBody']],
+    'utf8-deklariert.htm': [['utf8-read-as-1252', 'encodedBody'],
+        ['utf8-read-as-1252-title', 'encodedHead'], ['script-table-128-159', 'tableBody'],
+        ['script-table-128-159-title', 'tableHead']],
     'zeichen-255.htm': [['script-table-255', 'tableBody'], ['script-table-128-159', 'tableBody'],
         ['script-table-128-159-title', 'tableHead']],
     'zeilenende-cr.htm': [['native-line-breaks', 'nativeBody']],

@@ -2,12 +2,16 @@
 import { describe, differences, VIEW_KEYS } from './measure.mjs';
 import { expectedDifferences, REASONS } from './expectations.mjs';
 
-// The view of a page in which the given reasons no longer count.
-function seenThrough(view, reasonIds) {
+// The view of a page in which the given reasons no longer count; for the original page, first
+// what the reasons make of it.
+function seenThrough(view, reasonIds, isOriginal) {
     const out = { ...view };
-    for (const id of reasonIds) {
-        for (const [key, fn] of Object.entries(REASONS[id].view)) out[key] = fn(String(out[key]));
-    }
+    const apply = (part) => {
+        for (const id of reasonIds)
+            for (const [key, fn] of Object.entries(REASONS[id][part] ?? {})) out[key] = fn(String(out[key]));
+    };
+    if (isOriginal) apply('original');
+    apply('view');
     for (const k of VIEW_KEYS) if (typeof view[k] === 'number') out[k] = view[k];
     return out;
 }
@@ -25,8 +29,8 @@ export function judge(pages, sets, views) {
             }
             const reasons = expectedDifferences(page, set.options);
             const raw = differences(original, converted);
-            const a = seenThrough(original, reasons);
-            const b = seenThrough(converted, reasons);
+            const a = seenThrough(original, reasons, true);
+            const b = seenThrough(converted, reasons, false);
             const left = differences(a, b);
             let status = 'by-design';
             let detail = '';

@@ -6,6 +6,8 @@ const SHORT = {
     'script-table-128-159': 'T128',
     'script-table-128-159-title': 'T128t',
     'script-table-255': 'T255',
+    'utf8-read-as-1252': 'U8',
+    'utf8-read-as-1252-title': 'U8t',
     'native-line-breaks': 'NL',
     'native-own-references': 'NR',
     'native-comment-runs-on': 'NC',
