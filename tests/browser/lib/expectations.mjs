@@ -44,25 +44,26 @@ export const REASONS = {
     },
     'native-line-breaks': {
         why: 'the native pass encodes the line breaks of readable content and then removes every ' +
-            '"&#13;&#10;": words at line ends, pre and textarea lines run together',
+            '`&#13;&#10;`: words at line ends, pre and textarea lines run together',
         view: { text: noSpace, values: noSpace, frames: noSpace },
     },
     'native-own-references': {
-        why: 'the native pass removes every "&#32;" and "&#13;&#10;" that the page itself holds',
+        why: 'the native pass removes every `&#32;` and `&#13;&#10;` that the page itself holds',
         view: { text: noSpace, values: noSpace },
     },
     'native-comment-runs-on': {
-        why: 'the native pass encodes the "--" of a comment that spans lines or holds ">", so ' +
-            'the comment no longer ends there and hides the rest of the page up to the next "-->"',
+        why: 'the native pass knows no comments: in a comment that holds a `>` (commented-out ' +
+            'markup, say) the text after it and the closing `--` are encoded, so the comment no ' +
+            'longer ends there and hides the page up to the next `-->` that stands in a tag',
         view: { text: upTo('Sichtbarer Text vor dem Kommentar.') },
     },
     'native-script-with-attributes': {
-        why: 'the native pass protects only bare <script> elements; the code of a script tag with ' +
+        why: 'the native pass protects only bare `<script>` elements; the code of a script tag with ' +
             'attributes in encoded content becomes character references and does not run',
         view: { text: without('Angebot: Streuselkuchen', 'Geschrieben vom Skript.') },
     },
     'native-style-in-head': {
-        why: 'with chkSeo clear the native pass encodes the head too; the rules of a <style> ' +
+        why: 'with chkSeo clear the native pass encodes the head too; the rules of a `<style>` ' +
             'element become character references, which CSS does not read, so hidden text shows',
         view: { text: without('Geheimer Hinweis, per Stil ausgeblendet.') },
     },

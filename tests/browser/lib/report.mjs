@@ -79,6 +79,8 @@ export function writeReport(file, pages, sets, results, protection) {
         '  chkRClick and chkPrint counts as clear for these lines.',
         '- A stray double quote in the text opens a quoted run for the native pass: the text after',
         '  it stays readable in the source and keeps its line breaks; the browser shows the same.',
+        '- NC needs attention: commented-out markup such as `<!--<a href=x.htm>alt</a><br>-->` is',
+        '  common on real sites, and with the default options everything after it disappears.',
         '- The large pages (gross-*.htm) come from the generator in `tests/browser/lib/largepages.mjs`.');
     lines.push('', '## Protection script', '', '| Check | Result |', '|---|---|');
     for (const c of protection) lines.push(`| ${c.name} | ${c.ok ? 'passed' : 'FAILED: ' + c.detail.replace(/\s+/g, ' ').slice(0, 200)} |`);
