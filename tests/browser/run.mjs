@@ -90,7 +90,7 @@ try {
     await context.close();
 
     const results = judge(sources.pages, RENDER_SETS, views);
-    const protection = await protectionChecks(browser, server.origin, work);
+    const protection = await protectionChecks(browser, server.origin);
 
     const failures = [
         ...results.filter((r) => r.status === 'fault').map((r) => `${r.page} [${r.set}]: ${r.detail}`),

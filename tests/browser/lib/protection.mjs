@@ -57,7 +57,7 @@ async function dragSelects(tab) {
     return tab.evaluate(() => window.getSelection().toString().length > 0);
 }
 
-export async function protectionChecks(browser, origin, workDir) {
+export async function protectionChecks(browser, origin) {
     const checks = [];
     const check = (name, ok, detail = '') => checks.push({ name, ok: !!ok, detail: ok ? '' : detail });
     const source = async (rel) => decodeCp1252(Buffer.from(await (await fetch(`${origin}/${rel}`)).arrayBuffer()));
@@ -173,6 +173,8 @@ export async function protectionChecks(browser, origin, workDir) {
                 JSON.stringify({ errors, ...r }));
             await tab.close();
         }
+    } catch (e) {
+        check('protection checks ran to the end', false, e.message);
     } finally {
         await context.close();
     }
@@ -188,6 +190,8 @@ export async function protectionChecks(browser, origin, workDir) {
                 text.includes(JAVA_TEXT) && text.includes(NOTICE) && !text.includes(hidden), text.slice(0, 300));
             await tab.close();
         }
+    } catch (e) {
+        check('noscript checks ran to the end', false, e.message);
     } finally {
         await noScript.close();
     }
