@@ -87,10 +87,10 @@ EncryptionRun::PageResult EncryptionRun::convert(const QString& source) {
     const bool overwriting = options_.overwrite();
     if (!overwriting && sameFile(output, source)) {
         // The folder output would land on the source itself: the source is kept.
-        writeError(FileError{EEXIST, QStringLiteral("Die Ausgabedatei %1 ist die Quelldatei "
-                                                    "selbst und wird nicht überschrieben: %2")
-                                         .arg(output, QString::fromLocal8Bit(
-                                                          std::strerror(EEXIST)))});
+        writeError(
+            FileError{EEXIST, QStringLiteral("Die Ausgabedatei %1 ist die Quelldatei "
+                                             "selbst und wird nicht überschrieben: %2")
+                                  .arg(output, QString::fromLocal8Bit(std::strerror(EEXIST)))});
         return PageResult::Failed;
     }
     if (overwriting) {

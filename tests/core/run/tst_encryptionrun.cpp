@@ -24,7 +24,8 @@ using veltrano::test::writeFile;
 
 namespace {
 
-const QString kDone = QStringLiteral("Das verschlüsseln der Dateien ist erfolgreich abgeschlossen!");
+const QString kDone =
+    QStringLiteral("Das verschlüsseln der Dateien ist erfolgreich abgeschlossen!");
 const QString kWritePrefix = QStringLiteral("Fehler (Ist das Ausgabeverzeichnis ");
 
 const QByteArray kPageA = "<html><head><title>A</title></head>\r\n<body>Erste Seite</body>\r\n"
@@ -258,9 +259,9 @@ private slots:
         QCOMPARE(EncryptionRun(options, list, host, Random::program()).RunEncryption(),
                  EncryptionRun::Outcome::CompletedWithErrors);
         QCOMPARE(host.messages.size(), 2 * perPage + 1);
-        const QRegularExpression shape(QRegularExpression::escape(kWritePrefix + path +
-                                                                  u" vorhanden?): \r\n"_s) +
-                                       u"\\S.*\\(\\d+\\)"_s);
+        const QRegularExpression shape(
+            QRegularExpression::escape(kWritePrefix + path + u" vorhanden?): \r\n"_s) +
+            u"\\S.*\\(\\d+\\)"_s);
         for (int i = 0; i < 2 * perPage; ++i) {
             QVERIFY2(shape.match(host.messages[i].prompt).hasMatch(),
                      qPrintable(host.messages[i].prompt));
