@@ -9,7 +9,7 @@ endif
 
 export QT_QPA_PLATFORM ?= offscreen
 
-.PHONY: all deps configure build run test test-sanitize bench clean
+.PHONY: all deps configure build run test test-sanitize bench browser-report clean
 
 all: build
 
@@ -35,6 +35,10 @@ test-sanitize: deps
 	cmake --build $(SAN_BUILD) -j $(JOBS)
 	cd $(SAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 		ctest --output-on-failure -j $(JOBS) -LE browser
+
+# Runs the browser tests and writes their table to docs/browser-report.md.
+browser-report: build
+	cmake --build $(BUILD) --target browser-report
 
 bench: build
 	$(BUILD)/bin/bench_engine

@@ -16,6 +16,7 @@ namespace {
 struct LineMarks {
     bool script = false;      // "script" anywhere
     bool scriptEnd = false;   // "/script"
+    bool scriptOpenAtEnd = false; // the last "script" of the line is no "/script"
     bool preStart = false;    // "<pre", "<textarea", "<listing"
     bool preEnd = false;      // "</pre", "</textarea", "</listing"
 };
@@ -49,9 +50,10 @@ LineMarks markLine(const char* begin, const char* end, Host& host) {
         const char c = *p;
         if (c == 's' || c == 'S') {
             if (startsNoCase(p + 1, end, "cript")) {
+                const bool closing = p > begin && p[-1] == '/';
                 m.script = true;
-                if (p > begin && p[-1] == '/')
-                    m.scriptEnd = true;
+                m.scriptEnd = m.scriptEnd || closing;
+                m.scriptOpenAtEnd = !closing;
             }
         } else if (c == '<') {
             if (p + 1 < end && p[1] == '/') {
@@ -89,8 +91,10 @@ void SplitPageLines(QByteArrayView file, CheckState chkZange, ByteBuffer& page, 
         if (chkZange != 0 && !last) {
             const LineMarks m = markLine(p, lineEnd, host);
             const bool scriptLine = inScript || m.script;
+            // A line that closes one script and opens the next ("</script><script>") leaves
+            // the next lines inside a script: their line ends are part of the code.
             if (m.scriptEnd)
-                inScript = false;
+                inScript = m.scriptOpenAtEnd;
             else if (m.script)
                 inScript = true;
             const bool preLine = inPre || m.preStart || m.preEnd;

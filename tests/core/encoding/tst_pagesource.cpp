@@ -48,6 +48,9 @@ private slots:
             << QByteArray("x <SCRIPT>\r\nvar a;\r\n</script>\r\ny z\r\n");
         QTest::newRow("script start and end on one line")
             << QByteArray("<script>f()</script>\r\na\r\nb") << QByteArray("<script>f()</script>\r\na b\r\n");
+        QTest::newRow("script opened after a closing one on the same line")
+            << QByteArray("<script src=a.js></script><script>\r\nvar a = 1 // x\r\nf()\r\n</script>\r\na\r\nb")
+            << QByteArray("<script src=a.js></script><script>\r\nvar a = 1 // x\r\nf()\r\n</script>\r\na b\r\n");
         QTest::newRow("word script in text counts")
             << QByteArray("manuscript\r\na\r\nb") << QByteArray("manuscript\r\na\r\nb\r\n");
         QTest::newRow("pre keeps its lines")

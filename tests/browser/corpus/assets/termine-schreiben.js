@@ -1,0 +1,1 @@
+document.getElementById("liste").innerHTML = termine.join("<br>");

@@ -1,0 +1,1 @@
+var termine = ["12. März: Jahreshauptversammlung", "3. Mai: Maiwanderung"];

@@ -1,0 +1,1 @@
+message(FATAL_ERROR "The browser tests cannot run: ${WHAT} is missing.")
