@@ -101,7 +101,7 @@ EncryptionRun::PageResult EncryptionRun::convert(const QString& source) {
 
     const QString output = OutputPath(source);
     const bool overwriting = options_.overwrite();
-    if (!overwriting && !output.isEmpty()) {
+    if (!overwriting && !output.isEmpty() && QFileInfo::exists(output)) {
         // The folder output would land on this source or another listed page: it is kept.
         const QString reason =
             sameFile(output, source)  ? QStringLiteral("Die Ausgabedatei %1 ist die Quelldatei "
