@@ -23,11 +23,19 @@ void EncodePageText(QByteArrayView pageText, QByteArrayView header, const Option
 
 QString PageEncoder::EncodePage(const QString& path, QByteArrayView header,
                                 const OptionSet& options, PageSink& out) {
-    const QString error = ReadPageSource(path, options, page_, file_, host_);
-    if (!error.isEmpty())
-        return error;
+    const QString error = ReadPage(path, options);
+    if (error.isEmpty())
+        EncodeReadPage(header, options, out);
+    return error;
+}
+
+QString PageEncoder::ReadPage(const QString& path, const OptionSet& options) {
+    return ReadPageSource(path, options, page_, file_, host_);
+}
+
+void PageEncoder::EncodeReadPage(QByteArrayView header, const OptionSet& options,
+                                 PageSink& out) {
     EncodePageText(page_.view(), header, options, random_, host_, native_, out);
-    return {};
 }
 
 void PageEncoder::releaseMemory() {

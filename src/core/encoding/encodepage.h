@@ -24,6 +24,11 @@ public:
     QString EncodePage(const QString& path, QByteArrayView header, const OptionSet& options,
                        PageSink& out);
 
+    // The same in two steps, so the caller can open the output only once the page file has
+    // been read and closed: read the page text, then encode it.
+    QString ReadPage(const QString& path, const OptionSet& options);
+    void EncodeReadPage(QByteArrayView header, const OptionSet& options, PageSink& out);
+
     // Gives the working buffers back, after a very large page.
     void releaseMemory();
 

@@ -2,11 +2,17 @@
 
 #include <QIODevice>
 
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
 namespace veltrano {
 
 PageSink::PageSink(ByteBuffer& buffer, QIODevice* device) : buffer_(buffer), device_(device) {
     buffer_.clear();
 }
+
+PageSink::PageSink(ByteBuffer& buffer, int fd) : buffer_(buffer), fd_(fd) { buffer_.clear(); }
 
 void PageSink::appendRepeated(QByteArrayView pair, qint64 n) {
     constexpr qint64 kBlock = 1 << 15;
@@ -24,14 +30,30 @@ void PageSink::appendRepeated(QByteArrayView pair, qint64 n) {
 }
 
 void PageSink::flush() {
-    if (!device_ || buffer_.isEmpty())
+    if (!streaming() || buffer_.isEmpty())
         return;
-    if (error_.isEmpty()) {
+    if (error_.isEmpty() && device_) {
         const qint64 n = device_->write(buffer_.data(), buffer_.size());
         if (n != buffer_.size())
             error_ = device_->errorString();
         else
             written_ += n;
+    } else if (error_.isEmpty()) {
+        const char* p = buffer_.data();
+        qsizetype left = buffer_.size();
+        while (left > 0) {
+            const ssize_t n = ::write(fd_, p, static_cast<size_t>(left));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                errorCode_ = n < 0 ? errno : EIO;
+                error_ = QString::fromLocal8Bit(std::strerror(errorCode_));
+                break;
+            }
+            p += n;
+            left -= n;
+            written_ += n;
+        }
     }
     buffer_.clear();
 }

@@ -15,9 +15,11 @@ public:
     static constexpr qsizetype kFlushSize = 1 << 20;
 
     explicit PageSink(ByteBuffer& buffer, QIODevice* device = nullptr);
+    // Streams to an open file descriptor; a failed write keeps the platform's error number.
+    PageSink(ByteBuffer& buffer, int fd);
 
     ByteBuffer& buffer() { return buffer_; }
-    bool streaming() const { return device_ != nullptr; }
+    bool streaming() const { return device_ != nullptr || fd_ >= 0; }
 
     void append(QByteArrayView bytes) {
         buffer_.append(bytes);
@@ -40,19 +42,22 @@ public:
     bool finish();
     bool failed() const { return !error_.isEmpty(); }
     const QString& error() const { return error_; }
+    int errorCode() const { return errorCode_; }
     qint64 bytesWritten() const { return written_ + buffer_.size(); }
 
 private:
     void maybeFlush() {
-        if (device_ && buffer_.size() >= kFlushSize)
+        if (buffer_.size() >= kFlushSize && streaming())
             flush();
     }
     void flush();
 
     ByteBuffer& buffer_;
-    QIODevice* device_;
+    QIODevice* device_ = nullptr;
+    int fd_ = -1;
     qint64 written_ = 0;
     QString error_;
+    int errorCode_ = 0;
 };
 
 } // namespace veltrano

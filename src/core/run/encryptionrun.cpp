@@ -1,6 +1,7 @@
 #include "encryptionrun.h"
 
 #include "encoding/pagesink.h"
+#include "encoding/pagesource.h"
 #include "filelist/filelist.h"
 #include "host.h"
 #include "options/optionset.h"
@@ -88,16 +89,28 @@ EncryptionRun::PageResult EncryptionRun::convert(const QString& source) {
         return PageResult::Fatal;
     }
 
-    PageSink sink(page_);
-    if (!encoder_.EncodePage(source, header, options_, sink).isEmpty()) {
+    if (!encoder_.ReadPage(source, options_).isEmpty()) {
         host_.message(QStringLiteral("Datei konnte nicht gelesen werden: ") + source, kError,
                       Host::Icon::Critical);
         return PageResult::Failed;
     }
+    // Once the page file is read and closed, the page goes straight into a new file beside the
+    // output it will most likely replace, so a large page is never held whole. The output path
+    // is still decided after the conversion: if it changed meanwhile, the finished file is
+    // moved over in one piece.
+    const QString expected = OutputPath(source);
+    NewFile streamed;
+    const bool streaming = !expected.isEmpty() && streamed.create(expected);
+    PageSink sink(page_, streaming ? streamed.fd() : -1);
+    encoder_.EncodeReadPage(header, options_, sink);
     if (!blankLinesFit(endLineCount(options_.values()), source))
         return PageResult::Failed;
     AppendEndLines(sink, options_);
     sink.append("\r\n");
+    if (streaming && !(sink.finish() && streamed.close())) {
+        writeError(sink.failed() ? FileError{sink.errorCode(), sink.error()} : streamed.error());
+        return PageResult::Failed;
+    }
 
     const QString output = OutputPath(source);
     const bool overwriting = options_.overwrite();
@@ -120,7 +133,17 @@ EncryptionRun::PageResult EncryptionRun::convert(const QString& source) {
         if (options_.check(CheckField::chkBkup) != 0)
             BackupSource(source, backupFile_, backupText_, host_);
     }
-    const QList<FileError> errors = ReplaceFile(output, page_.view());
+    QList<FileError> errors;
+    if (streaming && output == expected) {
+        if (!streamed.putInPlace())
+            errors.append(streamed.error());
+    } else if (streaming && !ReadWholeFile(streamed.tempPath(), page_).isEmpty()) {
+        errors.append(FileError{EIO, QStringLiteral("Die neue Datei %1 konnte nicht wieder "
+                                                     "gelesen werden.")
+                                         .arg(streamed.tempPath())});
+    } else {
+        errors = ReplaceFile(output, page_.view());
+    }
     for (const FileError& error : errors)
         writeError(error);
     return errors.isEmpty() ? PageResult::Done : PageResult::Failed;

@@ -57,8 +57,10 @@ bool writeAll(int fd, QByteArrayView bytes, int* error) {
 
 } // namespace
 
-QList<FileError> ReplaceFile(const QString& path, QByteArrayView bytes) {
-    QList<FileError> errors;
+NewFile::~NewFile() { discard(); }
+
+bool NewFile::create(const QString& path) {
+    discard();
     QString targetPath = path;
     if (!path.isEmpty()) {
         const QFileInfo info(path);
@@ -68,50 +70,78 @@ QList<FileError> ReplaceFile(const QString& path, QByteArrayView bytes) {
                 targetPath = resolved;
         }
     }
-    const QByteArray target = QFile::encodeName(targetPath);
-
-    // Create.
-    int fd = -1;
-    QByteArray temp;
-    if (target.isEmpty()) {
-        errors.append(errorOf(ENOENT));
-    } else if (target.endsWith('/')) {
-        errors.append(errorOf(EISDIR));
+    target_ = QFile::encodeName(targetPath);
+    if (target_.isEmpty()) {
+        error_ = errorOf(ENOENT);
+    } else if (target_.endsWith('/')) {
+        error_ = errorOf(EISDIR);
     } else {
-        temp = tempTemplate(target);
-        fd = ::mkostemp(temp.data(), O_CLOEXEC);
-        if (fd < 0)
-            errors.append(errorOf(errno));
-    }
-
-    // Write.
-    bool failed = fd < 0;
-    if (fd < 0) {
-        errors.append(errorOf(EBADF));
-    } else {
-        int error = 0;
-        if (!writeAll(fd, bytes, &error)) {
-            errors.append(errorOf(error));
-            failed = true;
+        temp_ = tempTemplate(target_);
+        fd_ = ::mkostemp(temp_.data(), O_CLOEXEC);
+        if (fd_ < 0) {
+            error_ = errorOf(errno);
+            temp_.clear();
         }
     }
+    return fd_ >= 0;
+}
 
-    // Close, and put the new file in place of the old one.
-    if (fd >= 0) {
-        struct stat old {};
-        const mode_t mode = ::stat(target.constData(), &old) == 0 ? (old.st_mode & 07777)
-                                                                  : (0666 & ~processUmask());
-        ::fchmod(fd, mode);
-        if (::close(fd) != 0) {
-            errors.append(errorOf(errno));
-            failed = true;
-        } else if (!failed && ::rename(temp.constData(), target.constData()) != 0) {
-            errors.append(errorOf(errno));
-            failed = true;
-        }
-        if (failed)
-            ::unlink(temp.constData());
+bool NewFile::write(QByteArrayView bytes) {
+    int error = EBADF;
+    if (fd_ >= 0 && writeAll(fd_, bytes, &error))
+        return true;
+    error_ = errorOf(error);
+    return false;
+}
+
+bool NewFile::close() {
+    if (fd_ < 0) {
+        error_ = errorOf(EBADF);
+        return false;
     }
+    struct stat old {};
+    const mode_t mode = ::stat(target_.constData(), &old) == 0 ? (old.st_mode & 07777)
+                                                               : (0666 & ~processUmask());
+    ::fchmod(fd_, mode);
+    const int result = ::close(fd_);
+    fd_ = -1;
+    if (result != 0) {
+        error_ = errorOf(errno);
+        return false;
+    }
+    return true;
+}
+
+bool NewFile::putInPlace() {
+    if (temp_.isEmpty() || fd_ >= 0 || ::rename(temp_.constData(), target_.constData()) != 0) {
+        error_ = errorOf(temp_.isEmpty() || fd_ >= 0 ? EBADF : errno);
+        return false;
+    }
+    temp_.clear();
+    return true;
+}
+
+void NewFile::discard() {
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+    if (!temp_.isEmpty())
+        ::unlink(temp_.constData());
+    temp_.clear();
+}
+
+QString NewFile::tempPath() const { return QFile::decodeName(temp_); }
+
+QList<FileError> ReplaceFile(const QString& path, QByteArrayView bytes) {
+    QList<FileError> errors;
+    NewFile file;
+    const bool created = file.create(path);
+    if (!created)
+        errors.append(file.error());
+    if (!file.write(bytes))
+        errors.append(created ? file.error() : errorOf(EBADF));
+    if (created && errors.isEmpty() && !(file.close() && file.putInPlace()))
+        errors.append(file.error());
     return errors;
 }
 

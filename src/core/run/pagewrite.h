@@ -16,6 +16,35 @@ struct FileError {
     QString description;
 };
 
+// A new file written beside its target and then renamed over it, so whatever fails, or wherever
+// the process is ended, the target is either the old file or the complete new one. A link is
+// followed: the file it names is replaced. The new file is removed unless it was put in place.
+class NewFile {
+public:
+    NewFile() = default;
+    NewFile(const NewFile&) = delete;
+    NewFile& operator=(const NewFile&) = delete;
+    ~NewFile();
+
+    bool create(const QString& path);
+    bool write(QByteArrayView bytes);
+    // The open new file, for writing a page while it is converted.
+    int fd() const { return fd_; }
+    bool close();
+    bool putInPlace();
+    void discard();
+
+    QString tempPath() const;
+    // The failure of the last step that failed.
+    const FileError& error() const { return error_; }
+
+private:
+    QByteArray target_;
+    QByteArray temp_;
+    int fd_ = -1;
+    FileError error_;
+};
+
 // Replaces the file at path by bytes. A new file is written completely in the same folder and
 // then renamed over the old one, so whatever fails, or wherever the process is ended, the file
 // at path is either the old one or the complete new one. A link is followed: the file it
