@@ -9,13 +9,13 @@
 #include "options/optionset.h"
 #include "pagegen.h"
 #include "run/pageheader.h"
+#include "run/pagewrite.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QSaveFile>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -84,18 +84,18 @@ int runCase(const QString& name, bool streamed) {
     t.start();
     for (const QString& source : sources) {
         const QByteArray header = BuildPageHeader(options);
-        QSaveFile out(dir.filePath(QStringLiteral("out/")) + QFileInfo(source).fileName());
-        if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        NewFile out;
+        if (!out.create(dir.filePath(QStringLiteral("out/")) + QFileInfo(source).fileName()))
             return 2;
-        PageSink sink(buffer, streamed ? &out : nullptr);
+        PageSink sink(buffer, streamed ? out.fd() : -1);
         if (!encoder.EncodePage(source, header, options, sink).isEmpty())
             return 3;
         AppendEndLines(sink, options);
         sink.append(QByteArrayView("\r\n"));
         outputBytes += sink.bytesWritten();
         if (!streamed)
-            out.write(buffer.data(), buffer.size());
-        if (!sink.finish() || !out.commit())
+            out.write(buffer.view());
+        if (!sink.finish() || !out.close() || !out.putInPlace())
             return 4;
     }
     const double convert = seconds(t);
