@@ -42,6 +42,8 @@ browser-report: build
 
 bench: build
 	$(BUILD)/bin/bench_engine
+	$(BUILD)/bin/bench_run
+	$(BUILD)/bin/bench_scan
 
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD)
