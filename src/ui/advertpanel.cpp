@@ -3,6 +3,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <utility>
 
@@ -22,6 +23,14 @@ QString decodePage(const QByteArray& bytes, const QString& contentType) {
     if (!decoder.isValid())
         decoder = QStringDecoder(QStringDecoder::Utf8);
     return decoder.decode(bytes);
+}
+// The page as rich text: script and style blocks are dropped, never run or shown as text.
+QString withoutScripts(QString page) {
+    static const QRegularExpression blocks(
+        QStringLiteral("<(script|style)\\b[^>]*>.*?</\\1\\s*>|<(script|style)\\b[^>]*/>"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    page.remove(blocks);
+    return page;
 }
 } // namespace
 
@@ -45,7 +54,8 @@ AdvertPanel::AdvertPanel(QNetworkAccessManager* network, QWidget* parent)
 AdvertPanel::~AdvertPanel() { dropReply(); }
 
 void AdvertPanel::dropReply() {
-    QNetworkReply* reply = std::exchange(reply_, nullptr);
+    QNetworkReply* reply = reply_.data();
+    reply_.clear();
     if (reply == nullptr)
         return;
     disconnect(reply, nullptr, this, nullptr);
@@ -75,7 +85,8 @@ void AdvertPanel::navigate(const QUrl& address) {
 }
 
 void AdvertPanel::takeReply() {
-    QNetworkReply* reply = std::exchange(reply_, nullptr);
+    QNetworkReply* reply = reply_.data();
+    reply_.clear();
     if (reply == nullptr)
         return;
     reply->deleteLater();
@@ -90,7 +101,7 @@ void AdvertPanel::takeReply() {
     if (type.startsWith(QLatin1String("text/plain"), Qt::CaseInsensitive))
         setPlainText(page);
     else
-        setHtml(page);
+        setHtml(withoutScripts(page));
     loaded_ = true;
     emit finished(true);
 }

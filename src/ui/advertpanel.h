@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QTextBrowser>
 #include <QUrl>
 
@@ -35,7 +36,8 @@ private:
     void dropReply();
 
     QNetworkAccessManager* network_;
-    QNetworkReply* reply_ = nullptr;
+    // Guarded: the network manager may delete its replies before the panel goes.
+    QPointer<QNetworkReply> reply_;
     QUrl address_;
     bool loaded_ = false;
 };

@@ -20,6 +20,8 @@ FileGrid::FileGrid(QWidget* parent) : QTableView(parent) {
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setStretchLastSection(false);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 }
 
 void FileGrid::setList(FileList* list) {
@@ -44,8 +46,10 @@ void FileGrid::setList(FileList* list) {
 void FileGrid::setColumnWidths() {
     if (!model() || model()->columnCount() < 2)
         return;
+    // The size column is 700 units wide and the path column takes the rest of the grid; the
+    // rest is measured inside the frame and beside a shown scroll bar.
     setColumnWidth(1, twips(700));
-    setColumnWidth(0, std::max(twips(700), width() - twips(712)));
+    setColumnWidth(0, std::max(twips(700), viewport()->width() - twips(700)));
 }
 
 void FileGrid::resizeEvent(QResizeEvent* event) {

@@ -32,6 +32,9 @@ QLabel* makeMarker(const QString& name, QWidget* parent) {
     auto* label = new QLabel(QStringLiteral("Neu! 3.0"), parent);
     label->setObjectName(name);
     label->setStyleSheet(QStringLiteral("color: #c0392b; font-weight: bold;"));
+    QFont font = label->font();
+    font.setPointSizeF(font.pointSizeF() * 0.85);
+    label->setFont(font);
     return label;
 }
 
@@ -41,6 +44,12 @@ QPushButton* smallButton(const QString& name, const QString& caption, const QStr
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(name);
     button->setToolTip(tip);
+    // The buttons are small squares; a smaller type lets "+++" fit.
+    QFont font = button->font();
+    font.setPointSizeF(font.pointSizeF() * 0.85);
+    font.setBold(true);
+    button->setFont(font);
+    button->setStyleSheet(QStringLiteral("padding: 0px;"));
     return button;
 }
 } // namespace
@@ -65,7 +74,7 @@ FilesPage::FilesPage(QWidget* parent) : QWidget(parent) {
     place(Dir1, 150, 1530, 3000, 1770);
     File1 = new FileBox(this);
     File1->setObjectName(QStringLiteral("File1"));
-    place(File1, 3270, 1140, 2910, 2160);
+    place(File1, 3270, 1140, 2700, 2160);
 
     const QString addAllTip = QStringLiteral("Fügt alle Dateien des oben gewählten Ordners ein");
     Command1 = smallButton(QStringLiteral("Command1"), QStringLiteral("+"),
@@ -80,16 +89,16 @@ FilesPage::FilesPage(QWidget* parent) : QWidget(parent) {
         QStringLiteral("Command4"), QStringLiteral("--"),
         QStringLiteral("Entfernt alle Einträge aus der Liste der zu verschlüsselnden Dateien."),
         this);
-    place(Command1, 6300, 1140, 375, 375);
-    place(Command2, 6300, 1590, 375, 375);
-    place(Command5, 6300, 2040, 375, 375);
-    place(makeMarker(QStringLiteral("Label13"), this), 6735, 2115, 690, 240);
+    place(Command1, 6060, 1140, 375, 375);
+    place(Command2, 6060, 1590, 375, 375);
+    place(Command5, 6060, 2040, 375, 375);
+    place(makeMarker(QStringLiteral("Label13"), this), 6480, 2100, 780, 255);
 
     Flex = new FileGrid(this);
     Flex->setObjectName(QStringLiteral("Flex"));
-    place(Flex, 150, 3420, 6030, 2790);
-    place(Command3, 6300, 3420, 375, 375);
-    place(Command4, 6300, 3870, 375, 375);
+    place(Flex, 150, 3420, 5820, 2790);
+    place(Command3, 6060, 3420, 375, 375);
+    place(Command4, 6060, 3870, 375, 375);
 }
 
 } // namespace veltrano::ui

@@ -134,16 +134,16 @@ void MainWindow::buildBottom() {
     Image5->setToolTip(WindowActions::homePage());
     place(Image5, 1620, 6990, 1200, 420);
 
-    Label8 = new QLabel(QStringLiteral("HTML Veltrano 3 - Quelltextschutz für Webseiten"), client);
+    Label8 = new QLabel(QStringLiteral("© Veltrano Software"), client);
     Label8->setObjectName(QStringLiteral("Label8"));
-    place(Label8, 2940, 7080, 2760, 285);
+    place(Label8, 2940, 7080, 2040, 285);
 
     Label10 = new ActionLabel(WindowActions::homePage(), client);
     Label10->setObjectName(QStringLiteral("Label10"));
     Label10->setStyleSheet(QStringLiteral("color: #1a5fb4; text-decoration: underline;"));
     Label10->setCursor(Qt::PointingHandCursor);
     Label10->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    place(Label10, 5280, 7080, 2295, 285);
+    place(Label10, 4980, 7080, 2595, 285);
 
     Frame2 = new QGroupBox(client);
     Frame2->setObjectName(QStringLiteral("Frame2"));

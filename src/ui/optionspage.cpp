@@ -59,8 +59,8 @@ OptionsPage::OptionsPage(QWidget* parent) : QWidget(parent) {
     chkSeo = check(QStringLiteral("chkSeo"),
                    QStringLiteral("Suchmaschinenfreundliche Verschlüsselung (erhält <head> Bereich)"),
                    this);
-    place(chkSeo, 150, 1170, 6150, 300);
-    place(makeMarker(QStringLiteral("Label7"), this), 6360, 1200, 840, 240);
+    place(chkSeo, 150, 1170, 7050, 300);
+    place(makeMarker(QStringLiteral("Label7"), this), 6480, 1425, 720, 255);
 
     Frame1 = new QGroupBox(this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
@@ -73,7 +73,7 @@ OptionsPage::OptionsPage(QWidget* parent) : QWidget(parent) {
     chkNew->setVisible(false);
     Frame1->setVisible(false);
 
-    place(makeLine(QStringLiteral("Line2"), this), 150, 1500, 7050, 30);
+    place(makeLine(QStringLiteral("Line2"), this), 150, 1500, 6240, 30);
     chkNativ = check(QStringLiteral("chkNativ"), QStringLiteral("Natives HTML Crippling"), this);
     place(chkNativ, 150, 1560, 3450, 300);
     chkZange = check(QStringLiteral("chkZange"), QStringLiteral("Quelltextzange"), this);
@@ -90,13 +90,13 @@ OptionsPage::OptionsPage(QWidget* parent) : QWidget(parent) {
     chkLine = check(QStringLiteral("chkLine"), QStringLiteral("Überflüssige Zeilenumbrüche"), this);
     place(chkLine, 150, 2940, 3450, 300);
     place(makeLabel(QStringLiteral("Label11"), QStringLiteral("Zeilen am Anfang:"), this), 450, 3300,
-          1500, 240);
+          1830, 240);
     txtStart = edit(QStringLiteral("txtStart"), this);
-    place(txtStart, 1950, 3255, 900, 315);
-    place(makeLabel(QStringLiteral("Label12"), QStringLiteral("Zeilen am Ende:"), this), 3300, 3300,
-          1350, 240);
+    place(txtStart, 2310, 3255, 900, 315);
+    place(makeLabel(QStringLiteral("Label12"), QStringLiteral("Zeilen am Ende:"), this), 3600, 3300,
+          1650, 240);
     txtEnd = edit(QStringLiteral("txtEnd"), this);
-    place(txtEnd, 4650, 3255, 900, 315);
+    place(txtEnd, 5280, 3255, 900, 315);
     chkFake = check(QStringLiteral("chkFake"),
                     QStringLiteral("Fake-Meldung am Anfang des Sourcecodes:"), this);
     place(chkFake, 150, 3660, 6000, 300);

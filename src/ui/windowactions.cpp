@@ -34,8 +34,10 @@ WindowActions::WindowActions(QWidget* window, EventPump& pump, QString programFo
 }
 
 void WindowActions::ShellOpen(const QString& target) {
-    const QUrl url = target.contains(QLatin1String("://")) ? QUrl(target)
-                                                           : QUrl::fromLocalFile(target);
+    // A path goes to the desktop as the file it names ("//help.pdf" at a root is "/help.pdf").
+    const QUrl url = target.contains(QLatin1String("://"))
+                         ? QUrl(target)
+                         : QUrl::fromLocalFile(QDir::cleanPath(target));
     if (openUrl)
         openUrl(url);
 }
