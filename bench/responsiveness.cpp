@@ -6,6 +6,8 @@
 #include "filelist/filelist.h"
 #include "host.h"
 #include "mainwindow.h"
+#include "runpage.h"
+#include "statusframe.h"
 #include "options/optionset.h"
 #include "project/projectfile.h"
 #include "run/encryptionrun.h"
@@ -16,6 +18,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QProgressBar>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -127,8 +130,13 @@ int main(int argc, char* argv[]) {
     probe.setInterval(5);
     probe.setTimerType(Qt::PreciseTimer);
     QObject::connect(&probe, &QTimer::timeout, [&] {
-        longestGap = std::max(longestGap, sinceProbe.restart());
+        const qint64 gap = sinceProbe.restart();
+        longestGap = std::max(longestGap, gap);
         ++probes;
+        if (qEnvironmentVariableIsSet("VELTRANO_BENCH_TRACE") && gap > 50)
+            std::fprintf(stderr, "gap %lld ms before page position %d of %d\n",
+                         static_cast<long long>(gap), window.page3->frStat->stat()->value(),
+                         window.page3->frStat->stat()->maximum());
     });
     probe.start();
     sinceProbe.start();
