@@ -70,6 +70,7 @@ void DriveBox::showFolder(const QString& folder) {
 }
 
 FolderBox::FolderBox(QWidget* parent) : QListWidget(parent) {
+    setIconSize(QSize(16, 16));
     setSelectionMode(QAbstractItemView::SingleSelection);
     connect(this, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
         if (item)

@@ -136,14 +136,14 @@ void MainWindow::buildBottom() {
 
     Label8 = new QLabel(QStringLiteral("© Veltrano Software"), client);
     Label8->setObjectName(QStringLiteral("Label8"));
-    place(Label8, 2940, 7080, 2040, 285);
+    place(Label8, 2880, 7080, 1860, 285);
 
     Label10 = new ActionLabel(WindowActions::homePage(), client);
     Label10->setObjectName(QStringLiteral("Label10"));
     Label10->setStyleSheet(QStringLiteral("color: #1a5fb4; text-decoration: underline;"));
     Label10->setCursor(Qt::PointingHandCursor);
     Label10->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    place(Label10, 4980, 7080, 2595, 285);
+    place(Label10, 4740, 7080, 2835, 285);
 
     Frame2 = new QGroupBox(client);
     Frame2->setObjectName(QStringLiteral("Frame2"));

@@ -49,6 +49,7 @@ void OptionBinding::bind(TextField field, QLineEdit* edit) {
             options_.setText(field, text);
     });
     edit->setText(options_.text(field));
+    edit->setCursorPosition(0);
 }
 
 void OptionBinding::bindPair(QRadioButton* newFiles, QRadioButton* overwrite) {
@@ -79,8 +80,10 @@ void OptionBinding::refresh() {
         QLineEdit* edit = texts_[static_cast<size_t>(i)];
         const QString& text = options_.text(static_cast<TextField>(i));
         // Only a real difference is written, so the cursor of the field being typed in stays.
-        if (edit && edit->text() != text)
+        if (edit && edit->text() != text) {
             edit->setText(text);
+            edit->setCursorPosition(0); // a long text shows its beginning
+        }
     }
     if (newFiles_ && overwrite_) {
         newFiles_->setChecked(options_.newFiles());

@@ -21,7 +21,7 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "usage: veltrano-screenshot OUTPUT-FOLDER\n");
         return 64;
     }
-    const QString out = QString::fromLocal8Bit(argv[1]);
+    const QString out = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
     QDir().mkpath(out);
 
     // An example site, so the first page shows the browser and the list at work.
@@ -39,7 +39,7 @@ int main(int argc, char* argv[]) {
     }
     QDir::setCurrent(root);
 
-    veltrano::ui::MainWindow window;
+    veltrano::ui::MainWindow window(QStringLiteral("/opt/veltrano"));
     window.actions().exitProgram = [] {};
     window.show();
     window.page1->Dir1->setPath(root);
