@@ -71,7 +71,9 @@ void FileGrid::followCurrent(int entry) {
     if (selectionModel()->currentIndex().row() != index.row())
         selectionModel()->setCurrentIndex(
             index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    // Scrolling is left to the user while the list grows, so a long scan stays cheap.
+    // The highlighted row stays in sight, also while a run walks the list.
+    if (!isRowHidden(index.row()))
+        scrollTo(index, QAbstractItemView::EnsureVisible);
 }
 
 } // namespace veltrano::ui
