@@ -144,7 +144,9 @@ int main(int argc, char* argv[]) {
     runTimer.start();
     window.Command9_Click();
     const double windowSeconds = static_cast<double>(runTimer.nsecsElapsed()) / 1e9;
-    longestGap = std::max(longestGap, sinceProbe.elapsed());
+    // The stretch after the last probe holds the write of the converted page, which the run
+    // does in one step without yielding, so that ending the program never leaves half a page.
+    const qint64 finalStretch = sinceProbe.elapsed();
     probe.stop();
 
     const bool completed =
@@ -154,7 +156,12 @@ int main(int argc, char* argv[]) {
                 completed ? "completed" : "did not complete");
     std::printf("  start-up to window shown:   %7.3f s   (target < 0.5 s)\n", startUp);
     std::printf("  longest event-loop gap:     %7.1f ms  (target <= 50 ms; %d probes)\n",
-                static_cast<double>(longestGap), probes);
+                static_cast<double>(std::max(longestGap, finalStretch)), probes);
+    std::printf("    while converting:         %7.1f ms\n", static_cast<double>(longestGap));
+    std::printf("    last probe to run's end:  %7.1f ms  (writing the %.0f MB result in one step)\n",
+                static_cast<double>(finalStretch),
+                static_cast<double>(QFileInfo(QDir(out).filePath(QStringLiteral("katalog.htm"))).size()) /
+                    (1 << 20));
     std::printf("  window run:                 %7.3f s   %7.1f MB/s\n", windowSeconds,
                 megabytes / windowSeconds);
     std::printf("  batch conversion (engine):  %7.3f s   %7.1f MB/s\n", batchSeconds,
