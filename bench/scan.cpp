@@ -46,8 +46,7 @@ int main(int argc, char* argv[]) {
         const QString folder = root + QStringLiteral("/part%1/sub%2").arg(f / 50).arg(f % 50);
         QDir().mkpath(folder);
         for (int i = 0; i < perFolder; ++i) {
-            QFile file(folder + QStringLiteral("/file%1").arg(i) +
-                       QLatin1String(kinds[i % 5]));
+            QFile file(folder + QStringLiteral("/file%1").arg(i) + QLatin1String(kinds[i % 5]));
             if (!file.open(QIODevice::WriteOnly))
                 return 1;
             ++files;

@@ -28,7 +28,9 @@ QString measuredSize(const QString& path) {
 
 FileList::FileList(QObject* parent) : QAbstractTableModel(parent) {}
 
-void FileList::Initialise() { Clear(); }
+void FileList::Initialise() {
+    Clear();
+}
 
 void FileList::Append(const QString& path) {
     const int row = count();
@@ -87,7 +89,9 @@ int FileList::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : count();
 }
 
-int FileList::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 2; }
+int FileList::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : 2;
+}
 
 QVariant FileList::data(const QModelIndex& index, int role) const {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))

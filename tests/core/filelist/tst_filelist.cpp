@@ -32,7 +32,8 @@ private slots:
     // Sizes are measured when an entry is appended and never again.
     void appendMeasuresNow() {
         FileList list;
-        QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester tester(&list,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         const QString page = dir_.filePath(u"page.htm"_s);
         const QString empty = dir_.filePath(u"empty.htm"_s);
         test::writeFile(page, "12345");
@@ -60,7 +61,8 @@ private slots:
         const QStringList paths = {page, dir_.filePath(u"none.htm"_s), page};
         FileList one;
         FileList all;
-        QAbstractItemModelTester tester(&all, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester tester(&all,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         one.Append(page);
         all.Append(page);
         for (const QString& p : paths)
@@ -77,7 +79,8 @@ private slots:
 
     void removeCurrent() {
         FileList list;
-        QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester tester(&list,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         QSignalSpy removed(&list, &FileList::entryRemoved);
         // With no entry nothing happens.
         list.RemoveCurrent();
