@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QElapsedTimer>
+
+#include <functional>
+
+namespace veltrano::ui {
+
+// Lets pending window events run while a long loop works on the window's thread. The engine
+// calls pump() at every point where the user may act; the events really run only when the
+// interval has passed since they last ran, so yielding costs no throughput.
+class EventPump {
+public:
+    static constexpr int kDefaultIntervalMs = 12;
+
+    EventPump();
+
+    // Returns true when events were processed.
+    bool pump();
+    // Processes events now, whatever the interval says.
+    void pumpNow();
+
+    void setInterval(int milliseconds) { interval_ = milliseconds; }
+    int interval() const { return interval_; }
+    // How deep the window is inside pumps that run events (0 when none runs).
+    int depth() const { return depth_; }
+    bool busy() const { return busy_ > 0; }
+
+    // Runs just before the events of a due pump, so status displays are brought up to date
+    // once per pump rather than once per call.
+    std::function<void()> beforeEvents;
+
+    // Marks a long operation (a run or a scan) while it is going on.
+    class Busy {
+    public:
+        explicit Busy(EventPump& pump) : pump_(pump) { ++pump_.busy_; }
+        ~Busy() { --pump_.busy_; }
+        Busy(const Busy&) = delete;
+        Busy& operator=(const Busy&) = delete;
+
+    private:
+        EventPump& pump_;
+    };
+
+private:
+    QElapsedTimer since_;
+    int interval_ = kDefaultIntervalMs;
+    int depth_ = 0;
+    int busy_ = 0;
+};
+
+} // namespace veltrano::ui

@@ -1,0 +1,96 @@
+#pragma once
+
+#include <QComboBox>
+#include <QListWidget>
+#include <QObject>
+
+namespace veltrano {
+class FileList;
+}
+
+namespace veltrano::ui {
+
+// Drive1: the volumes of the machine, by their root folders (drive letters where the platform
+// has them).
+class DriveBox : public QComboBox {
+    Q_OBJECT
+public:
+    explicit DriveBox(QWidget* parent = nullptr);
+
+    // Fills the box with the mounted volumes and selects the one holding the folder.
+    void reload(const QString& folder);
+    // The root folder of the chosen volume.
+    QString drive() const;
+    // Selects the volume that holds the folder, without announcing a change.
+    void showFolder(const QString& folder);
+
+signals:
+    // The user picked another volume.
+    void driveChanged(const QString& root);
+};
+
+// Dir1: the open folder with its parents above it and its subfolders below; a double-click or
+// Enter opens a folder.
+class FolderBox : public QListWidget {
+    Q_OBJECT
+public:
+    explicit FolderBox(QWidget* parent = nullptr);
+
+    const QString& path() const { return path_; }
+    // Opens a folder; returns false and keeps the old one when it cannot be listed.
+    bool setPath(const QString& folder);
+
+signals:
+    void pathChanged(const QString& path);
+
+private:
+    QString path_;
+};
+
+// File1: the names in one folder that match the pattern "*.*ht*" (case ignored), sorted by
+// name; several names can be selected.
+class FileBox : public QListWidget {
+    Q_OBJECT
+public:
+    static QString pattern() { return QStringLiteral("*.*ht*"); }
+
+    explicit FileBox(QWidget* parent = nullptr);
+
+    const QString& path() const { return path_; }
+    // Lists a folder; returns false and keeps the old listing when it cannot be read.
+    bool setPath(const QString& folder);
+    // The full path of a listed name: the folder, one separator, the name.
+    QString fullPath(const QString& name) const;
+
+private:
+    QString path_;
+};
+
+// The coupling of the three boxes and the ways of adding their files to the list.
+class FolderBrowser : public QObject {
+    Q_OBJECT
+public:
+    FolderBrowser(DriveBox* drive, FolderBox* folder, FileBox* files, QObject* parent = nullptr);
+
+    // Starts at a folder (the process's working folder at start-up).
+    void start(const QString& folder);
+
+    // "+" and the double-click: the selected names, in the box's order.
+    void AddSelected(FileList& list) const;
+    // "++": every listed name.
+    void AddAll(FileList& list) const;
+
+    // Drive1_Change and Dir1_Change; errors leave the boxes where they were.
+    void Drive1_Change(const QString& root);
+    void Dir1_Change(const QString& path);
+
+private:
+    DriveBox* drive_;
+    FolderBox* folder_;
+    FileBox* files_;
+};
+
+// Joins a folder and a name with exactly one separator, also at a root that already ends in one.
+QString joinPath(const QString& folder, const QString& name);
+
+} // namespace veltrano::ui

@@ -1,0 +1,91 @@
+#include "widgethost.h"
+
+#include "eventpump.h"
+#include "statusframe.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace veltrano::ui {
+
+WidgetHost::WidgetHost(QWidget* window, EventPump& pump) : window_(window), pump_(pump) {
+    pump_.beforeEvents = [this] {
+        if (frame_)
+            frame_->apply();
+    };
+}
+
+void WidgetHost::setStatusWidgets(StatusFrame* frame, QPushButton* startButton) {
+    frame_ = frame;
+    start_ = startButton;
+}
+
+QString WidgetHost::dialogTitle() { return QStringLiteral("Projekt öffnen/speichern"); }
+
+void WidgetHost::message(const QString& prompt, const QString& title, Icon icon) {
+    messages_.append({prompt, title, icon});
+    if (frame_)
+        frame_->apply();
+    if (!modal_)
+        return;
+    QMessageBox box(icon == Icon::Critical ? QMessageBox::Critical : QMessageBox::Information,
+                    title, prompt, QMessageBox::Ok, window_);
+    box.setObjectName(QStringLiteral("messageBox"));
+    box.exec();
+}
+
+QString WidgetHost::openFileName() { return fileName(false); }
+QString WidgetHost::saveFileName() { return fileName(true); }
+
+QString WidgetHost::fileName(bool save) {
+    ++dialogs_;
+    if (!nextNames_.isEmpty())
+        return nextNames_.takeFirst();
+    if (!modal_)
+        return {};
+    // One dialog serves Open and Save as; the save form asks before it replaces a file.
+    QFileDialog dialog(window_, dialogTitle(), QString(),
+                       QStringLiteral("Veltrano-Projekte (*.vtp)"));
+    dialog.setObjectName(QStringLiteral("Dlg"));
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (save)
+        dialog.setDefaultSuffix(QStringLiteral("vtp"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+void WidgetHost::showStatus(bool visible) {
+    if (!frame_)
+        return;
+    frame_->apply();
+    frame_->setVisible(visible);
+    if (visible)
+        frame_->raise();
+}
+
+void WidgetHost::setCurrentFile(const QString& path) {
+    if (frame_)
+        frame_->setCurrentFile(path);
+}
+
+void WidgetHost::setListProgress(int value, int maximum) {
+    if (frame_)
+        frame_->setListProgress(value, maximum);
+}
+
+void WidgetHost::setPageProgress(qint64 value, qint64 maximum) {
+    if (frame_)
+        frame_->setPageProgress(value, maximum);
+}
+
+void WidgetHost::setStartEnabled(bool enabled) {
+    if (start_)
+        start_->setEnabled(enabled);
+}
+
+void WidgetHost::pump() { pump_.pump(); }
+
+} // namespace veltrano::ui

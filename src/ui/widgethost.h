@@ -1,0 +1,64 @@
+#pragma once
+
+#include "host.h"
+
+#include <QList>
+#include <QStringList>
+
+class QPushButton;
+class QWidget;
+
+namespace veltrano::ui {
+
+class EventPump;
+class StatusFrame;
+
+// The window's side of the engine: message boxes, the project file dialog, the status frame of
+// a run and the event pump. Tests switch the modal boxes off and answer the file dialog through
+// queued names, so no box is ever left waiting.
+class WidgetHost : public Host {
+public:
+    struct Message {
+        QString prompt;
+        QString title;
+        Icon icon;
+    };
+
+    WidgetHost(QWidget* window, EventPump& pump);
+
+    void setStatusWidgets(StatusFrame* frame, QPushButton* startButton);
+
+    void message(const QString& prompt, const QString& title, Icon icon) override;
+    QString openFileName() override;
+    QString saveFileName() override;
+    void showStatus(bool visible) override;
+    void setCurrentFile(const QString& path) override;
+    void setListProgress(int value, int maximum) override;
+    void setPageProgress(qint64 value, qint64 maximum) override;
+    void setStartEnabled(bool enabled) override;
+    void pump() override;
+
+    // Seams for tests and scripted use. With modal boxes off a message is only recorded, and a
+    // file dialog takes the next queued name (an empty queue answers "cancelled").
+    void setModalBoxes(bool shown) { modal_ = shown; }
+    void setNextFileName(const QString& name) { nextNames_.append(name); }
+    const QList<Message>& messages() const { return messages_; }
+    void clearMessages() { messages_.clear(); }
+    int dialogsShown() const { return dialogs_; }
+
+    static QString dialogTitle();
+
+private:
+    QString fileName(bool save);
+
+    QWidget* window_;
+    EventPump& pump_;
+    StatusFrame* frame_ = nullptr;
+    QPushButton* start_ = nullptr;
+    bool modal_ = true;
+    QStringList nextNames_;
+    QList<Message> messages_;
+    int dialogs_ = 0;
+};
+
+} // namespace veltrano::ui

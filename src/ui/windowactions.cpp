@@ -1,0 +1,74 @@
+#include "windowactions.h"
+
+#include "eventpump.h"
+#include "twips.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QWidget>
+#include <QWindow>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace veltrano::ui {
+
+WindowActions::WindowActions(QWidget* window, EventPump& pump, QString programFolder)
+    : window_(window), pump_(pump), programFolder_(std::move(programFolder)) {
+    exitProgram = [this] {
+        if (pump_.depth() > 0 || pump_.busy()) {
+            // Inside a run or a scan: the page being worked on has not been opened for writing
+            // yet (a page is written in one step without yielding), so ending here loses
+            // nothing, and the loop that yielded must not go on.
+            std::fflush(nullptr);
+            std::_Exit(0);
+        }
+        QCoreApplication::exit(0);
+    };
+    openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    startMove = [this] {
+        QWindow* handle = window_->window()->windowHandle();
+        return handle && handle->startSystemMove();
+    };
+}
+
+void WindowActions::ShellOpen(const QString& target) {
+    // A path goes to the desktop as the file it names ("//help.pdf" at a root is "/help.pdf").
+    const QUrl url = target.contains(QLatin1String("://"))
+                         ? QUrl(target)
+                         : QUrl::fromLocalFile(QDir::cleanPath(target));
+    if (openUrl)
+        openUrl(url);
+}
+
+void WindowActions::EndProgram() {
+    if (exitProgram)
+        exitProgram();
+}
+
+QString WindowActions::helpPath() const {
+    // Plain joining: at a root folder that already ends in a separator the path shows two.
+    return programFolder_ + QDir::separator() + QStringLiteral("help.pdf");
+}
+
+void WindowActions::Help() { ShellOpen(helpPath()); }
+
+void WindowActions::DragWindow() {
+    if (startMove)
+        startMove();
+}
+
+void WindowActions::ShrinkWindow() {
+    QWidget* top = window_->window();
+    if (top->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
+        top->setWindowFlag(Qt::WindowStaysOnTopHint, false);
+        top->show();
+    }
+    const int height = twips(6765);
+    top->setMinimumHeight(std::min(top->minimumHeight(), height));
+    top->setMaximumHeight(std::max(height, top->minimumHeight()));
+    top->resize(top->width(), height);
+}
+
+} // namespace veltrano::ui

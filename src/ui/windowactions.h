@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+
+class QWidget;
+
+namespace veltrano::ui {
+
+class EventPump;
+
+// The small actions of the window that belong to no conversion: ending the program, opening
+// the help document and the home page through the desktop, moving the window by a label.
+// Ending and opening go through replaceable functions, so tests see them happen without the
+// test process ending or a viewer starting.
+class WindowActions {
+public:
+    WindowActions(QWidget* window, EventPump& pump, QString programFolder);
+
+    // The maker's home page.
+    static QString homePage() { return QStringLiteral("http://www.veltrano.example/"); }
+
+    // Hands a path or a web address to the desktop; failures are not reported.
+    void ShellOpen(const QString& target);
+    // "B&enden", a click on Label1, any close request: the process ends at once, nothing is
+    // asked. Pages are never left half-written, since a page is written without yielding.
+    void EndProgram();
+    // "&Hilfe": the program folder, a separator and "help.pdf".
+    void Help();
+    QString helpPath() const;
+    // Image5 and Label10.
+    void HomePage() { ShellOpen(homePage()); }
+    // A press of any mouse button on Label2 moves the window as if its title bar were held.
+    void DragWindow();
+    // A double-click on Label2: out of the always-on-top band, then the window is made 6765
+    // layout units high (the wizard pages and the help row stay, the advert band goes).
+    void ShrinkWindow();
+
+    // Replaceable for tests.
+    std::function<void()> exitProgram;
+    std::function<void(const QUrl&)> openUrl;
+    std::function<bool()> startMove;
+
+private:
+    QWidget* window_;
+    EventPump& pump_;
+    QString programFolder_;
+};
+
+} // namespace veltrano::ui
