@@ -62,6 +62,9 @@ bool CrippleNative(QByteArrayView page, const OptionSet& options, ByteBuffer& ou
 
     NativeScanState s;
     const qsizetype length = page.size();
+    // Room for the largest possible result at once: untouched memory costs nothing, while
+    // growing a large buffer step by step would copy it again and again.
+    out.reserve(length * 6 + 16);
     const auto* text = reinterpret_cast<const unsigned char*>(page.data());
     PageProgress progress(host, length);
     qsizetype blockEnd = 0;
@@ -124,8 +127,8 @@ bool CrippleNative(QByteArrayView page, const OptionSet& options, ByteBuffer& ou
         out.commit(w);
     progress.done();
 
-    removeAll(out, "&#32;");
-    removeAll(out, "&#13;&#10;");
+    removeAll(out, "&#32;", &host);
+    removeAll(out, "&#13;&#10;", &host);
     if (out.isEmpty())
         return false;
     return true;

@@ -3,6 +3,7 @@
 #include <QIODevice>
 
 #include <cerrno>
+#include <fcntl.h>
 #include <cstring>
 #include <unistd.h>
 
@@ -53,6 +54,12 @@ void PageSink::flush() {
             p += n;
             left -= n;
             written_ += n;
+        }
+        // Start writing the page out to disk as it grows (without waiting), so the file
+        // system has little left to do when the finished page replaces the old file.
+        if (written_ - synced_ >= kSyncSize) {
+            ::sync_file_range(fd_, synced_, written_ - synced_, SYNC_FILE_RANGE_WRITE);
+            synced_ = written_;
         }
     }
     buffer_.clear();

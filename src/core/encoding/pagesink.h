@@ -13,6 +13,7 @@ namespace veltrano {
 class PageSink {
 public:
     static constexpr qsizetype kFlushSize = 1 << 20;
+    static constexpr qint64 kSyncSize = 16 << 20;
 
     explicit PageSink(ByteBuffer& buffer, QIODevice* device = nullptr);
     // Streams to an open file descriptor; a failed write keeps the platform's error number.
@@ -56,6 +57,7 @@ private:
     QIODevice* device_ = nullptr;
     int fd_ = -1;
     qint64 written_ = 0;
+    qint64 synced_ = 0;
     QString error_;
     int errorCode_ = 0;
 };

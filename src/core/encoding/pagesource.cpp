@@ -71,7 +71,8 @@ LineMarks markLine(const char* begin, const char* end, Host& host) {
 
 void SplitPageLines(QByteArrayView file, CheckState chkZange, ByteBuffer& page, Host& host) {
     page.clear();
-    page.reserve(file.size() + file.size() / 16 + 2);
+    // Every line end may grow by one byte (a lone CR becomes CR LF): room for that at once.
+    page.reserve(2 * file.size() + 2);
     const char* p = file.data();
     const char* const end = p + file.size();
     bool inScript = false;

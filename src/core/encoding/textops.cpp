@@ -1,6 +1,7 @@
 #include "textops.h"
 
 #include "bytebuffer.h"
+#include "host.h"
 
 #include <cstring>
 #include <limits>
@@ -12,7 +13,8 @@ namespace {
 // Compacts [data, data + size) in place and returns the new size. Plain byte loops: on dense
 // text such as a page full of character references they beat calling into the C library for
 // every candidate.
-qsizetype removeInPlace(char* data, qsizetype size, QByteArrayView pattern) {
+// A host, when given, may run pending events between pieces of a large text.
+qsizetype removeInPlace(char* data, qsizetype size, QByteArrayView pattern, Host* host) {
     const qsizetype m = pattern.size();
     if (m == 0 || size < m)
         return size;
@@ -27,17 +29,26 @@ qsizetype removeInPlace(char* data, qsizetype size, QByteArrayView pattern) {
         }
         return true;
     };
+    constexpr qsizetype kPiece = 1 << 20;
     qsizetype read = 0;
-    while (read < size && !(data[read] == first && matchesAt(read)))
-        ++read;
     // The bytes from read on are still the original text, since write <= read.
-    qsizetype write = read;
+    qsizetype write = 0;
     while (read < size) {
-        if (data[read] == first && matchesAt(read)) {
-            read += m;
-            continue;
+        const qsizetype pieceEnd = qMin(size, read + kPiece);
+        if (write == read) {
+            while (read < pieceEnd && !(data[read] == first && matchesAt(read)))
+                ++read;
+            write = read;
         }
-        data[write++] = data[read++];
+        while (read < pieceEnd) {
+            if (data[read] == first && matchesAt(read)) {
+                read += m;
+                continue;
+            }
+            data[write++] = data[read++];
+        }
+        if (host && read < size)
+            host->pump();
     }
     return write;
 }
@@ -46,13 +57,13 @@ char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 
 
 } // namespace
 
-void removeAll(ByteBuffer& text, QByteArrayView pattern) {
-    text.truncate(removeInPlace(text.data(), text.size(), pattern));
+void removeAll(ByteBuffer& text, QByteArrayView pattern, Host* host) {
+    text.truncate(removeInPlace(text.data(), text.size(), pattern, host));
 }
 
 QByteArray removeAll(QByteArrayView text, QByteArrayView pattern) {
     QByteArray copy = text.toByteArray();
-    copy.truncate(removeInPlace(copy.data(), copy.size(), pattern));
+    copy.truncate(removeInPlace(copy.data(), copy.size(), pattern, nullptr));
     return copy;
 }
 

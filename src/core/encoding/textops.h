@@ -7,10 +7,11 @@
 namespace veltrano {
 
 class ByteBuffer;
+class Host;
 
 // Removes every occurrence of a pattern in one left-to-right pass; an occurrence that a
 // removal forms anew stays.
-void removeAll(ByteBuffer& text, QByteArrayView pattern);
+void removeAll(ByteBuffer& text, QByteArrayView pattern, Host* host = nullptr);
 QByteArray removeAll(QByteArrayView text, QByteArrayView pattern);
 
 // Index of the first occurrence of an ASCII pattern, ignoring the case of ASCII letters;
