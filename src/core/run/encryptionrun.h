@@ -1,7 +1,9 @@
 #pragma once
 
 #include "encoding/bytebuffer.h"
+#include "encoding/encodepage.h"
 
+#include <QSet>
 #include <QString>
 
 namespace veltrano {
@@ -10,6 +12,7 @@ class FileList;
 class Host;
 class OptionSet;
 class Random;
+struct FileError;
 
 // The conversion of every live entry of the list, as "Beginnen" starts it. The run reads the
 // live options and list at the step that needs them, so a change made while it yields affects
@@ -32,11 +35,24 @@ public:
     // Where the page of this source goes; empty when no output choice is set.
     QString OutputPath(const QString& source) const;
 
+    // The most blank lines a page may ask for at its start or at its end.
+    static constexpr qint64 kMaxBlankLines = 50'000'000;
+
 private:
+    enum class PageResult { Done, Failed, Fatal };
+    PageResult convert(const QString& source);
+    bool blankLinesFit(qint64 count, const QString& source);
+    void writeError(const FileError& error);
+
     OptionSet& options_;
     FileList& list_;
     Host& host_;
     Random& random_;
+    PageEncoder encoder_;
+    ByteBuffer page_;       // the converted page, reused from page to page
+    ByteBuffer backupFile_; // the source as read for its backup
+    ByteBuffer backupText_; // the backup's lines
+    QSet<QString> overwritten_;
     bool stopped_ = false;
 };
 

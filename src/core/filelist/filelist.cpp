@@ -1,0 +1,113 @@
+#include "filelist.h"
+
+#include <QFileInfo>
+
+namespace veltrano {
+
+namespace {
+
+constexpr int kPathColumn = 0;
+constexpr int kSizeColumn = 1;
+
+// Header and size cells sit centred at the bottom of their cells.
+constexpr Qt::Alignment kCentred = Qt::AlignHCenter | Qt::AlignBottom;
+
+// The file's length as plain digits, measured now; empty when the file cannot be measured.
+QString measuredSize(const QString& path) {
+    if (path.isEmpty())
+        return {};
+    const QFileInfo info(path);
+    if (!info.exists())
+        return {};
+    return QString::number(info.size());
+}
+
+} // namespace
+
+FileList::FileList(QObject* parent) : QAbstractTableModel(parent) {}
+
+void FileList::Initialise() { Clear(); }
+
+void FileList::Append(const QString& path) {
+    const int row = count();
+    beginInsertRows(QModelIndex(), row, row);
+    entries_.append(Entry{path, QString(), false});
+    endInsertRows();
+    // The path is in place before the size is read, so a reader always sees a whole entry.
+    const QString size = measuredSize(path);
+    if (!size.isEmpty()) {
+        entries_[row].size = size;
+        const QModelIndex cell = index(row, kSizeColumn);
+        emit dataChanged(cell, cell, {Qt::DisplayRole});
+    }
+    setCurrentEntry(row + 1);
+}
+
+void FileList::RemoveCurrent() {
+    if (current_ < 1 || current_ > count())
+        return;
+    Entry& e = entries_[current_ - 1];
+    if (e.removed)
+        return;
+    e.removed = true;
+    const int row = current_ - 1;
+    emit dataChanged(index(row, kPathColumn), index(row, kSizeColumn), {RemovedRole});
+    emit entryRemoved(current_);
+}
+
+void FileList::Clear() {
+    beginResetModel();
+    entries_.clear();
+    endResetModel();
+    setCurrentEntry(0);
+}
+
+void FileList::setCurrentEntry(int i) {
+    if (i < 0 || i > count())
+        i = 0;
+    if (i == current_)
+        return;
+    current_ = i;
+    emit currentEntryChanged(current_);
+}
+
+int FileList::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : count();
+}
+
+int FileList::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 2; }
+
+QVariant FileList::data(const QModelIndex& index, int role) const {
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    const Entry& e = entries_[index.row()];
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole:
+        return index.column() == kPathColumn ? e.path : e.size;
+    case Qt::TextAlignmentRole:
+        if (index.column() == kSizeColumn)
+            return QVariant(kCentred.toInt());
+        return {};
+    case RemovedRole:
+        return e.removed;
+    default:
+        return {};
+    }
+}
+
+QVariant FileList::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 || section > 1)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    switch (role) {
+    case Qt::DisplayRole:
+        return section == kPathColumn ? QStringLiteral("Dateiname & Pfad")
+                                      : QStringLiteral("Größe");
+    case Qt::TextAlignmentRole:
+        return QVariant(kCentred.toInt());
+    default:
+        return {};
+    }
+}
+
+} // namespace veltrano

@@ -1,0 +1,114 @@
+#include "folderscan.h"
+
+#include "filelist.h"
+#include "host.h"
+
+#include <QFile>
+#include <QList>
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <memory>
+#include <utility>
+
+namespace veltrano {
+
+namespace {
+
+using FolderId = std::pair<dev_t, ino_t>;
+
+struct Walk {
+    QString pattern; // normalised: upper case, without "*."
+    Host& host;
+    QStringList found;
+    QList<FolderId> descent; // the folders of the current descent, to end link loops
+};
+
+QString normalisePattern(const QString& pattern) {
+    QString p = pattern.trimmed().toUpper();
+    if (p.startsWith(QLatin1Char('*'))) {
+        const qsizetype dot = p.indexOf(QLatin1Char('.'));
+        if (dot >= 0)
+            p = p.mid(dot + 1);
+    }
+    return p;
+}
+
+bool matches(const QString& name, const QString& pattern) {
+    if (pattern == QLatin1String("*"))
+        return true;
+    const qsizetype at = name.size() - pattern.size() - 1;
+    if (at < 0 || name[at] != QLatin1Char('.'))
+        return false;
+    return QStringView(name).sliced(at + 1).compare(pattern, Qt::CaseInsensitive) == 0;
+}
+
+struct DirCloser {
+    void operator()(DIR* d) const { ::closedir(d); }
+};
+
+void walkFolder(QString folder, Walk& walk) {
+    walk.host.pump();
+    if (folder.isEmpty())
+        return;
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    const QByteArray native = QFile::encodeName(folder);
+
+    struct stat st {};
+    if (::stat(native.constData(), &st) != 0)
+        return;
+    const FolderId id{st.st_dev, st.st_ino};
+    if (walk.descent.contains(id))
+        return;
+    std::unique_ptr<DIR, DirCloser> dir(::opendir(native.constData()));
+    if (!dir)
+        return;
+    walk.descent.append(id);
+
+    while (const dirent* entry = ::readdir(dir.get())) {
+        walk.host.pump();
+        const char* raw = entry->d_name;
+        if (raw[0] == '.' && (raw[1] == '\0' || (raw[1] == '.' && raw[2] == '\0')))
+            continue;
+        bool isFolder = entry->d_type == DT_DIR;
+        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+            // Links are followed: a link to a folder is a folder.
+            struct stat target {};
+            const QByteArray full = native + raw;
+            isFolder = ::stat(full.constData(), &target) == 0 && S_ISDIR(target.st_mode);
+        }
+        const QString name = QFile::decodeName(raw);
+        if (isFolder)
+            walkFolder(folder + name, walk);
+        else if (matches(name, walk.pattern))
+            walk.found.append(folder + name);
+    }
+    walk.descent.removeLast();
+}
+
+} // namespace
+
+QStringList FindFiles(const QString& folder, const QString& pattern, Host& host) {
+    Walk walk{normalisePattern(pattern), host, {}, {}};
+    walkFolder(folder, walk);
+    host.pump();
+    QStringList result;
+    result.reserve(walk.found.size() + 2);
+    result.append(QString::number(walk.found.size()));
+    result.append(walk.found);
+    result.append(QString());
+    return result;
+}
+
+void ScanFolder(const std::function<QString()>& startFolder, FileList& list, Host& host) {
+    for (const QString& pattern : kScanPatterns) {
+        const QStringList found = FindFiles(startFolder(), pattern, host);
+        const int n = found.first().toInt();
+        for (int i = 1; i <= n; ++i)
+            list.Append(found[i]);
+    }
+}
+
+} // namespace veltrano
