@@ -173,6 +173,11 @@ ProjectReadResult ReadProject(const QString& fileName, OptionSet& options, FileL
     file.close();
 
     const QList<QByteArrayView> lines = splitLines(bytes);
+    if (lines.isEmpty()) {
+        result.status = ProjectReadResult::Status::Damaged;
+        result.message = QStringLiteral("Die Projektdatei \"%1\" ist leer.").arg(fileName);
+        return result;
+    }
     result.versionLine = lines.isEmpty() ? QString() : codepage::toUnicode(lines[0]);
     if (result.versionLine != QLatin1String(kProgramVersion)) {
         result.status = ProjectReadResult::Status::VersionMismatch;

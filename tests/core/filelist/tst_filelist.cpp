@@ -1,0 +1,103 @@
+#include "filelist/filelist.h"
+#include "support/testfiles.h"
+
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace veltrano;
+using namespace Qt::StringLiterals;
+
+class TestFileList : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+
+private slots:
+    void headerAndAlignment() {
+        FileList list;
+        list.Initialise();
+        QCOMPARE(list.columnCount(), 2);
+        QCOMPARE(list.rowCount(), 0);
+        QCOMPARE(list.headerData(0, Qt::Horizontal).toString(), u"Dateiname & Pfad"_s);
+        QCOMPARE(list.headerData(1, Qt::Horizontal).toString(), u"Größe"_s);
+        const int centred = (Qt::AlignHCenter | Qt::AlignBottom).toInt();
+        QCOMPARE(list.headerData(0, Qt::Horizontal, Qt::TextAlignmentRole).toInt(), centred);
+        list.Append(dir_.filePath(u"x.htm"_s));
+        QCOMPARE(list.data(list.index(0, 1), Qt::TextAlignmentRole).toInt(), centred);
+        QVERIFY(!list.data(list.index(0, 0), Qt::TextAlignmentRole).isValid());
+    }
+
+    // Sizes are measured when an entry is appended and never again.
+    void appendMeasuresNow() {
+        FileList list;
+        QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        const QString page = dir_.filePath(u"page.htm"_s);
+        const QString empty = dir_.filePath(u"empty.htm"_s);
+        test::writeFile(page, "12345");
+        test::writeFile(empty, {});
+        list.Append(page);
+        list.Append(empty);
+        list.Append(dir_.filePath(u"missing.htm"_s));
+        test::writeFile(page, "1234567890");
+        list.Append(page);
+        QCOMPARE(list.count(), 4);
+        const QStringList sizes = {u"5"_s, u"0"_s, QString(), u"10"_s};
+        for (int i = 1; i <= 4; ++i) {
+            QCOMPARE(list.entry(i).size, sizes[i - 1]);
+            QCOMPARE(list.data(list.index(i - 1, 1)).toString(), sizes[i - 1]);
+            QVERIFY(!list.removed(i));
+        }
+        QCOMPARE(list.path(1), page);
+        QCOMPARE(list.path(4), page);
+        QCOMPARE(list.currentEntry(), 4);
+    }
+
+    void removeCurrent() {
+        FileList list;
+        QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QSignalSpy removed(&list, &FileList::entryRemoved);
+        // With no entry nothing happens.
+        list.RemoveCurrent();
+        QCOMPARE(removed.size(), 0);
+        QCOMPARE(list.count(), 0);
+
+        for (const char* name : {"a.htm", "b.htm", "c.htm"})
+            list.Append(dir_.filePath(QString::fromLatin1(name)));
+        list.RemoveCurrent(); // the last appended one
+        QVERIFY(list.removed(3));
+        list.RemoveCurrent(); // the same row again: no change
+        QCOMPARE(removed.size(), 1);
+        list.setCurrentEntry(1);
+        list.RemoveCurrent();
+        QVERIFY(list.removed(1));
+        QVERIFY(!list.removed(2));
+        QCOMPARE(list.count(), 3);
+        QCOMPARE(list.currentEntry(), 1);
+        QCOMPARE(list.data(list.index(0, 0), FileList::RemovedRole).toBool(), true);
+
+        // Clear drops removed entries too; the next entry is number 1 again.
+        list.Clear();
+        QCOMPARE(list.count(), 0);
+        QCOMPARE(list.currentEntry(), 0);
+        list.Append(dir_.filePath(u"d.htm"_s));
+        QCOMPARE(list.count(), 1);
+        QVERIFY(!list.removed(1));
+        QCOMPARE(list.currentEntry(), 1);
+    }
+
+    void currentEntryBounds() {
+        FileList list;
+        QSignalSpy changed(&list, &FileList::currentEntryChanged);
+        list.Append(dir_.filePath(u"a.htm"_s));
+        list.setCurrentEntry(7);
+        QCOMPARE(list.currentEntry(), 0);
+        list.setCurrentEntry(1);
+        QCOMPARE(list.currentEntry(), 1);
+        QCOMPARE(changed.size(), 3);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFileList)
+#include "tst_filelist.moc"
