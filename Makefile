@@ -57,8 +57,7 @@ fuzz-smoke: fuzz-build
 
 # Fuzzes, runs the reliability tests and writes their figures to docs/reliability.md.
 reliability-report: fuzz build
-	cd $(BUILD) && VELTRANO_FIGURES=$(CURDIR)/$(BUILD)/reliability \
-		ctest --output-on-failure -L reliability
+	cd $(BUILD) && ctest --output-on-failure -L reliability
 	scripts/reliability-report $(BUILD)/reliability $(FUZZ_BUILD) > docs/reliability.md
 
 clean:

@@ -51,6 +51,19 @@ QStringList hidden(const QString& folder) {
     return names;
 }
 
+// Stops a process and waits until it no longer runs.
+void stopProcess(pid_t pid) {
+    ::kill(pid, SIGSTOP);
+    const QString stat = QStringLiteral("/proc/%1/stat").arg(pid);
+    for (int i = 0; i < 100000; ++i) {
+        const QByteArray text = readFile(stat);
+        const qsizetype close = text.lastIndexOf(')');
+        if (close < 0 || text.mid(close + 2, 1) == "T")
+            return;
+        QThread::usleep(50);
+    }
+}
+
 } // namespace
 
 class TestFaults : public QObject {
@@ -276,14 +289,29 @@ private slots:
         QProcess process;
         process.start(batchProgram(), {project});
         QVERIFY(process.waitForStarted());
-        // Wait until the large page is being backed up or written: a new hidden file beside it.
+        // Wait until the large page is being backed up or written: a hidden file of it lies
+        // beside it. It must still lie there once the tool is stopped, or the tool may have gone
+        // on to the later page in between; then it runs on and is caught at the next file.
+        const auto writingBig = [&] {
+            const QStringList names = hidden(src);
+            if (names.isEmpty())
+                return false;
+            for (const QString& name : names) {
+                if (!name.startsWith(QStringLiteral(".gross.htm")))
+                    return false;
+            }
+            return true;
+        };
+        const auto pid = static_cast<pid_t>(process.processId());
         QElapsedTimer clock;
         clock.start();
         bool held = false;
-        while (!held && clock.elapsed() < 60000 && process.state() == QProcess::Running) {
-            if (!hidden(src).isEmpty()) {
-                ::kill(static_cast<pid_t>(process.processId()), SIGSTOP);
-                held = true;
+        while (!held && clock.elapsed() < 120000 && process.state() == QProcess::Running) {
+            if (writingBig()) {
+                stopProcess(pid);
+                held = writingBig();
+                if (!held)
+                    ::kill(pid, SIGCONT);
             } else {
                 QThread::usleep(200);
             }
@@ -295,7 +323,7 @@ private slots:
         writeFile(later + QStringLiteral(".neu"), after);
         QVERIFY(::rename(QFile::encodeName(later + QStringLiteral(".neu")).constData(),
                          QFile::encodeName(later).constData()) == 0);
-        ::kill(static_cast<pid_t>(process.processId()), SIGCONT);
+        ::kill(pid, SIGCONT);
         QVERIFY(process.waitForFinished(120000));
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(process.exitCode(), 0);
