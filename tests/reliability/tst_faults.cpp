@@ -266,7 +266,7 @@ private slots:
             QCOMPARE(::lstat(QFile::encodeName(bad).constData(), &st), 0);
             QVERIFY(S_ISFIFO(st.st_mode));
         }
-        counted(QStringLiteral("Quelle: ") + kind);
+        counted(QStringLiteral("Quelle: ") + QString::fromUtf8(QTest::currentDataTag()));
     }
 
     // A source is replaced by another file while the run is held (stopped) on an earlier large
