@@ -7,8 +7,8 @@ namespace {
 void printAround(const char* label, QByteArrayView text, qsizetype at) {
     const qsizetype from = qMax<qsizetype>(0, at - 40);
     const qsizetype to = qMin(text.size(), at + 40);
-    std::fprintf(stderr, "  %s (%lld bytes) near %lld: ", label, static_cast<long long>(text.size()),
-                 static_cast<long long>(at));
+    std::fprintf(stderr, "  %s (%lld bytes) near %lld: ", label,
+                 static_cast<long long>(text.size()), static_cast<long long>(at));
     for (qsizetype i = from; i < to; ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
         if (c >= 32 && c < 127)

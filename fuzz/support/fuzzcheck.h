@@ -9,12 +9,12 @@
 
 // A broken property is a finding like a crash: it prints what differs and aborts, so the
 // fuzzer keeps the input and a replay of it fails.
-#define FUZZ_CHECK(condition, what)                                                             \
-    do {                                                                                        \
-        if (!(condition)) {                                                                     \
-            std::fprintf(stderr, "property broken: %s (%s:%d)\n", what, __FILE__, __LINE__);   \
-            std::abort();                                                                       \
-        }                                                                                       \
+#define FUZZ_CHECK(condition, what)                                                                \
+    do {                                                                                           \
+        if (!(condition)) {                                                                        \
+            std::fprintf(stderr, "property broken: %s (%s:%d)\n", what, __FILE__, __LINE__);       \
+            std::abort();                                                                          \
+        }                                                                                          \
     } while (false)
 
 namespace veltrano::fuzz {

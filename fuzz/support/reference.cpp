@@ -4,7 +4,9 @@ namespace veltrano::fuzz {
 
 namespace {
 
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c; }
+char lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
+}
 
 QByteArray lowered(QByteArrayView text) {
     QByteArray out;
@@ -102,7 +104,9 @@ QByteArray nativeReference(QByteArrayView page, bool seo) {
     return out.isEmpty() ? page.toByteArray() : out;
 }
 
-qsizetype headEnd(QByteArrayView page) { return lowered(page).indexOf("</head>"); }
+qsizetype headEnd(QByteArrayView page) {
+    return lowered(page).indexOf("</head>");
+}
 
 bool parseScriptForm(QByteArrayView page, ScriptForm& form, const char** why) {
     const qsizetype table = QByteArrayView(page).indexOf(kTable);

@@ -23,9 +23,9 @@ QByteArray nativeReference(QByteArrayView page, bool seo);
 
 // The JavaScript form taken apart again.
 struct ScriptForm {
-    QByteArray front;       // everything before the script table: readable head and header
+    QByteArray front;        // everything before the script table: readable head and header
     QList<QByteArray> calls; // the character codes of every document.write call, in order
-    QByteArray notice;      // from "</script><noscript>" to the end
+    QByteArray notice;       // from "</script><noscript>" to the end
 };
 
 // Splits a converted page into its parts; returns false (with why set) when its layout is broken.

@@ -42,8 +42,8 @@ Setup& setup() {
     static Setup s;
     if (!s.folder) {
         const QString shm = QStringLiteral("/dev/shm");
-        s.folder = std::make_unique<QTemporaryDir>(
-            (QDir(shm).exists() ? shm : QDir::tempPath()) + QStringLiteral("/fuzz-page-XXXXXX"));
+        s.folder = std::make_unique<QTemporaryDir>((QDir(shm).exists() ? shm : QDir::tempPath()) +
+                                                   QStringLiteral("/fuzz-page-XXXXXX"));
         FUZZ_CHECK(s.folder->isValid(), "temporary folder");
         s.pagePath = s.folder->filePath(QStringLiteral("seite.htm"));
     }
@@ -110,9 +110,9 @@ void checkScriptForm(QByteArrayView result, QByteArrayView text, QByteArrayView 
     }
     FUZZ_CHECK(expected.state() == randomEnd, "one draw per encoded character");
 
-    const QByteArray notice = "</script><noscript>" +
-                              codepage::fromUnicode(v.text(TextField::txtJava)) +
-                              "<br><br>Diese Seite wurde mit <a href=" + kHomePage + ">Veltrano</a>";
+    const QByteArray notice =
+        "</script><noscript>" + codepage::fromUnicode(v.text(TextField::txtJava)) +
+        "<br><br>Diese Seite wurde mit <a href=" + kHomePage + ">Veltrano</a>";
     FUZZ_CHECK(form.notice.startsWith(notice), "noscript notice");
     FUZZ_CHECK(form.notice.endsWith("</center></noscript>"), "noscript notice ends the result");
 }

@@ -28,8 +28,8 @@ Files& files() {
     static Files f;
     if (!f.folder) {
         const QString shm = QStringLiteral("/dev/shm");
-        f.folder = std::make_unique<QTemporaryDir>(
-            (QDir(shm).exists() ? shm : QDir::tempPath()) + QStringLiteral("/fuzz-vtp-XXXXXX"));
+        f.folder = std::make_unique<QTemporaryDir>((QDir(shm).exists() ? shm : QDir::tempPath()) +
+                                                   QStringLiteral("/fuzz-vtp-XXXXXX"));
         FUZZ_CHECK(f.folder->isValid(), "temporary folder");
         f.input = f.folder->filePath(QStringLiteral("eingabe.vtp"));
         f.written = f.folder->filePath(QStringLiteral("geschrieben.vtp"));

@@ -8,11 +8,11 @@ namespace veltrano {
 
 // Exit status of the batch tool.
 enum BatchExit {
-    kExitDone = 0,          // the run completed without an error message
+    kExitDone = 0,           // the run completed without an error message
     kExitDoneWithErrors = 1, // the run completed after error messages
-    kExitStopped = 2,       // a page was missing or empty: the run stopped
-    kExitProjectUnread = 3, // the project is of another version, damaged or unreadable
-    kExitUsage = 64,        // wrong usage
+    kExitStopped = 2,        // a page was missing or empty: the run stopped
+    kExitProjectUnread = 3,  // the project is of another version, damaged or unreadable
+    kExitUsage = 64,         // wrong usage
 };
 
 // veltrano-batch: converts the pages of a project with its options. args are the arguments

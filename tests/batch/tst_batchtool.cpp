@@ -123,10 +123,10 @@ private slots:
             << at(u"nowhere"_s) << QStringList({a}) << QByteArray("3.0.0") << 1
             << u"Fehler: Fehler (Ist das Ausgabeverzeichnis "_s + at(u"nowhere"_s) +
                    u" vorhanden?): "_s;
-        QTest::newRow("stopped") << at(u"out"_s) << QStringList({missing, a})
-                                 << QByteArray("3.0.0") << 2
-                                 << u"Schwerwiegender Fehler: Datei konnte nicht gefunden werden: "_s +
-                                        missing + u"\n"_s;
+        QTest::newRow("stopped")
+            << at(u"out"_s) << QStringList({missing, a}) << QByteArray("3.0.0") << 2
+            << u"Schwerwiegender Fehler: Datei konnte nicht gefunden werden: "_s + missing +
+                   u"\n"_s;
         QTest::newRow("other version")
             << at(u"out"_s) << QStringList({a}) << QByteArray("2.0.0") << 3
             << u"Fehler: Die Datei wurde mit Version 2.0.0 erstellt, und ist zu 3.0.0 nicht kompatibel!\n"_s;
@@ -150,6 +150,17 @@ private slots:
         // Every message is one line.
         for (const QString& line : o.err.split(u'\n', Qt::SkipEmptyParts))
             QVERIFY(line.contains(u": "_s));
+    }
+
+    // On a terminal a progress line shows the page; it is cleared before every message.
+    void progressLine() {
+        test::writeFile(at(u"p.vtp"_s), project(at(u"out"_s), false, {at(u"web/a.htm"_s)}));
+        Outcome o;
+        QTextStream out(&o.out);
+        QTextStream err(&o.err);
+        QCOMPARE(runBatch({at(u"p.vtp"_s)}, out, err, true), 0);
+        QVERIFY(o.err.startsWith(u"\r\x1b[K[1/1] 0% "_s + at(u"web/a.htm"_s)));
+        QVERIFY(o.err.endsWith(u"\r\x1b[K"_s + QString::fromUtf8(kDoneLine)));
     }
 
     void missingProject() {

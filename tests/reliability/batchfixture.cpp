@@ -25,7 +25,9 @@ bool BatchResult::hasMessage(const QString& start, const QString& part) const {
     return false;
 }
 
-QString batchProgram() { return QStringLiteral(VELTRANO_BATCH_PROGRAM); }
+QString batchProgram() {
+    return QStringLiteral(VELTRANO_BATCH_PROGRAM);
+}
 
 BatchResult runBatch(const QString& project, int timeoutMs) {
     BatchResult result;
@@ -53,10 +55,10 @@ BatchResult runBatch(const QString& project, int timeoutMs) {
 
 OptionValues jobOptions(const QString& outputFolder) {
     OptionValues v = OptionValues::defaults(QStringLiteral("/programm"));
-    for (CheckField f : {CheckField::chkNativ, CheckField::chkZange, CheckField::chkJava,
-                         CheckField::chkLine, CheckField::chkFake, CheckField::chkRClick,
-                         CheckField::chkSel, CheckField::chkPrint, CheckField::chkSeo,
-                         CheckField::chkBkup})
+    for (CheckField f :
+         {CheckField::chkNativ, CheckField::chkZange, CheckField::chkJava, CheckField::chkLine,
+          CheckField::chkFake, CheckField::chkRClick, CheckField::chkSel, CheckField::chkPrint,
+          CheckField::chkSeo, CheckField::chkBkup})
         v.checks[static_cast<size_t>(f)] = 1;
     v.texts[static_cast<size_t>(TextField::txtStart)] = QStringLiteral("3");
     v.texts[static_cast<size_t>(TextField::txtEnd)] = QStringLiteral("2");
@@ -85,8 +87,8 @@ TmpfsMount::~TmpfsMount() {
 bool TmpfsMount::mount(const QString& folder, qint64 bytes, QString* why) {
     QDir().mkpath(folder);
     const QByteArray options = "size=" + QByteArray::number(bytes) + ",mode=0755";
-    if (::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0,
-                options.constData()) != 0) {
+    if (::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, options.constData()) !=
+        0) {
         *why = QStringLiteral("mount -t tmpfs %1: %2")
                    .arg(folder, QString::fromLocal8Bit(std::strerror(errno)));
         return false;
@@ -96,8 +98,8 @@ bool TmpfsMount::mount(const QString& folder, qint64 bytes, QString* why) {
 }
 
 bool TmpfsMount::remountReadOnly(QString* why) {
-    if (::mount("tmpfs", QFile::encodeName(folder_).constData(), "tmpfs",
-                MS_REMOUNT | MS_RDONLY, nullptr) != 0) {
+    if (::mount("tmpfs", QFile::encodeName(folder_).constData(), "tmpfs", MS_REMOUNT | MS_RDONLY,
+                nullptr) != 0) {
         *why = QStringLiteral("remount read-only %1: %2")
                    .arg(folder_, QString::fromLocal8Bit(std::strerror(errno)));
         return false;
@@ -118,7 +120,9 @@ QString prepareMounts() {
     return {};
 }
 
-bool inCi() { return qgetenv("CI") == "true"; }
+bool inCi() {
+    return qgetenv("CI") == "true";
+}
 
 void fillFileSystem(const QString& folder) {
     QFile filler(QDir(folder).filePath(QStringLiteral("fuellung")));
@@ -137,16 +141,18 @@ QByteArray makePage(int index, int bytes) {
                       ";</script>\r\n</head><body>\r\n";
     int line = 0;
     while (page.size() < bytes) {
-        page += "<p class=\"t\">Absatz " + QByteArray::number(++line) +
-                " der Seite " + QByteArray::number(index) +
-                ": Gr\xfc\xdf" "e &amp; \"Zitate\" mit Umlauten \xe4\xf6\xfc.</p>\r\n";
+        page += "<p class=\"t\">Absatz " + QByteArray::number(++line) + " der Seite " +
+                QByteArray::number(index) +
+                ": Gr\xfc\xdf"
+                "e &amp; \"Zitate\" mit Umlauten \xe4\xf6\xfc.</p>\r\n";
     }
     page += "</body></html>\r\n";
     return page;
 }
 
 void clearFigures(const QString& test) {
-    QFile::remove(QDir(QStringLiteral(VELTRANO_FIGURES_FOLDER)).filePath(test + QStringLiteral(".tsv")));
+    QFile::remove(
+        QDir(QStringLiteral(VELTRANO_FIGURES_FOLDER)).filePath(test + QStringLiteral(".tsv")));
 }
 
 void recordFigure(const QString& test, const QString& key, const QString& value) {
@@ -155,14 +161,13 @@ void recordFigure(const QString& test, const QString& key, const QString& value)
     QFile file(QDir(folder).filePath(test + QStringLiteral(".tsv")));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
         return;
-    file.write((test + QLatin1Char('\t') + key + QLatin1Char('\t') + value + QLatin1Char('\n'))
-                   .toUtf8());
+    file.write(
+        (test + QLatin1Char('\t') + key + QLatin1Char('\t') + value + QLatin1Char('\n')).toUtf8());
 }
 
 QStringList folderEntries(const QString& folder) {
-    QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                                   QDir::NoDotAndDotDot,
-                                               QDir::Name);
+    QStringList names = QDir(folder).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     return names;
 }
 

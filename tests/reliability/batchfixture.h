@@ -11,9 +11,9 @@ namespace veltrano::test {
 
 struct BatchResult {
     int exitCode = -1;
-    bool crashed = false;  // ended by a signal (a crash), or hung and was killed
+    bool crashed = false; // ended by a signal (a crash), or hung and was killed
     bool timedOut = false;
-    QStringList messages;  // standard error, one message per line
+    QStringList messages; // standard error, one message per line
     QString messagesText() const { return messages.join(QLatin1Char('\n')); }
     bool hasMessage(const QString& start, const QString& part = QString()) const;
 };
@@ -73,12 +73,12 @@ QStringList folderEntries(const QString& folder);
 } // namespace veltrano::test
 
 // Fails in CI and skips elsewhere, with the reason, when mounting is impossible.
-#define VELTRANO_REQUIRE_MOUNTS(reason)                                                         \
-    do {                                                                                        \
-        const QString why_ = (reason);                                                          \
-        if (!why_.isEmpty()) {                                                                  \
-            if (veltrano::test::inCi())                                                         \
-                QFAIL(qPrintable(QStringLiteral("CI runs as root and must mount: ") + why_));   \
-            QSKIP(qPrintable(QStringLiteral("cannot mount here: ") + why_));                    \
-        }                                                                                       \
+#define VELTRANO_REQUIRE_MOUNTS(reason)                                                            \
+    do {                                                                                           \
+        const QString why_ = (reason);                                                             \
+        if (!why_.isEmpty()) {                                                                     \
+            if (veltrano::test::inCi())                                                            \
+                QFAIL(qPrintable(QStringLiteral("CI runs as root and must mount: ") + why_));      \
+            QSKIP(qPrintable(QStringLiteral("cannot mount here: ") + why_));                       \
+        }                                                                                          \
     } while (false)

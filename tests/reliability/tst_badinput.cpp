@@ -110,7 +110,8 @@ private slots:
     void pages() {
         QFETCH(QByteArray, bytes);
         QFETCH(int, exitCode);
-        const QString source = QDir(fresh(QStringLiteral("seiten"))).filePath(QStringLiteral("p.htm"));
+        const QString source =
+            QDir(fresh(QStringLiteral("seiten"))).filePath(QStringLiteral("p.htm"));
         writeFile(source, bytes);
         const QString out = fresh(QStringLiteral("aus"));
         QVERIFY(QDir().mkpath(out));
@@ -139,7 +140,8 @@ private slots:
 
     // One line of 200 MB, generated here: read, converted and written whole.
     void hugeLine() {
-        const QString source = QDir(fresh(QStringLiteral("riesig"))).filePath(QStringLiteral("zeile.htm"));
+        const QString source =
+            QDir(fresh(QStringLiteral("riesig"))).filePath(QStringLiteral("zeile.htm"));
         QDir().mkpath(QFileInfo(source).absolutePath());
         constexpr qint64 kSize = 200LL * 1024 * 1024;
         {
@@ -201,7 +203,8 @@ private slots:
         QFETCH(bool, end);
         QFETCH(QString, text);
         QFETCH(int, lines);
-        const QString source = QDir(fresh(QStringLiteral("zahlen"))).filePath(QStringLiteral("z.htm"));
+        const QString source =
+            QDir(fresh(QStringLiteral("zahlen"))).filePath(QStringLiteral("z.htm"));
         writeFile(source, "<p>Zahl</p>\r\n");
         const QString out = fresh(QStringLiteral("aus"));
         const QString output = QDir(out).filePath(QStringLiteral("z.htm"));
@@ -253,7 +256,8 @@ private slots:
             << QByteArray(100000, '\x01') + "\xff\x00 " << 3 << version;
         QTest::newRow("Müll nach der Version") << "3.0.0\r\n" + garbage << 3 << damaged;
         QTest::newRow("lange Müllzeile nach der Version")
-            << "3.0.0\r\n" + QByteArray(100000, '\x02') + "\r\n" << 3 << damaged;
+            << "3.0.0\r\n" + QByteArray(100000, '\x02') + "\r\n"
+            << 3 << damaged;
         QTest::newRow("Version 2.0.0") << "2.0.0" + head.mid(5) << 3 << version;
         QTest::newRow("Version mit Blank") << "3.0.0 " + head.mid(5) << 3 << version;
         QByteArray badNumber = head;
@@ -296,7 +300,8 @@ private slots:
 
     // 100,000 list lines naming one page: overwriting converts it once and backs it up once.
     void hundredThousandLines() {
-        const QString source = QDir(fresh(QStringLiteral("viele"))).filePath(QStringLiteral("v.htm"));
+        const QString source =
+            QDir(fresh(QStringLiteral("viele"))).filePath(QStringLiteral("v.htm"));
         const QByteArray original = makePage(1, 2000);
         writeFile(source, original);
         OptionValues v = jobOptions(QString());
@@ -322,10 +327,16 @@ private slots:
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("exitCode");
-        QTest::newRow("Blanks") << QStringLiteral("mein ordner") << QStringLiteral("Seite mit Blanks .htm") << 0;
-        QTest::newRow("Umlaute") << QStringLiteral("Überblick") << QStringLiteral("Grüße äöüß ÄÖÜ.htm") << 0;
-        QTest::newRow("Name 240 Zeichen") << QStringLiteral("lang") << QString(236, QLatin1Char('n')) + QStringLiteral(".htm") << 0;
-        QTest::newRow("Name 255 Zeichen") << QStringLiteral("lang") << QString(251, QLatin1Char('n')) + QStringLiteral(".htm") << 0;
+        QTest::newRow("Blanks") << QStringLiteral("mein ordner")
+                                << QStringLiteral("Seite mit Blanks .htm") << 0;
+        QTest::newRow("Umlaute") << QStringLiteral("Überblick")
+                                 << QStringLiteral("Grüße äöüß ÄÖÜ.htm") << 0;
+        QTest::newRow("Name 240 Zeichen")
+            << QStringLiteral("lang") << QString(236, QLatin1Char('n')) + QStringLiteral(".htm")
+            << 0;
+        QTest::newRow("Name 255 Zeichen")
+            << QStringLiteral("lang") << QString(251, QLatin1Char('n')) + QStringLiteral(".htm")
+            << 0;
         QString deep;
         for (int i = 0; i < 15; ++i)
             deep += QString(200, QLatin1Char('a' + i)) + QLatin1Char('/');

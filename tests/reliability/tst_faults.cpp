@@ -115,8 +115,8 @@ private slots:
         QCOMPARE(readFile(QDir(out).filePath(QStringLiteral("seite1.htm"))), old);
         for (int i = 0; i < pages.size(); ++i)
             QCOMPARE(readFile(pages[i]), makePage(i + 1, 20000));
-        QCOMPARE(folderEntries(out), QStringList({QStringLiteral("fuellung"),
-                                                  QStringLiteral("seite1.htm")}));
+        QCOMPARE(folderEntries(out),
+                 QStringList({QStringLiteral("fuellung"), QStringLiteral("seite1.htm")}));
         counted(QStringLiteral("Ausgabeordner auf vollem Dateisystem"));
     }
 

@@ -134,8 +134,8 @@ private slots:
         int strays = 0;
         for (int k = 0; k < kills; ++k) {
             const qint64 end = runTime + runTime / 10;
-            const qint64 delay = random.bounded(5) == 0 ? random.bounded(end)
-                                                        : random.bounded(startTime, end);
+            const qint64 delay =
+                random.bounded(5) == 0 ? random.bounded(end) : random.bounded(startTime, end);
             QProcess process;
             process.start(batchProgram(), {project_});
             QVERIFY(process.waitForStarted());
@@ -160,7 +160,8 @@ private slots:
                                         .arg(pages_[i])));
                 if (QFile::exists(bak)) {
                     QVERIFY2(readFile(bak) == originals_[i],
-                             qPrintable(QStringLiteral("kill %1: incomplete backup %2").arg(k).arg(bak)));
+                             qPrintable(
+                                 QStringLiteral("kill %1: incomplete backup %2").arg(k).arg(bak)));
                     if (!isConverted)
                         backupOnly = true;
                 } else {
@@ -215,8 +216,8 @@ private slots:
         recordFigure(kTest, QStringLiteral("pages"), QString::number(kPages));
         recordFigure(kTest, QStringLiteral("run_us"), QString::number(runTime));
         for (auto it = points.cbegin(); it != points.cend(); ++it)
-            recordFigure(kTest, QStringLiteral("point"), it.key() + QLatin1Char('\t') +
-                                                             QString::number(it.value()));
+            recordFigure(kTest, QStringLiteral("point"),
+                         it.key() + QLatin1Char('\t') + QString::number(it.value()));
         recordFigure(kTest, QStringLiteral("leftover_temp_files"), QString::number(strays));
         recordFigure(kTest, QStringLiteral("lost"), QStringLiteral("0"));
     }

@@ -1,6 +1,8 @@
 #include "filelist.h"
 
-#include <QFileInfo>
+#include <QFile>
+
+#include <sys/stat.h>
 
 namespace veltrano {
 
@@ -16,31 +18,43 @@ constexpr Qt::Alignment kCentred = Qt::AlignHCenter | Qt::AlignBottom;
 QString measuredSize(const QString& path) {
     if (path.isEmpty())
         return {};
-    const QFileInfo info(path);
-    if (!info.exists())
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
         return {};
-    return QString::number(info.size());
+    return QString::number(static_cast<qint64>(st.st_size));
 }
 
 } // namespace
 
 FileList::FileList(QObject* parent) : QAbstractTableModel(parent) {}
 
-void FileList::Initialise() { Clear(); }
+void FileList::Initialise() {
+    Clear();
+}
 
 void FileList::Append(const QString& path) {
     const int row = count();
+    // The entry appears whole: its path with the size measured now (empty when the file
+    // cannot be measured; the path stays all the same).
+    Entry entry{path, measuredSize(path), false};
     beginInsertRows(QModelIndex(), row, row);
-    entries_.append(Entry{path, QString(), false});
+    entries_.append(std::move(entry));
     endInsertRows();
-    // The path is in place before the size is read, so a reader always sees a whole entry.
-    const QString size = measuredSize(path);
-    if (!size.isEmpty()) {
-        entries_[row].size = size;
-        const QModelIndex cell = index(row, kSizeColumn);
-        emit dataChanged(cell, cell, {Qt::DisplayRole});
-    }
     setCurrentEntry(row + 1);
+}
+
+void FileList::AppendAll(const QStringList& paths) {
+    if (paths.isEmpty())
+        return;
+    const int first = count();
+    QList<Entry> added;
+    added.reserve(paths.size());
+    for (const QString& path : paths)
+        added.append(Entry{path, measuredSize(path), false});
+    beginInsertRows(QModelIndex(), first, first + static_cast<int>(added.size()) - 1);
+    entries_.append(std::move(added));
+    endInsertRows();
+    setCurrentEntry(count());
 }
 
 void FileList::RemoveCurrent() {
@@ -75,7 +89,9 @@ int FileList::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : count();
 }
 
-int FileList::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 2; }
+int FileList::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : 2;
+}
 
 QVariant FileList::data(const QModelIndex& index, int role) const {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))

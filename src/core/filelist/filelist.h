@@ -3,6 +3,7 @@
 #include <QAbstractTableModel>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace veltrano {
 
@@ -28,6 +29,8 @@ public:
     // Adds an entry at the end: the path first, then its size read from disk now. The new entry
     // becomes current.
     void Append(const QString& path);
+    // Append for each path in order, announced to views as one insertion (the scan's passes).
+    void AppendAll(const QStringList& paths);
     // Marks the current entry removed; with no entry nothing happens.
     void RemoveCurrent();
     // Drops every entry, removed or not.

@@ -106,8 +106,7 @@ void ScanFolder(const std::function<QString()>& startFolder, FileList& list, Hos
     for (const QString& pattern : kScanPatterns) {
         const QStringList found = FindFiles(startFolder(), pattern, host);
         const int n = found.first().toInt();
-        for (int i = 1; i <= n; ++i)
-            list.Append(found[i]);
+        list.AppendAll(found.mid(1, n));
     }
 }
 

@@ -17,7 +17,9 @@ void ProjectCommands::New() {
     list_.Clear();
 }
 
-bool ProjectCommands::Open() { return OpenFile(host_.openFileName()); }
+bool ProjectCommands::Open() {
+    return OpenFile(host_.openFileName());
+}
 
 bool ProjectCommands::OpenFile(const QString& fileName) {
     options_.setProjectFile(fileName);

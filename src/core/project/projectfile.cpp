@@ -19,7 +19,7 @@ enum class LineKind { Number, Word, Text };
 
 struct FieldLine {
     LineKind kind;
-    int field;       // CheckField or TextField; for words 0 = chkNewFiles, 1 = chkOverwrite
+    int field; // CheckField or TextField; for words 0 = chkNewFiles, 1 = chkOverwrite
     const char* name;
 };
 
@@ -138,9 +138,9 @@ QString WriteProject(const QString& fileName, const OptionSet& options, const Fi
         case LineKind::Text: {
             const QString& text = v.texts[static_cast<size_t>(line.field)];
             if (!codepage::canEncode(text) || holdsLineBreak(text))
-                return unwritable(fileName, QStringLiteral("Das Feld %1 mit dem Text")
-                                                .arg(QLatin1String(line.name)),
-                                  text);
+                return unwritable(
+                    fileName,
+                    QStringLiteral("Das Feld %1 mit dem Text").arg(QLatin1String(line.name)), text);
             bytes += codepage::fromUnicode(text);
             break;
         }
@@ -217,10 +217,9 @@ ProjectReadResult ReadProject(const QString& fileName, OptionSet& options, FileL
             const std::optional<int> n = wholeNumber(text);
             if (!n || *n < 0 || *n > 2) {
                 result.status = ProjectReadResult::Status::Damaged;
-                result.message = damaged(
-                    fileName, lineNumber,
-                    QStringLiteral("(%1) enthält \"%2\" statt 0, 1 oder 2.")
-                        .arg(QLatin1String(field.name), lineForMessage(text)));
+                result.message = damaged(fileName, lineNumber,
+                                         QStringLiteral("(%1) enthält \"%2\" statt 0, 1 oder 2.")
+                                             .arg(QLatin1String(field.name), lineForMessage(text)));
                 return result;
             }
             values.checks[static_cast<size_t>(field.field)] = static_cast<CheckState>(*n);
@@ -230,10 +229,10 @@ ProjectReadResult ReadProject(const QString& fileName, OptionSet& options, FileL
             const std::optional<bool> on = wordValue(text);
             if (!on) {
                 result.status = ProjectReadResult::Status::Damaged;
-                result.message = damaged(
-                    fileName, lineNumber,
-                    QStringLiteral("(%1) enthält \"%2\" statt Wahr oder Falsch.")
-                        .arg(QLatin1String(field.name), lineForMessage(text)));
+                result.message =
+                    damaged(fileName, lineNumber,
+                            QStringLiteral("(%1) enthält \"%2\" statt Wahr oder Falsch.")
+                                .arg(QLatin1String(field.name), lineForMessage(text)));
                 return result;
             }
             (field.field == 0 ? newFiles : overwrite) = *on;

@@ -60,6 +60,22 @@ bool EncryptionRun::blankLinesFit(qint64 count, const QString& source) {
     return false;
 }
 
+bool EncryptionRun::namesListedPage(const QString& output) const {
+    // Only a page with the output's file name can be the same file; the rest is a text test.
+    const QChar separator = QDir::separator();
+    const QString name = output.mid(output.lastIndexOf(separator) + 1);
+    for (int i = 1; i <= list_.count(); ++i) {
+        const QString& path = list_.path(i);
+        if (list_.removed(i) || !path.endsWith(name))
+            continue;
+        if (path.size() != name.size() && path[path.size() - name.size() - 1] != separator)
+            continue;
+        if (sameFile(output, path))
+            return true;
+    }
+    return false;
+}
+
 EncryptionRun::PageResult EncryptionRun::convert(const QString& source) {
     if (!blankLinesFit(startLineCount(options_.values()), source))
         return PageResult::Failed;
@@ -85,13 +101,19 @@ EncryptionRun::PageResult EncryptionRun::convert(const QString& source) {
 
     const QString output = OutputPath(source);
     const bool overwriting = options_.overwrite();
-    if (!overwriting && sameFile(output, source)) {
-        // The folder output would land on the source itself: the source is kept.
-        writeError(FileError{EEXIST, QStringLiteral("Die Ausgabedatei %1 ist die Quelldatei "
-                                                    "selbst und wird nicht überschrieben: %2")
-                                         .arg(output, QString::fromLocal8Bit(
-                                                          std::strerror(EEXIST)))});
-        return PageResult::Failed;
+    if (!overwriting && !output.isEmpty() && QFileInfo::exists(output)) {
+        // The folder output would land on this source or another listed page: it is kept.
+        const QString reason =
+            sameFile(output, source)  ? QStringLiteral("Die Ausgabedatei %1 ist die Quelldatei "
+                                                        "selbst und wird nicht überschrieben: %2")
+            : namesListedPage(output) ? QStringLiteral("Die Ausgabedatei %1 ist eine Quelldatei "
+                                                       "der Liste und wird nicht überschrieben: %2")
+                                      : QString();
+        if (!reason.isEmpty()) {
+            writeError(FileError{
+                EEXIST, reason.arg(output, QString::fromLocal8Bit(std::strerror(EEXIST)))});
+            return PageResult::Failed;
+        }
     }
     if (overwriting) {
         overwritten_.insert(fileKey(source));

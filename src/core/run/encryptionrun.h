@@ -41,6 +41,7 @@ public:
 private:
     enum class PageResult { Done, Failed, Fatal };
     PageResult convert(const QString& source);
+    bool namesListedPage(const QString& output) const;
     bool blankLinesFit(qint64 count, const QString& source);
     void writeError(const FileError& error);
 

@@ -99,9 +99,8 @@ QList<FileError> ReplaceFile(const QString& path, QByteArrayView bytes) {
     // Close, and put the new file in place of the old one.
     if (fd >= 0) {
         struct stat old {};
-        const mode_t mode = ::stat(target.constData(), &old) == 0
-                                ? (old.st_mode & 07777)
-                                : (0666 & ~processUmask());
+        const mode_t mode = ::stat(target.constData(), &old) == 0 ? (old.st_mode & 07777)
+                                                                  : (0666 & ~processUmask());
         ::fchmod(fd, mode);
         if (::close(fd) != 0) {
             errors.append(errorOf(errno));

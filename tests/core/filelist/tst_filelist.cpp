@@ -32,7 +32,8 @@ private slots:
     // Sizes are measured when an entry is appended and never again.
     void appendMeasuresNow() {
         FileList list;
-        QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester tester(&list,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         const QString page = dir_.filePath(u"page.htm"_s);
         const QString empty = dir_.filePath(u"empty.htm"_s);
         test::writeFile(page, "12345");
@@ -54,9 +55,32 @@ private slots:
         QCOMPARE(list.currentEntry(), 4);
     }
 
+    void appendAllMatchesAppend() {
+        const QString page = dir_.filePath(u"all.htm"_s);
+        test::writeFile(page, "123");
+        const QStringList paths = {page, dir_.filePath(u"none.htm"_s), page};
+        FileList one;
+        FileList all;
+        QAbstractItemModelTester tester(&all,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        one.Append(page);
+        all.Append(page);
+        for (const QString& p : paths)
+            one.Append(p);
+        all.AppendAll(paths);
+        all.AppendAll({});
+        QCOMPARE(all.count(), one.count());
+        for (int i = 1; i <= one.count(); ++i) {
+            QCOMPARE(all.path(i), one.path(i));
+            QCOMPARE(all.entry(i).size, one.entry(i).size);
+        }
+        QCOMPARE(all.currentEntry(), 4);
+    }
+
     void removeCurrent() {
         FileList list;
-        QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester tester(&list,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         QSignalSpy removed(&list, &FileList::entryRemoved);
         // With no entry nothing happens.
         list.RemoveCurrent();

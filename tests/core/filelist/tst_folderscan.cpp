@@ -49,11 +49,10 @@ private slots:
     void initTestCase() {
         root_ = dir_.filePath(u"site"_s);
         for (const QString& name :
-             {u"index.htm"_s, u"index.html"_s, u"index.shtml"_s, u"INDEX2.HTM"_s,
-              u"Mixed.Htm"_s, u"xhtml"_s, u"page.htm.bak"_s, u"notes.txt"_s, u"a/one.htm"_s,
-              u"a/two.html"_s, u"a/deep/three.htm"_s, u"a/deep/four.SHTML"_s,
-              u".hidden/secret.htm"_s, u"b/.quiet.html"_s, u"b/c/d/e/far.htm"_s,
-              u"empty/.keep"_s})
+             {u"index.htm"_s, u"index.html"_s, u"index.shtml"_s, u"INDEX2.HTM"_s, u"Mixed.Htm"_s,
+              u"xhtml"_s, u"page.htm.bak"_s, u"notes.txt"_s, u"a/one.htm"_s, u"a/two.html"_s,
+              u"a/deep/three.htm"_s, u"a/deep/four.SHTML"_s, u".hidden/secret.htm"_s,
+              u"b/.quiet.html"_s, u"b/c/d/e/far.htm"_s, u"empty/.keep"_s})
             test::writeFile(root_ + u'/' + name, "x");
         QVERIFY(QFile::link(root_ + u"/b"_s, root_ + u"/b/c/loop"_s));
     }

@@ -13,7 +13,8 @@ using namespace Qt::StringLiterals;
 namespace {
 
 QByteArray defaultHead(const QByteArray& path) {
-    return "3.0.0\r\n 1 \r\n 1 \r\n 1 \r\n 1 \r\n 1 \r\n 1 \r\n 1 \r\n 1 \r\n 1 \r\nWahr\r\nFalsch\r\n"
+    return "3.0.0\r\n 1 \r\n 1 \r\n 1 \r\n 1 \r\n 1 \r\n 1 \r\n 1 \r\n 1 \r\n 1 "
+           "\r\nWahr\r\nFalsch\r\n"
            " 1 \r\n200\r\n200\r\nError 404, file not found!\r\nDiese Webseite ben\xf6tigt "
            "Javaskript um korrekt dargestellt werden zu k\xf6nnen.\r\n" +
            path + "\r\n";
@@ -72,7 +73,8 @@ private slots:
         QCOMPARE(backList.entry(1).size, u"6"_s);
         QCOMPARE(backList.entry(2).size, u"0"_s);
         const QByteArray bytes = test::readFile(at(u"p.vtp"_s));
-        QVERIFY(bytes.contains("\r\n 2 \r\nFalsch\r\nWahr\r\n 0 \r\n  12 \r\n\r\n Seite fehlt \x96 \x80uro \r\n"));
+        QVERIFY(bytes.contains(
+            "\r\n 2 \r\nFalsch\r\nWahr\r\n 0 \r\n  12 \r\n\r\n Seite fehlt \x96 \x80uro \r\n"));
     }
 
     void optionPair_data() {
@@ -112,9 +114,9 @@ private slots:
         QTest::addColumn<QString>("named");
         const QByteArray good = defaultHead("out");
         const int damaged = static_cast<int>(ProjectReadResult::Status::Damaged);
-        QTest::newRow("other version") << QByteArray(good).replace("3.0.0", "2.0.0")
-                                       << static_cast<int>(ProjectReadResult::Status::VersionMismatch)
-                                       << u"2.0.0"_s;
+        QTest::newRow("other version")
+            << QByteArray(good).replace("3.0.0", "2.0.0")
+            << static_cast<int>(ProjectReadResult::Status::VersionMismatch) << u"2.0.0"_s;
         QTest::newRow("version with blank")
             << QByteArray(good).replace("3.0.0", "3.0.0 ")
             << static_cast<int>(ProjectReadResult::Status::VersionMismatch) << u"3.0.0 "_s;
@@ -122,12 +124,12 @@ private slots:
             << QByteArray() << static_cast<int>(ProjectReadResult::Status::VersionMismatch)
             << u"/some/page.htm"_s;
         QTest::newRow("ends early") << good.left(good.indexOf("200")) << damaged << u"14"_s;
-        QTest::newRow("number is text") << QByteArray(good).replace(" 1 \r\nWahr", "ja\r\nWahr")
-                                        << damaged << u"10"_s;
+        QTest::newRow("number is text")
+            << QByteArray(good).replace(" 1 \r\nWahr", "ja\r\nWahr") << damaged << u"10"_s;
         QTest::newRow("number out of range")
             << QByteArray(good).replace("Falsch\r\n 1 ", "Falsch\r\n 3 ") << damaged << u"13"_s;
-        QTest::newRow("word is neither") << QByteArray(good).replace("Wahr", "vielleicht")
-                                         << damaged << u"11"_s;
+        QTest::newRow("word is neither")
+            << QByteArray(good).replace("Wahr", "vielleicht") << damaged << u"11"_s;
     }
     void refused() {
         QFETCH(QByteArray, bytes);

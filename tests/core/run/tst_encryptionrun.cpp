@@ -24,7 +24,8 @@ using veltrano::test::writeFile;
 
 namespace {
 
-const QString kDone = QStringLiteral("Das verschlüsseln der Dateien ist erfolgreich abgeschlossen!");
+const QString kDone =
+    QStringLiteral("Das verschlüsseln der Dateien ist erfolgreich abgeschlossen!");
 const QString kWritePrefix = QStringLiteral("Fehler (Ist das Ausgabeverzeichnis ");
 
 const QByteArray kPageA = "<html><head><title>A</title></head>\r\n<body>Erste Seite</body>\r\n"
@@ -258,9 +259,9 @@ private slots:
         QCOMPARE(EncryptionRun(options, list, host, Random::program()).RunEncryption(),
                  EncryptionRun::Outcome::CompletedWithErrors);
         QCOMPARE(host.messages.size(), 2 * perPage + 1);
-        const QRegularExpression shape(QRegularExpression::escape(kWritePrefix + path +
-                                                                  u" vorhanden?): \r\n"_s) +
-                                       u"\\S.*\\(\\d+\\)"_s);
+        const QRegularExpression shape(
+            QRegularExpression::escape(kWritePrefix + path + u" vorhanden?): \r\n"_s) +
+            u"\\S.*\\(\\d+\\)"_s);
         for (int i = 0; i < 2 * perPage; ++i) {
             QVERIFY2(shape.match(host.messages[i].prompt).hasMatch(),
                      qPrintable(host.messages[i].prompt));
@@ -296,6 +297,23 @@ private slots:
         QVERIFY(host.messages[0].prompt.contains(QStringLiteral("Quelldatei")));
         QCOMPARE(readFile(web_ + u"/a.htm"_s), kPageA);
         QCOMPARE(QDir(web_).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    }
+
+    // An output folder that holds another listed page of the same name: neither is replaced.
+    void outputOnOtherListedPageRefused() {
+        writeFile(web_ + u"/sub/a.htm"_s, kPageB);
+        OptionSet options;
+        setUpOptions(options, web_);
+        FileList list;
+        list.Append(web_ + u"/sub/a.htm"_s);
+        list.Append(web_ + u"/a.htm"_s);
+        RecordingHost host;
+        QCOMPARE(EncryptionRun(options, list, host, Random::program()).RunEncryption(),
+                 EncryptionRun::Outcome::CompletedWithErrors);
+        QCOMPARE(titles(host), QStringList({u"Fehler"_s, u"Fehler"_s, u"Abschluss"_s}));
+        QVERIFY(host.messages[0].prompt.contains(u"Quelldatei der Liste"_s));
+        QCOMPARE(readFile(web_ + u"/a.htm"_s), kPageA);
+        QCOMPARE(readFile(web_ + u"/sub/a.htm"_s), kPageB);
     }
 
     void duplicateSourceConvertedOnce() {

@@ -1,0 +1,164 @@
+// The batch tool over a generated site, beside the engine's time for one page of the same size.
+// Usage: bench_run [PAGES [PAGE_BYTES]]   (defaults 2000 and 50000, about 100 MB)
+
+#include "batchtool.h"
+#include "encoding/encodepage.h"
+#include "encoding/pagesink.h"
+#include "encoding/random.h"
+#include "host.h"
+#include "options/optionset.h"
+#include "run/pageheader.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <cstdio>
+#include <ctime>
+
+using namespace veltrano;
+
+namespace {
+
+// A page of ordinary markup: head, paragraphs with umlauts, links, a script block.
+QByteArray makePage(int number, qsizetype bytes, Random& random) {
+    static const char* words[] = {"Seite",
+                                  "Inhalt",
+                                  "und",
+                                  "der",
+                                  "Gr\xfc\xdf"
+                                  "e",
+                                  "Preis",
+                                  "M\xfc"
+                                  "nchen",
+                                  "Webseite",
+                                  "Angebot",
+                                  "f\xfcr",
+                                  "heute",
+                                  "Kunden",
+                                  "Stra\xdf"
+                                  "e",
+                                  "mit",
+                                  "Bild"};
+    QByteArray page = "<html>\r\n<head>\r\n<title>Seite " + QByteArray::number(number) +
+                      "</title>\r\n<meta name=\"keywords\" content=\"test\">\r\n</head>\r\n"
+                      "<body>\r\n<script>var n = " +
+                      QByteArray::number(number) + ";</script>\r\n";
+    while (page.size() < bytes) {
+        QByteArray line = "<p>";
+        for (int w = 0; w < 12; ++w) {
+            line += words[random.next() % (sizeof words / sizeof *words)];
+            line += ' ';
+        }
+        if (random.next() % 4 == 0)
+            line += "<a href=\"page" + QByteArray::number(random.next() % 2000) + ".htm\">mehr</a>";
+        line += "</p>\r\n";
+        page += line;
+    }
+    page += "</body>\r\n</html>\r\n";
+    return page;
+}
+
+// Processor time of this process (user and system), which other load on the machine does not
+// inflate the way it inflates wall-clock time.
+double cpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const int pages = args.size() > 1 ? args[1].toInt() : 2000;
+    const qsizetype pageBytes = args.size() > 2 ? args[2].toLongLong() : 50000;
+
+    QTemporaryDir dir;
+    const QString web = dir.filePath(QStringLiteral("web"));
+    const QString out = dir.filePath(QStringLiteral("out"));
+    QDir().mkpath(web);
+    QDir().mkpath(out);
+
+    Random makeRandom;
+    qint64 inputBytes = 0;
+    QStringList paths;
+    for (int i = 0; i < pages; ++i) {
+        const QString path = web + QStringLiteral("/page%1.htm").arg(i);
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly))
+            return 1;
+        const QByteArray page = makePage(i, pageBytes, makeRandom);
+        f.write(page);
+        inputBytes += page.size();
+        paths << path;
+    }
+
+    // The engine alone: one page converted again and again with the default options.
+    OptionSet options;
+    NullHost host;
+    Random random;
+    PageEncoder encoder(random, host);
+    ByteBuffer buffer;
+    const int rounds = qMin(pages, 50);
+    QElapsedTimer timer;
+    timer.start();
+    double cpu = cpuSeconds();
+    for (int i = 0; i < rounds; ++i) {
+        PageSink sink(buffer);
+        encoder.EncodePage(paths[i], BuildPageHeader(options), options, sink);
+        AppendEndLines(sink, options);
+    }
+    const double enginePerPage = timer.nsecsElapsed() / 1e9 / rounds;
+    const double engineCpuPerPage = (cpuSeconds() - cpu) / rounds;
+
+    // The project: default options, output into the folder "out".
+    QByteArray project = "3.0.0\r\n";
+    for (int i = 0; i < 9; ++i)
+        project += " 1 \r\n";
+    project += "Wahr\r\nFalsch\r\n 1 \r\n200\r\n200\r\nError 404, file not found!\r\n"
+               "Diese Webseite ben\xf6tigt Javaskript um korrekt dargestellt werden zu "
+               "k\xf6nnen.\r\n";
+    project += QFile::encodeName(out) + "\r\n";
+    for (const QString& p : paths)
+        project += QFile::encodeName(p) + "\r\n";
+    const QString projectFile = dir.filePath(QStringLiteral("site.vtp"));
+    QFile pf(projectFile);
+    if (!pf.open(QIODevice::WriteOnly) || pf.write(project) != project.size())
+        return 1;
+    pf.close();
+
+    QString sink;
+    QTextStream toNothing(&sink);
+    timer.restart();
+    cpu = cpuSeconds();
+    const int code = runBatch({projectFile}, toNothing, toNothing);
+    const double seconds = timer.nsecsElapsed() / 1e9;
+    const double runCpuPerPage = (cpuSeconds() - cpu) / pages;
+    if (code != 0) {
+        std::fprintf(stderr, "batch run failed (%d): %s\n", code, qPrintable(sink));
+        return 1;
+    }
+    qint64 outputBytes = 0;
+    for (const QFileInfo& info : QDir(out).entryInfoList(QDir::Files))
+        outputBytes += info.size();
+
+    const double runPerPage = seconds / pages;
+    std::printf("bench_run: %d pages, input %.1f MB, output %.1f MB\n", pages, inputBytes / 1e6,
+                outputBytes / 1e6);
+    std::printf("  batch run       %8.2f s   %8.1f pages/s   %7.1f MB/s input\n", seconds,
+                pages / seconds, inputBytes / 1e6 / seconds);
+    std::printf("  engine per page %8.2f ms  (one page of the same size, %d rounds)\n",
+                enginePerPage * 1e3, rounds);
+    std::printf("  run per page    %8.2f ms  ratio %.3f (wall clock)\n", runPerPage * 1e3,
+                runPerPage / enginePerPage);
+    std::printf("  processor time  engine %.2f ms, run %.2f ms per page: ratio %.3f (overhead "
+                "%+.1f%%, target at most +20%%)\n",
+                engineCpuPerPage * 1e3, runCpuPerPage * 1e3, runCpuPerPage / engineCpuPerPage,
+                (runCpuPerPage / engineCpuPerPage - 1) * 100);
+    return 0;
+}
