@@ -1,6 +1,8 @@
 # Thin wrapper: installs what is missing, configures, builds, runs.
 BUILD      ?= build
 SAN_BUILD  ?= build-sanitize
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 180
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_ARGS ?=
 ifeq ($(CI),true)
@@ -9,7 +11,8 @@ endif
 
 export QT_QPA_PLATFORM ?= offscreen
 
-.PHONY: all deps configure build run test test-sanitize bench browser-report clean
+.PHONY: all deps configure build run test test-sanitize bench browser-report clean fuzz \
+	fuzz-build fuzz-smoke reliability-report
 
 all: build
 
@@ -45,5 +48,23 @@ bench: build
 	$(BUILD)/bin/bench_run
 	$(BUILD)/bin/bench_scan
 
+# The fuzz targets need clang with libFuzzer; they get a build folder of their own, so the gcc
+# builds above are not touched.
+fuzz-build: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DVELTRANO_FUZZ=ON -DVELTRANO_BUILD_TESTS=OFF $(CMAKE_ARGS)
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzzers
+
+fuzz: fuzz-build
+	scripts/fuzz $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+fuzz-smoke: fuzz-build
+	scripts/fuzz $(FUZZ_BUILD) 60
+
+# Fuzzes, runs the reliability tests and writes their figures to docs/reliability.md.
+reliability-report: fuzz build
+	cd $(BUILD) && ctest --output-on-failure -L reliability
+	scripts/reliability-report $(BUILD)/reliability $(FUZZ_BUILD) > docs/reliability.md
+
 clean:
-	rm -rf $(BUILD) $(SAN_BUILD)
+	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)

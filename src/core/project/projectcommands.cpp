@@ -33,7 +33,8 @@ bool ProjectCommands::OpenFile(const QString& fileName) {
     case ProjectReadResult::Status::Ok:
         return true;
     case ProjectReadResult::Status::VersionMismatch:
-        host_.message(QStringLiteral("Die Datei wurde mit Version ") + result.versionLine +
+        host_.message(QStringLiteral("Die Datei wurde mit Version ") +
+                          lineForMessage(result.versionLine) +
                           QStringLiteral(" erstellt, und ist zu ") +
                           QLatin1String(kProgramVersion) + QStringLiteral(" nicht kompatibel!"),
                       kError, Host::Icon::Critical);

@@ -108,6 +108,18 @@ bool holdsLineBreak(const QString& text) {
 
 } // namespace
 
+QString lineForMessage(const QString& line) {
+    constexpr qsizetype kShown = 60;
+    QString shown = line.left(kShown);
+    for (QChar& c : shown) {
+        if (c.category() == QChar::Other_Control)
+            c = QLatin1Char('?');
+    }
+    if (line.size() > kShown)
+        shown += QStringLiteral("…");
+    return shown;
+}
+
 QString WriteProject(const QString& fileName, const OptionSet& options, const FileList& list) {
     const OptionValues& v = options.values();
     QByteArray bytes;
@@ -207,7 +219,7 @@ ProjectReadResult ReadProject(const QString& fileName, OptionSet& options, FileL
                 result.status = ProjectReadResult::Status::Damaged;
                 result.message = damaged(fileName, lineNumber,
                                          QStringLiteral("(%1) enthält \"%2\" statt 0, 1 oder 2.")
-                                             .arg(QLatin1String(field.name), text));
+                                             .arg(QLatin1String(field.name), lineForMessage(text)));
                 return result;
             }
             values.checks[static_cast<size_t>(field.field)] = static_cast<CheckState>(*n);
@@ -220,7 +232,7 @@ ProjectReadResult ReadProject(const QString& fileName, OptionSet& options, FileL
                 result.message =
                     damaged(fileName, lineNumber,
                             QStringLiteral("(%1) enthält \"%2\" statt Wahr oder Falsch.")
-                                .arg(QLatin1String(field.name), text));
+                                .arg(QLatin1String(field.name), lineForMessage(text)));
                 return result;
             }
             (field.field == 0 ? newFiles : overwrite) = *on;

@@ -17,6 +17,10 @@ struct ProjectReadResult {
     QString message;     // for Damaged: a German text naming the file and the line
 };
 
+// A line of a project file as a message quotes it: control characters shown as "?", and cut
+// after a few dozen characters, so a file that is no project still gives a readable message.
+QString lineForMessage(const QString& line);
+
 // Writes the options and the live entries of the list. Returns an empty text on success,
 // otherwise a German message naming the file and the failure.
 QString WriteProject(const QString& fileName, const OptionSet& options, const FileList& list);
