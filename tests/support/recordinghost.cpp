@@ -43,9 +43,8 @@ QStringList RecordingHost::titles() const {
 }
 
 char* toString(const RecordingHost::Message& m) {
-    return QTest::toString(QStringLiteral("%1 | %2 | icon %3")
-                               .arg(m.title, m.prompt)
-                               .arg(static_cast<int>(m.icon)));
+    return QTest::toString(
+        QStringLiteral("%1 | %2 | icon %3").arg(m.title, m.prompt).arg(static_cast<int>(m.icon)));
 }
 
 } // namespace veltrano::test

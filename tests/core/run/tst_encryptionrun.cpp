@@ -228,8 +228,8 @@ private slots:
                      qPrintable(host_->messages[i].prompt));
             QCOMPARE(host_->messages[i].icon, Host::Icon::Critical);
         }
-        QCOMPARE(host_->titles(), QStringList({u"Fehler"_s, u"Fehler"_s, u"Fehler"_s, u"Fehler"_s,
-                                              u"Abschluss"_s}));
+        QCOMPARE(host_->titles(),
+                 QStringList({u"Fehler"_s, u"Fehler"_s, u"Fehler"_s, u"Fehler"_s, u"Abschluss"_s}));
         QCOMPARE(host_->messages.last().prompt, kDone);
         QCOMPARE(readFile(a_), kPageA);
         QCOMPARE(fileCount(web_), 2);
@@ -260,7 +260,7 @@ private slots:
         QCOMPARE(host_->titles(), titles);
         QVERIFY(host_->messages[0].prompt.startsWith(kWritePrefix));
         QVERIFY(host_->messages[0].prompt.contains(otherPage ? u"Quelldatei der Liste"_s
-                                                            : u"Quelldatei"_s));
+                                                             : u"Quelldatei"_s));
         QCOMPARE(readFile(a_), kPageA);
         QCOMPARE(readFile(sub), kPageB);
         QCOMPARE(fileCount(web_), 2);
@@ -275,7 +275,7 @@ private slots:
         setUp(out_, {folder, a_});
         QCOMPARE(run(), Outcome::CompletedWithErrors);
         QCOMPARE(host_->messages[0], (Msg{u"Datei konnte nicht gelesen werden: "_s + folder,
-                                         u"Fehler"_s, Host::Icon::Critical}));
+                                          u"Fehler"_s, Host::Icon::Critical}));
         QVERIFY(!QFile::exists(out_ + u"/folder.htm"_s));
         QVERIFY(QFile::exists(out_ + u"/a.htm"_s));
     }
