@@ -1,5 +1,7 @@
 #include "recordinghost.h"
 
+#include <QtTest>
+
 namespace veltrano::test {
 
 void RecordingHost::message(const QString& prompt, const QString& title, Icon icon) {
@@ -31,6 +33,18 @@ void RecordingHost::pump() {
     ++pumps;
     if (onPump)
         onPump(pumps);
+}
+
+QStringList RecordingHost::titles() const {
+    QStringList t;
+    for (const auto& m : messages)
+        t << m.title;
+    return t;
+}
+
+char* toString(const RecordingHost::Message& m) {
+    return QTest::toString(
+        QStringLiteral("%1 | %2 | icon %3").arg(m.title, m.prompt).arg(static_cast<int>(m.icon)));
 }
 
 } // namespace veltrano::test

@@ -17,6 +17,7 @@ public:
         QString prompt;
         QString title;
         Icon icon;
+        bool operator==(const Message&) const = default;
     };
 
     void message(const QString& prompt, const QString& title, Icon icon) override;
@@ -28,6 +29,7 @@ public:
     void setPageProgress(qint64 value, qint64 maximum) override;
     void setStartEnabled(bool enabled) override;
     void pump() override;
+    QStringList titles() const; // the titles of all messages, in order
 
     QList<Message> messages;
     QStringList fileAnswers; // next answers of the file dialog, first first
@@ -43,5 +45,8 @@ public:
     // Runs at a given pump (1-based), to act as a user during a yield.
     std::function<void(int pump)> onPump;
 };
+
+// Lets QCOMPARE show a message that differs.
+char* toString(const RecordingHost::Message& m);
 
 } // namespace veltrano::test

@@ -21,4 +21,14 @@ QByteArray readFile(const QString& path) {
     return file.readAll();
 }
 
+qsizetype fileCount(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden).size();
+}
+
+void TestFolder::reset() {
+    QVERIFY(dir_.isValid());
+    QDir(dir_.path()).removeRecursively();
+    QVERIFY(QDir().mkpath(dir_.path()));
+}
+
 } // namespace veltrano::test

@@ -2,11 +2,25 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QTemporaryDir>
 
 namespace veltrano::test {
 
 // Writes bytes to a file, creating its folder; fails the test on error.
 void writeFile(const QString& path, const QByteArray& bytes);
 QByteArray readFile(const QString& path);
+// How many files, hidden ones included, a folder holds.
+qsizetype fileCount(const QString& folder);
+
+// A temporary folder for a test class; reset() empties it before each test.
+class TestFolder {
+public:
+    QString at(const QString& name) const { return dir_.filePath(name); }
+    QString path() const { return dir_.path(); }
+    void reset();
+
+private:
+    QTemporaryDir dir_;
+};
 
 } // namespace veltrano::test

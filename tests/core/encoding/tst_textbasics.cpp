@@ -6,6 +6,7 @@
 #include <QtTest>
 
 using namespace veltrano;
+using namespace Qt::StringLiterals;
 
 class TestTextBasics : public QObject {
     Q_OBJECT
@@ -20,11 +21,10 @@ private slots:
     void codePage_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("umlauts") << QStringLiteral("äöüß") << QByteArray("\xe4\xf6\xfc\xdf");
-        QTest::newRow("euro and quotes") << QStringLiteral("€„“") << QByteArray("\x80\x84\x93");
-        QTest::newRow("undefined byte") << QStringLiteral("\u0081") << QByteArray("\x81");
-        QTest::newRow("outside the code page") << QStringLiteral("a\u4e2db\u0100")
-                                               << QByteArray("a?b?");
+        QTest::newRow("umlauts") << u"äöüß"_s << QByteArray("\xe4\xf6\xfc\xdf");
+        QTest::newRow("euro and quotes") << u"€„“"_s << QByteArray("\x80\x84\x93");
+        QTest::newRow("undefined byte") << u"\u0081"_s << QByteArray("\x81");
+        QTest::newRow("outside the code page") << u"a\u4e2db\u0100"_s << QByteArray("a?b?");
     }
     void codePage() {
         QFETCH(QString, text);
@@ -35,9 +35,8 @@ private slots:
 
     void generatorStartsTheSameEveryTime() {
         Random r;
-        QCOMPARE(r.nextDouble(), 0.7055475115776062);
-        QCOMPARE(r.nextDouble(), 0.5334240198135376);
-        QCOMPARE(r.nextDouble(), 0.5795186161994934);
+        for (double expected : {0.7055475115776062, 0.5334240198135376, 0.5795186161994934})
+            QCOMPARE(r.nextDouble(), expected);
         Random d;
         QList<int> divisors;
         for (int i = 0; i < 8; ++i)
@@ -48,17 +47,17 @@ private slots:
     void countValue_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<qint64>("value");
-        QTest::newRow("plain") << QStringLiteral("200") << qint64(200);
-        QTest::newRow("fraction") << QStringLiteral("2.5") << qint64(2);
-        QTest::newRow("negative") << QStringLiteral("-5") << qint64(-5);
-        QTest::newRow("blanks and sign") << QStringLiteral("  +7 ") << qint64(7);
-        QTest::newRow("trailing letters") << QStringLiteral("12abc") << qint64(12);
-        QTest::newRow("letters") << QStringLiteral("abc") << qint64(0);
+        QTest::newRow("plain") << u"200"_s << qint64(200);
+        QTest::newRow("fraction") << u"2.5"_s << qint64(2);
+        QTest::newRow("negative") << u"-5"_s << qint64(-5);
+        QTest::newRow("blanks and sign") << u"  +7 "_s << qint64(7);
+        QTest::newRow("trailing letters") << u"12abc"_s << qint64(12);
+        QTest::newRow("letters") << u"abc"_s << qint64(0);
         QTest::newRow("empty") << QString() << qint64(0);
-        QTest::newRow("exponent is not read") << QStringLiteral("1e9") << qint64(1);
-        QTest::newRow("minus zero") << QStringLiteral("-0") << qint64(0);
-        QTest::newRow("too large") << QStringLiteral("999999999999999999999999")
-                                   << std::numeric_limits<qint64>::max();
+        QTest::newRow("exponent is not read") << u"1e9"_s << qint64(1);
+        QTest::newRow("minus zero") << u"-0"_s << qint64(0);
+        QTest::newRow("too large")
+            << u"999999999999999999999999"_s << std::numeric_limits<qint64>::max();
     }
     void countValue() {
         QFETCH(QString, text);

@@ -65,13 +65,10 @@ private slots:
         expectedWalk(root_, u"htm"_s, expected);
         expectedWalk(root_, u"html"_s, expected);
         expectedWalk(root_, u"shtml"_s, expected);
-        // The loop back to the start folder is not entered again, so every page once.
+        // The loop back to the start folder is not entered again, so every page once; twelve
+        // pages, so no "xhtml" or ".bak" among them.
         QCOMPARE(paths(list), expected);
         QCOMPARE(list.count(), 12);
-        for (const QString& found : expected) {
-            QVERIFY(!found.endsWith(u"xhtml"_s));
-            QVERIFY(!found.endsWith(u".bak"_s));
-        }
         QVERIFY(expected.contains(root_ + u"/.hidden/secret.htm"_s));
         QVERIFY(expected.contains(root_ + u"/INDEX2.HTM"_s));
         QVERIFY(expected.contains(root_ + u"/Mixed.Htm"_s));
@@ -83,10 +80,8 @@ private slots:
         test::RecordingHost host;
         const QStringList r = FindFiles(root_ + u"/a/"_s, u" *.HTML "_s, host);
         QCOMPARE(r, QStringList({u"1"_s, root_ + u"/a/two.html"_s, QString()}));
-        const QStringList none = FindFiles(root_ + u"/empty"_s, u"*.htm"_s, host);
-        QCOMPARE(none, QStringList({u"0"_s, QString()}));
-        const QStringList missing = FindFiles(root_ + u"/nowhere"_s, u"*.htm"_s, host);
-        QCOMPARE(missing, QStringList({u"0"_s, QString()}));
+        for (const QString& empty : {u"/empty"_s, u"/nowhere"_s})
+            QCOMPARE(FindFiles(root_ + empty, u"*.htm"_s, host), QStringList({u"0"_s, QString()}));
     }
 
     // The start folder is asked for at every pass.

@@ -4,29 +4,26 @@
 #include <QtTest>
 
 using namespace veltrano;
+using namespace Qt::StringLiterals;
 
 class TestOptionSet : public QObject {
     Q_OBJECT
 private slots:
     void defaultsApplyEveryProtection() {
-        const OptionSet options(QStringLiteral("/opt/veltrano"));
+        const OptionSet options(u"/opt/veltrano"_s);
         for (int i = 0; i < kCheckFieldCount; ++i)
             QCOMPARE(options.check(static_cast<CheckField>(i)), CheckState(1));
         QVERIFY(options.newFiles());
         QVERIFY(!options.overwrite());
-        QCOMPARE(options.text(TextField::txtStart), QStringLiteral("200"));
-        QCOMPARE(options.text(TextField::txtEnd), QStringLiteral("200"));
-        QCOMPARE(options.text(TextField::txt404), QStringLiteral("Error 404, file not found!"));
+        QCOMPARE(options.text(TextField::txtStart), u"200"_s);
+        QCOMPARE(options.text(TextField::txtEnd), u"200"_s);
+        QCOMPARE(options.text(TextField::txt404), u"Error 404, file not found!"_s);
         QCOMPARE(options.text(TextField::txtJava),
-                 QStringLiteral("Diese Webseite benötigt Javaskript um korrekt dargestellt "
-                                "werden zu können."));
-        QCOMPARE(options.text(TextField::txtPath), QStringLiteral("/opt/veltrano/html"));
+                 u"Diese Webseite benötigt Javaskript um korrekt dargestellt werden zu können."_s);
+        QCOMPARE(options.text(TextField::txtPath), u"/opt/veltrano/html"_s);
         QVERIFY(options.projectFile().isEmpty());
-    }
-
-    void defaultFolderJoinsPlainly() {
         // At a root the folder text already ends in a separator; it is joined all the same.
-        QCOMPARE(defaultOutputFolder(QStringLiteral("/")), QStringLiteral("//html"));
+        QCOMPARE(defaultOutputFolder(u"/"_s), u"//html"_s);
     }
 
     void optionPair_data() {
@@ -41,36 +38,28 @@ private slots:
     }
     void optionPair() {
         QFETCH(QList<int>, writes);
-        OptionSet options(QStringLiteral("/p"));
-        for (int w : writes) {
-            if (std::abs(w) == 1)
-                options.setNewFiles(w > 0);
-            else
-                options.setOverwrite(w > 0);
-        }
+        OptionSet options(u"/p"_s);
+        for (int w : writes)
+            std::abs(w) == 1 ? options.setNewFiles(w > 0) : options.setOverwrite(w > 0);
         QTEST(options.newFiles(), "newFiles");
         QTEST(options.overwrite(), "overwrite");
     }
 
+    // Texts are kept as typed; reset goes back to the start state but keeps the project file.
     void resetEqualsStartStateAndKeepsProjectFile() {
-        OptionSet options(QStringLiteral("/p"));
+        OptionSet options(u"/p"_s);
         const OptionValues start = options.values();
         options.setCheck(CheckField::chkSeo, 2);
         options.setOverwrite(true);
-        options.setText(TextField::txtStart, QStringLiteral("abc"));
-        options.setProjectFile(QStringLiteral("/x/job.vtp"));
+        options.setText(TextField::txtEnd, u"  -5 lines "_s);
+        QCOMPARE(options.text(TextField::txtEnd), u"  -5 lines "_s);
+        options.setProjectFile(u"/x/job.vtp"_s);
         QVERIFY(options.values() != start);
         QSignalSpy spy(&options, &OptionSet::changed);
         options.reset();
         QCOMPARE(spy.count(), 1);
         QVERIFY(options.values() == start);
-        QCOMPARE(options.projectFile(), QStringLiteral("/x/job.vtp"));
-    }
-
-    void textsAreKeptAsTyped() {
-        OptionSet options(QStringLiteral("/p"));
-        options.setText(TextField::txtEnd, QStringLiteral("  -5 lines "));
-        QCOMPARE(options.text(TextField::txtEnd), QStringLiteral("  -5 lines "));
+        QCOMPARE(options.projectFile(), u"/x/job.vtp"_s);
     }
 };
 

@@ -4,83 +4,81 @@
 #include "support/recordinghost.h"
 #include "support/testfiles.h"
 
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace veltrano;
 using namespace Qt::StringLiterals;
+using Msg = test::RecordingHost::Message;
+
+namespace {
+
+// The commands on a fresh set of options, an empty list and a recording host.
+struct Project {
+    OptionSet options{u"/prog"_s};
+    FileList list;
+    test::RecordingHost host;
+    ProjectCommands commands{options, list, host};
+};
+
+} // namespace
 
 class TestProjectCommands : public QObject {
     Q_OBJECT
 
-    QTemporaryDir dir_;
-    QString at(const QString& name) const { return dir_.filePath(name); }
-
-    static QString saved(const QString& file) {
-        return u"Projekt nach \""_s + file + u"\" gespeichert!"_s;
-    }
+    test::TestFolder dir_;
 
 private slots:
     void saveAsksOnceThenKeepsName() {
-        OptionSet options(u"/prog"_s);
-        FileList list;
-        test::RecordingHost host;
-        ProjectCommands commands(options, list, host);
+        Project p;
+        p.commands.Save(); // no project, dialog cancelled
+        QCOMPARE(p.host.dialogsShown, 1);
+        QCOMPARE(p.host.messages.last(),
+                 (Msg{u"Keine Datei gewählt!"_s, u"Fehler"_s, Host::Icon::Critical}));
 
-        commands.Save(); // no project, dialog cancelled
-        QCOMPARE(host.dialogsShown, 1);
-        QCOMPARE(host.messages.last().prompt, u"Keine Datei gewählt!"_s);
-        QCOMPARE(host.messages.last().title, u"Fehler"_s);
-        QCOMPARE(host.messages.last().icon, Host::Icon::Critical);
+        const QString file = dir_.at(u"job.vtp"_s);
+        p.host.fileAnswers << file;
+        p.commands.Save();
+        QCOMPARE(p.host.dialogsShown, 2);
+        QCOMPARE(p.options.projectFile(), file);
+        QCOMPARE(p.host.messages.last(), (Msg{u"Projekt nach \""_s + file + u"\" gespeichert!"_s,
+                                              u"Speichern"_s, Host::Icon::Information}));
 
-        const QString file = at(u"job.vtp"_s);
-        host.fileAnswers << file;
-        commands.Save();
-        QCOMPARE(host.dialogsShown, 2);
-        QCOMPARE(options.projectFile(), file);
-        QCOMPARE(host.messages.last().prompt, saved(file));
-        QCOMPARE(host.messages.last().title, u"Speichern"_s);
-        QCOMPARE(host.messages.last().icon, Host::Icon::Information);
-
-        commands.Save(); // same file, no dialog
-        QCOMPARE(host.dialogsShown, 2);
-        QCOMPARE(host.messages.size(), 3);
+        p.commands.Save(); // same file, no dialog
+        QCOMPARE(p.host.dialogsShown, 2);
+        QCOMPARE(p.host.messages.size(), 3);
     }
 
     void openNewSave() {
-        const QString page = at(u"web/a.htm"_s);
+        const QString page = dir_.at(u"web/a.htm"_s);
         test::writeFile(page, "page");
-        OptionSet options(u"/prog"_s);
-        FileList list;
-        test::RecordingHost host;
-        ProjectCommands commands(options, list, host);
-        options.setText(TextField::txtEnd, u"7"_s);
-        list.Append(page);
-        const QString file = at(u"p.vtp"_s);
-        host.fileAnswers << file;
-        commands.SaveAs();
+        Project p;
+        p.options.setText(TextField::txtEnd, u"7"_s);
+        p.list.Append(page);
+        const QString file = dir_.at(u"p.vtp"_s);
+        p.host.fileAnswers << file;
+        p.commands.SaveAs();
 
-        commands.New();
-        QVERIFY(options.values() == OptionValues::defaults(u"/prog"_s));
-        QCOMPARE(list.count(), 0);
-        QCOMPARE(options.projectFile(), file);
+        p.commands.New();
+        QVERIFY(p.options.values() == OptionValues::defaults(u"/prog"_s));
+        QCOMPARE(p.list.count(), 0);
+        QCOMPARE(p.options.projectFile(), file);
 
-        host.fileAnswers << file;
-        QVERIFY(commands.Open());
-        QCOMPARE(options.text(TextField::txtEnd), u"7"_s);
-        QCOMPARE(list.count(), 1);
-        QCOMPARE(list.entry(1).size, u"4"_s);
+        p.host.fileAnswers << file;
+        QVERIFY(p.commands.Open());
+        QCOMPARE(p.options.text(TextField::txtEnd), u"7"_s);
+        QCOMPARE(p.list.count(), 1);
+        QCOMPARE(p.list.entry(1).size, u"4"_s);
 
         // A cancelled second Open keeps the project loaded but forgets its name.
-        QVERIFY(!commands.Open());
-        QCOMPARE(list.count(), 1);
-        QCOMPARE(options.projectFile(), QString());
+        QVERIFY(!p.commands.Open());
+        QCOMPARE(p.list.count(), 1);
+        QCOMPARE(p.options.projectFile(), QString());
 
         // New, then Save into the opened file: defaults and an empty list.
-        host.fileAnswers << file;
-        QVERIFY(commands.Open());
-        commands.New();
-        commands.Save();
+        p.host.fileAnswers << file;
+        QVERIFY(p.commands.Open());
+        p.commands.New();
+        p.commands.Save();
         QCOMPARE(test::readFile(file).count("\r\n"), 18);
     }
 
@@ -95,40 +93,33 @@ private slots:
     void openRefused() {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, prompt);
-        const QString file = at(u"old.vtp"_s);
+        const QString file = dir_.at(u"old.vtp"_s);
         test::writeFile(file, bytes);
-        OptionSet options;
-        options.setText(TextField::txtStart, u"9"_s);
-        FileList list;
-        list.Append(at(u"x.htm"_s));
-        test::RecordingHost host;
-        host.fileAnswers << file;
-        ProjectCommands commands(options, list, host);
-        QVERIFY(!commands.Open());
-        QCOMPARE(host.messages.size(), 1);
+        Project p;
+        p.options.setText(TextField::txtStart, u"9"_s);
+        p.list.Append(dir_.at(u"x.htm"_s));
+        p.host.fileAnswers << file;
+        QVERIFY(!p.commands.Open());
+        QCOMPARE(p.host.messages.size(), 1);
         if (!prompt.isEmpty())
-            QCOMPARE(host.messages[0].prompt, prompt);
+            QCOMPARE(p.host.messages[0].prompt, prompt);
         else
-            QVERIFY(host.messages[0].prompt.contains(file));
-        QCOMPARE(host.messages[0].title, u"Fehler"_s);
-        QCOMPARE(host.messages[0].icon, Host::Icon::Critical);
-        QCOMPARE(list.count(), 0);
-        QCOMPARE(options.text(TextField::txtStart), u"9"_s);
-        QCOMPARE(options.projectFile(), file);
+            QVERIFY(p.host.messages[0].prompt.contains(file));
+        QCOMPARE(p.host.messages[0].title, u"Fehler"_s);
+        QCOMPARE(p.host.messages[0].icon, Host::Icon::Critical);
+        QCOMPARE(p.list.count(), 0);
+        QCOMPARE(p.options.text(TextField::txtStart), u"9"_s);
+        QCOMPARE(p.options.projectFile(), file);
     }
 
     void saveFailureShowsNoSavedMessage() {
-        OptionSet options;
-        FileList list;
-        test::RecordingHost host;
-        ProjectCommands commands(options, list, host);
-        const QString file = at(u"missing/p.vtp"_s);
-        host.fileAnswers << file;
-        commands.SaveAs();
-        QCOMPARE(host.messages.size(), 1);
-        QCOMPARE(host.messages[0].title, u"Fehler"_s);
-        QVERIFY(host.messages[0].prompt.contains(file));
-        QVERIFY(!host.messages[0].prompt.contains(u"gespeichert!"_s));
+        Project p;
+        const QString file = dir_.at(u"missing/p.vtp"_s);
+        p.host.fileAnswers << file;
+        p.commands.SaveAs();
+        QCOMPARE(p.host.titles(), QStringList({u"Fehler"_s}));
+        QVERIFY(p.host.messages[0].prompt.contains(file));
+        QVERIFY(!p.host.messages[0].prompt.contains(u"gespeichert!"_s));
     }
 };
 

@@ -9,31 +9,31 @@
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <cerrno>
 #include <csignal>
+#include <optional>
 #include <sys/resource.h>
 
 using namespace veltrano;
 using namespace Qt::StringLiterals;
+using veltrano::test::fileCount;
 using veltrano::test::readFile;
-using veltrano::test::RecordingHost;
 using veltrano::test::writeFile;
+using Msg = veltrano::test::RecordingHost::Message;
+using Outcome = EncryptionRun::Outcome;
 
 namespace {
 
-const QString kDone =
-    QStringLiteral("Das verschlüsseln der Dateien ist erfolgreich abgeschlossen!");
-const QString kWritePrefix = QStringLiteral("Fehler (Ist das Ausgabeverzeichnis ");
-
+const QString kDone = u"Das verschlüsseln der Dateien ist erfolgreich abgeschlossen!"_s;
+const QString kWritePrefix = u"Fehler (Ist das Ausgabeverzeichnis "_s;
 const QByteArray kPageA = "<html><head><title>A</title></head>\r\n<body>Erste Seite</body>\r\n"
                           "</html>\r\n";
 const QByteArray kPageB = "<html>\n<body>\rZweite \xe4 Seite</body></html>";
 
 // A host that also keeps every file and list position the run showed.
-class TraceHost : public RecordingHost {
+class TraceHost : public test::RecordingHost {
 public:
     void setCurrentFile(const QString& path) override {
         RecordingHost::setCurrentFile(path);
@@ -50,16 +50,8 @@ public:
 // What the engine makes of one page, given the generator state the run would have.
 QByteArray expectedPage(const QString& path, const OptionSet& options, Random& random) {
     NullHost host;
-    const QByteArray header = BuildPageHeader(options);
-    QByteArray page = EncodePage(path, header, options, random, host);
+    QByteArray page = EncodePage(path, BuildPageHeader(options), options, random, host);
     return AppendEndLines(page, options) + "\r\n";
-}
-
-QStringList titles(const RecordingHost& host) {
-    QStringList t;
-    for (const auto& m : host.messages)
-        t << m.title;
-    return t;
 }
 
 } // namespace
@@ -67,58 +59,55 @@ QStringList titles(const RecordingHost& host) {
 class TestEncryptionRun : public QObject {
     Q_OBJECT
 
-    QTemporaryDir dir_;
-    QString web_;
-    QString out_;
+    test::TestFolder dir_;
+    QString web_, out_, a_, b_;
+    OptionSet options_;
+    FileList list_;
+    std::optional<TraceHost> host_;
 
-    QString at(const QString& name) const { return dir_.filePath(name); }
-
-    void setUpOptions(OptionSet& options, const QString& outFolder) {
-        options.setText(TextField::txtStart, QStringLiteral("3"));
-        options.setText(TextField::txtEnd, QStringLiteral("2"));
-        options.setText(TextField::txtPath, outFolder);
-        options.setNewFiles(true);
+    // Options with small blank-line counts and the given output folder; the list holds pages.
+    void setUp(const QString& outFolder, const QStringList& pages) {
+        options_.setText(TextField::txtPath, outFolder);
+        list_.AppendAll(pages);
+    }
+    Outcome run(Random& random = Random::program()) {
+        return EncryptionRun(options_, list_, *host_, random).RunEncryption();
     }
 
 private slots:
     void init() {
-        QVERIFY(dir_.isValid());
-        QDir(dir_.path()).removeRecursively();
-        QDir().mkpath(dir_.path());
-        web_ = at(QStringLiteral("web"));
-        out_ = at(QStringLiteral("out"));
+        dir_.reset();
+        web_ = dir_.at(u"web"_s);
+        out_ = dir_.at(u"out"_s);
+        a_ = web_ + u"/a.htm"_s;
+        b_ = web_ + u"/b.htm"_s;
         QDir().mkpath(out_);
-        writeFile(web_ + u"/a.htm"_s, kPageA);
-        writeFile(web_ + u"/b.htm"_s, kPageB);
+        writeFile(a_, kPageA);
+        writeFile(b_, kPageB);
+        options_.setValues(OptionValues::defaults(QString()));
+        options_.setText(TextField::txtStart, u"3"_s);
+        options_.setText(TextField::txtEnd, u"2"_s);
+        options_.setNewFiles(true);
+        list_.Clear();
+        host_.emplace();
     }
 
     void pagesByteForByte() {
-        OptionSet options;
-        setUpOptions(options, out_);
-        FileList list;
-        list.Append(web_ + u"/a.htm"_s);
-        list.Append(web_ + u"/b.htm"_s);
+        setUp(out_, {a_, b_});
         Random expectedRandom;
-        const QByteArray a = expectedPage(web_ + u"/a.htm"_s, options, expectedRandom);
-        const QByteArray b = expectedPage(web_ + u"/b.htm"_s, options, expectedRandom);
-
-        TraceHost host;
+        const QByteArray a = expectedPage(a_, options_, expectedRandom);
+        const QByteArray b = expectedPage(b_, options_, expectedRandom);
         Random random;
-        EncryptionRun run(options, list, host, random);
-        QCOMPARE(run.RunEncryption(), EncryptionRun::Outcome::Completed);
+        QCOMPARE(run(random), Outcome::Completed);
         // The second page continues the generator of the first.
         QCOMPARE(readFile(out_ + u"/a.htm"_s), a);
         QCOMPARE(readFile(out_ + u"/b.htm"_s), b);
         QVERIFY(b.endsWith("\r\n\r\n\r\n"));
-        QCOMPARE(host.messages.size(), 1);
-        QCOMPARE(host.messages[0].prompt, kDone);
-        QCOMPARE(host.messages[0].title, QStringLiteral("Abschluss"));
-        QCOMPARE(host.messages[0].icon, Host::Icon::Information);
-        QVERIFY(host.startEnabled);
-        QVERIFY(!host.statusVisible);
-        QCOMPARE(list.currentEntry(), 2);
-        // Sources untouched.
-        QCOMPARE(readFile(web_ + u"/a.htm"_s), kPageA);
+        QCOMPARE(host_->messages, QList<Msg>({{kDone, u"Abschluss"_s, Host::Icon::Information}}));
+        QVERIFY(host_->startEnabled);
+        QVERIFY(!host_->statusVisible);
+        QCOMPARE(list_.currentEntry(), 2);
+        QCOMPARE(readFile(a_), kPageA); // sources untouched
     }
 
     void outputFolder_data() {
@@ -128,74 +117,61 @@ private slots:
     }
     void outputFolder() {
         QFETCH(bool, trailing);
-        OptionSet options;
-        setUpOptions(options, trailing ? out_ + QDir::separator() : out_);
-        FileList list;
-        RecordingHost host;
-        EncryptionRun run(options, list, host, Random::program());
-        QCOMPARE(run.OutputPath(web_ + u"/a.htm"_s), out_ + u"/a.htm"_s);
-        QCOMPARE(run.OutputPath(QStringLiteral("bare.htm")), out_ + u"/bare.htm"_s);
-        options.setOverwrite(true);
-        QCOMPARE(run.OutputPath(web_ + u"/a.htm"_s), web_ + u"/a.htm"_s);
-        options.setOverwrite(false);
-        QCOMPARE(run.OutputPath(web_ + u"/a.htm"_s), QString());
+        setUp(trailing ? out_ + QDir::separator() : out_, {});
+        EncryptionRun run(options_, list_, *host_, Random::program());
+        QCOMPARE(run.OutputPath(a_), out_ + u"/a.htm"_s);
+        QCOMPARE(run.OutputPath(u"bare.htm"_s), out_ + u"/bare.htm"_s);
+        options_.setOverwrite(true);
+        QCOMPARE(run.OutputPath(a_), a_);
+        options_.setOverwrite(false);
+        QCOMPARE(run.OutputPath(a_), QString());
     }
 
+    // Over the sources; without backup an old ".bak" is neither replaced nor deleted. Listed
+    // again, under another spelling too, a page is converted once, passed over without a draw.
     void overwrite_data() {
         QTest::addColumn<bool>("backup");
-        QTest::newRow("with backup") << true;
-        QTest::newRow("without backup") << false;
+        QTest::addColumn<int>("listed");
+        QTest::newRow("with backup") << true << 1;
+        QTest::newRow("without backup") << false << 1;
+        QTest::newRow("listed three times") << true << 3;
     }
     void overwrite() {
         QFETCH(bool, backup);
-        const QString src = web_ + u"/b.htm"_s;
-        writeFile(src + u".bak"_s, "old backup");
-        OptionSet options;
-        setUpOptions(options, out_);
-        options.setOverwrite(true);
-        options.setCheck(CheckField::chkBkup, backup ? 1 : 0);
-        FileList list;
-        list.Append(src);
+        QFETCH(int, listed);
+        writeFile(b_ + u".bak"_s, "old backup");
+        setUp(out_, QStringList({b_, web_ + u"/../web/b.htm"_s, b_}).mid(0, listed));
+        options_.setOverwrite(true);
+        options_.setCheck(CheckField::chkBkup, backup ? 1 : 0);
         Random expectedRandom;
-        const QByteArray expected = expectedPage(src, options, expectedRandom);
-        RecordingHost host;
+        const QByteArray expected = expectedPage(b_, options_, expectedRandom);
         Random random;
-        QCOMPARE(EncryptionRun(options, list, host, random).RunEncryption(),
-                 EncryptionRun::Outcome::Completed);
-        QCOMPARE(readFile(src), expected);
-        // The backup holds the source's lines, each ending in CR LF; without backup an old
-        // ".bak" is neither replaced nor deleted.
-        QCOMPARE(readFile(src + u".bak"_s),
+        QCOMPARE(run(random), Outcome::Completed);
+        QCOMPARE(readFile(b_), expected);
+        // The backup holds the source's lines, each ending in CR LF.
+        QCOMPARE(readFile(b_ + u".bak"_s),
                  backup ? QByteArray("<html>\n<body>\r\nZweite \xe4 Seite</body></html>\r\n")
                         : QByteArray("old backup"));
-        QCOMPARE(QDir(web_).entryList(QDir::Files | QDir::Hidden).size(), 3);
+        QCOMPARE(fileCount(web_), 3);
+        QCOMPARE(host_->files, QStringList({b_}));
+        QCOMPARE(random.state(), expectedRandom.state());
     }
 
     void removedEntrySkipped() {
-        OptionSet options;
-        setUpOptions(options, out_);
-        FileList list;
-        list.Append(web_ + u"/a.htm"_s);
-        list.Append(web_ + u"/gone.htm"_s);
-        list.RemoveCurrent();
-        list.Append(web_ + u"/b.htm"_s);
-        TraceHost host;
-        EncryptionRun run(options, list, host, Random::program());
-        QCOMPARE(run.RunEncryption(), EncryptionRun::Outcome::Completed);
-        QCOMPARE(host.files, QStringList({web_ + u"/a.htm"_s, web_ + u"/b.htm"_s}));
-        QCOMPARE(host.positions, QList<int>({1, 3}));
-        QCOMPARE(host.listMaximum, 3);
+        setUp(out_, {a_, web_ + u"/gone.htm"_s});
+        list_.RemoveCurrent();
+        list_.Append(b_);
+        QCOMPARE(run(), Outcome::Completed);
+        QCOMPARE(host_->files, QStringList({a_, b_}));
+        QCOMPARE(host_->positions, QList<int>({1, 3}));
+        QCOMPARE(host_->listMaximum, 3);
         QVERIFY(QFile::exists(out_ + u"/b.htm"_s));
     }
 
     void emptyListCompletesAtOnce() {
-        OptionSet options;
-        FileList list;
-        TraceHost host;
-        QCOMPARE(EncryptionRun(options, list, host, Random::program()).RunEncryption(),
-                 EncryptionRun::Outcome::Completed);
-        QCOMPARE(host.messages.size(), 1);
-        QVERIFY(host.files.isEmpty());
+        QCOMPARE(run(), Outcome::Completed);
+        QCOMPARE(host_->messages.size(), 1);
+        QVERIFY(host_->files.isEmpty());
     }
 
     void fatalStop_data() {
@@ -208,135 +184,86 @@ private slots:
         const QString bad = web_ + u"/bad.htm"_s;
         if (exists)
             writeFile(bad, {});
-        OptionSet options;
-        setUpOptions(options, out_);
-        FileList list;
-        list.Append(web_ + u"/a.htm"_s);
-        list.Append(bad);
-        list.Append(web_ + u"/b.htm"_s);
-        RecordingHost host;
-        EncryptionRun run(options, list, host, Random::program());
-        QCOMPARE(run.RunEncryption(), EncryptionRun::Outcome::Stopped);
-        QCOMPARE(host.messages.size(), 1);
-        QCOMPARE(host.messages[0].prompt, u"Datei konnte nicht gefunden werden: "_s + bad);
-        QCOMPARE(host.messages[0].title, QStringLiteral("Schwerwiegender Fehler"));
-        QCOMPARE(host.messages[0].icon, Host::Icon::Information);
+        setUp(out_, {a_, bad, b_});
+        EncryptionRun run(options_, list_, *host_, Random::program());
+        QCOMPARE(run.RunEncryption(), Outcome::Stopped);
+        const QList<Msg> fatal = {{u"Datei konnte nicht gefunden werden: "_s + bad,
+                                   u"Schwerwiegender Fehler"_s, Host::Icon::Information}};
+        QCOMPARE(host_->messages, fatal);
         QVERIFY(QFile::exists(out_ + u"/a.htm"_s));
         QVERIFY(!QFile::exists(out_ + u"/bad.htm"_s));
         QVERIFY(!QFile::exists(out_ + u"/b.htm"_s));
-        QVERIFY(!host.startEnabled);
-        QVERIFY(host.statusVisible);
-        QCOMPARE(host.currentFile, bad);
+        QVERIFY(!host_->startEnabled);
+        QVERIFY(host_->statusVisible);
+        QCOMPARE(host_->currentFile, bad);
         QVERIFY(run.stopped());
         // No further run in this process.
-        QCOMPARE(run.RunEncryption(), EncryptionRun::Outcome::Stopped);
-        QCOMPARE(host.messages.size(), 1);
+        QCOMPARE(run.RunEncryption(), Outcome::Stopped);
+        QCOMPARE(host_->messages, fatal);
     }
 
     void writeErrors_data() {
         QTest::addColumn<QString>("folder");
         QTest::addColumn<bool>("overwrite");
-        QTest::addColumn<int>("perPage");
-        QTest::newRow("missing folder") << QStringLiteral("missing/deeper") << false << 2;
-        QTest::newRow("empty folder text") << QString() << false << 2;
-        QTest::newRow("no output choice") << QStringLiteral("out") << true << 2;
+        QTest::newRow("missing folder") << u"missing/deeper"_s << false;
+        QTest::newRow("empty folder text") << QString() << false;
+        QTest::newRow("no output choice") << u"out"_s << true;
     }
     void writeErrors() {
         QFETCH(QString, folder);
         QFETCH(bool, overwrite);
-        QFETCH(int, perPage);
-        const QString path = folder.isEmpty() ? folder : at(folder);
-        OptionSet options;
-        setUpOptions(options, path);
+        const QString path = folder.isEmpty() ? folder : dir_.at(folder);
+        setUp(path, {a_, b_});
         if (overwrite) {
-            options.setOverwrite(true);
-            options.setOverwrite(false); // neither choice is set
+            options_.setOverwrite(true);
+            options_.setOverwrite(false); // neither choice is set
         }
-        FileList list;
-        list.Append(web_ + u"/a.htm"_s);
-        list.Append(web_ + u"/b.htm"_s);
-        RecordingHost host;
-        QCOMPARE(EncryptionRun(options, list, host, Random::program()).RunEncryption(),
-                 EncryptionRun::Outcome::CompletedWithErrors);
-        QCOMPARE(host.messages.size(), 2 * perPage + 1);
+        QCOMPARE(run(), Outcome::CompletedWithErrors);
+        QCOMPARE(host_->messages.size(), 5); // two per page
         const QRegularExpression shape(
             QRegularExpression::escape(kWritePrefix + path + u" vorhanden?): \r\n"_s) +
             u"\\S.*\\(\\d+\\)"_s);
-        for (int i = 0; i < 2 * perPage; ++i) {
-            QVERIFY2(shape.match(host.messages[i].prompt).hasMatch(),
-                     qPrintable(host.messages[i].prompt));
-            QCOMPARE(host.messages[i].title, QStringLiteral("Fehler"));
-            QCOMPARE(host.messages[i].icon, Host::Icon::Critical);
+        for (int i = 0; i < 4; ++i) {
+            QVERIFY2(shape.match(host_->messages[i].prompt).hasMatch(),
+                     qPrintable(host_->messages[i].prompt));
+            QCOMPARE(host_->messages[i].icon, Host::Icon::Critical);
         }
-        QCOMPARE(host.messages.last().prompt, kDone);
-        QCOMPARE(readFile(web_ + u"/a.htm"_s), kPageA);
-        QCOMPARE(QDir(web_).entryList(QDir::Files | QDir::Hidden).size(), 2);
+        QCOMPARE(host_->titles(),
+                 QStringList({u"Fehler"_s, u"Fehler"_s, u"Fehler"_s, u"Fehler"_s, u"Abschluss"_s}));
+        QCOMPARE(host_->messages.last().prompt, kDone);
+        QCOMPARE(readFile(a_), kPageA);
+        QCOMPARE(fileCount(web_), 2);
     }
 
-    // An output folder that is the source folder, spelled directly, with "." and "..", or
-    // through a link: the source stays.
+    // An output folder that is the source folder (spelled directly, with "." and "..", or
+    // through a link) or holds another listed page of the same name: nothing is replaced.
     void outputOnSourceRefused_data() {
         QTest::addColumn<QString>("folder");
-        QTest::newRow("same spelling") << QStringLiteral("web");
-        QTest::newRow("dot spelling") << QStringLiteral("web/./");
-        QTest::newRow("dotdot spelling") << QStringLiteral("out/../web");
-        QTest::newRow("link") << QStringLiteral("link");
+        QTest::addColumn<bool>("otherPage");
+        QTest::newRow("same spelling") << u"web"_s << false;
+        QTest::newRow("dot spelling") << u"web/./"_s << false;
+        QTest::newRow("dotdot spelling") << u"out/../web"_s << false;
+        QTest::newRow("link") << u"link"_s << false;
+        QTest::newRow("other listed page") << u"web"_s << true;
     }
     void outputOnSourceRefused() {
         QFETCH(QString, folder);
-        QVERIFY(QFile::link(web_, at(u"link"_s)));
-        OptionSet options;
-        setUpOptions(options, at(folder));
-        FileList list;
-        list.Append(web_ + u"/a.htm"_s);
-        RecordingHost host;
-        QCOMPARE(EncryptionRun(options, list, host, Random::program()).RunEncryption(),
-                 EncryptionRun::Outcome::CompletedWithErrors);
-        QCOMPARE(titles(host), QStringList({u"Fehler"_s, u"Abschluss"_s}));
-        QVERIFY(host.messages[0].prompt.startsWith(kWritePrefix));
-        QVERIFY(host.messages[0].prompt.contains(QStringLiteral("Quelldatei")));
-        QCOMPARE(readFile(web_ + u"/a.htm"_s), kPageA);
-        QCOMPARE(QDir(web_).entryList(QDir::Files | QDir::Hidden).size(), 2);
-    }
-
-    // An output folder that holds another listed page of the same name: neither is replaced.
-    void outputOnOtherListedPageRefused() {
-        writeFile(web_ + u"/sub/a.htm"_s, kPageB);
-        OptionSet options;
-        setUpOptions(options, web_);
-        FileList list;
-        list.Append(web_ + u"/sub/a.htm"_s);
-        list.Append(web_ + u"/a.htm"_s);
-        RecordingHost host;
-        QCOMPARE(EncryptionRun(options, list, host, Random::program()).RunEncryption(),
-                 EncryptionRun::Outcome::CompletedWithErrors);
-        QCOMPARE(titles(host), QStringList({u"Fehler"_s, u"Fehler"_s, u"Abschluss"_s}));
-        QVERIFY(host.messages[0].prompt.contains(u"Quelldatei der Liste"_s));
-        QCOMPARE(readFile(web_ + u"/a.htm"_s), kPageA);
-        QCOMPARE(readFile(web_ + u"/sub/a.htm"_s), kPageB);
-    }
-
-    void duplicateSourceConvertedOnce() {
-        const QString src = web_ + u"/a.htm"_s;
-        OptionSet options;
-        setUpOptions(options, out_);
-        options.setOverwrite(true);
-        options.setCheck(CheckField::chkBkup, 1);
-        FileList list;
-        list.Append(src);
-        list.Append(web_ + u"/../web/a.htm"_s);
-        list.Append(src);
-        Random expectedRandom;
-        const QByteArray once = expectedPage(src, options, expectedRandom);
-        TraceHost host;
-        Random random;
-        QCOMPARE(EncryptionRun(options, list, host, random).RunEncryption(),
-                 EncryptionRun::Outcome::Completed);
-        QCOMPARE(readFile(src), once);
-        QCOMPARE(readFile(src + u".bak"_s), kPageA);
-        QCOMPARE(host.files, QStringList({src}));
-        // Passed over without a draw.
-        QCOMPARE(random.state(), expectedRandom.state());
+        QFETCH(bool, otherPage);
+        QVERIFY(QFile::link(web_, dir_.at(u"link"_s)));
+        const QString sub = web_ + u"/sub/a.htm"_s;
+        writeFile(sub, kPageB);
+        setUp(dir_.at(folder), otherPage ? QStringList({sub, a_}) : QStringList({a_}));
+        QCOMPARE(run(), Outcome::CompletedWithErrors);
+        QStringList titles = {u"Fehler"_s, u"Abschluss"_s};
+        if (otherPage)
+            titles.prepend(u"Fehler"_s);
+        QCOMPARE(host_->titles(), titles);
+        QVERIFY(host_->messages[0].prompt.startsWith(kWritePrefix));
+        QVERIFY(host_->messages[0].prompt.contains(otherPage ? u"Quelldatei der Liste"_s
+                                                             : u"Quelldatei"_s));
+        QCOMPARE(readFile(a_), kPageA);
+        QCOMPARE(readFile(sub), kPageB);
+        QCOMPARE(fileCount(web_), 2);
     }
 
     void unreadablePageSkipped() {
@@ -345,17 +272,10 @@ private slots:
         QDir().mkpath(folder);
         if (QFileInfo(folder).size() < 1)
             QSKIP("folders have no length on this file system");
-        OptionSet options;
-        setUpOptions(options, out_);
-        FileList list;
-        list.Append(folder);
-        list.Append(web_ + u"/a.htm"_s);
-        RecordingHost host;
-        QCOMPARE(EncryptionRun(options, list, host, Random::program()).RunEncryption(),
-                 EncryptionRun::Outcome::CompletedWithErrors);
-        QCOMPARE(host.messages[0].prompt, u"Datei konnte nicht gelesen werden: "_s + folder);
-        QCOMPARE(host.messages[0].title, QStringLiteral("Fehler"));
-        QCOMPARE(host.messages[0].icon, Host::Icon::Critical);
+        setUp(out_, {folder, a_});
+        QCOMPARE(run(), Outcome::CompletedWithErrors);
+        QCOMPARE(host_->messages[0], (Msg{u"Datei konnte nicht gelesen werden: "_s + folder,
+                                          u"Fehler"_s, Host::Icon::Critical}));
         QVERIFY(!QFile::exists(out_ + u"/folder.htm"_s));
         QVERIFY(QFile::exists(out_ + u"/a.htm"_s));
     }
@@ -367,44 +287,30 @@ private slots:
     }
     void absurdLineCount() {
         QFETCH(int, field);
-        OptionSet options;
-        setUpOptions(options, out_);
-        FileList list;
-        list.Append(web_ + u"/a.htm"_s);
-        list.Append(web_ + u"/b.htm"_s);
-        RecordingHost host;
+        setUp(out_, {a_, b_});
         // Set while the first page is under way; the second page is converted normally.
-        host.onPump = [&](int) {
-            if (host.currentFile.endsWith(QStringLiteral("a.htm")))
-                options.setText(static_cast<TextField>(field), QStringLiteral("9000000000000"));
-            else
-                options.setText(static_cast<TextField>(field), QStringLiteral("2"));
+        host_->onPump = [&](int) {
+            const bool first = host_->currentFile.endsWith(u"a.htm"_s);
+            options_.setText(static_cast<TextField>(field), first ? u"9000000000000"_s : u"2"_s);
         };
-        QCOMPARE(EncryptionRun(options, list, host, Random::program()).RunEncryption(),
-                 EncryptionRun::Outcome::CompletedWithErrors);
-        QCOMPARE(titles(host), QStringList({u"Fehler"_s, u"Abschluss"_s}));
-        QVERIFY(host.messages[0].prompt.contains(QStringLiteral("9000000000000")));
+        QCOMPARE(run(), Outcome::CompletedWithErrors);
+        QCOMPARE(host_->titles(), QStringList({u"Fehler"_s, u"Abschluss"_s}));
+        QVERIFY(host_->messages[0].prompt.contains(u"9000000000000"_s));
         QVERIFY(!QFile::exists(out_ + u"/a.htm"_s));
         QVERIFY(QFile::exists(out_ + u"/b.htm"_s));
     }
 
     void optionChangeDuringYield() {
-        const QString out2 = at(u"out2"_s);
+        const QString out2 = dir_.at(u"out2"_s);
         QDir().mkpath(out2);
-        OptionSet options;
-        setUpOptions(options, out_);
-        FileList list;
-        list.Append(web_ + u"/a.htm"_s);
-        list.Append(web_ + u"/b.htm"_s);
-        RecordingHost host;
-        host.onPump = [&](int) {
-            if (host.currentFile.endsWith(QStringLiteral("b.htm"))) {
-                options.setText(TextField::txtPath, out2);
-                options.setCheck(CheckField::chkJava, 0);
+        setUp(out_, {a_, b_});
+        host_->onPump = [&](int) {
+            if (host_->currentFile.endsWith(u"b.htm"_s)) {
+                options_.setText(TextField::txtPath, out2);
+                options_.setCheck(CheckField::chkJava, 0);
             }
         };
-        QCOMPARE(EncryptionRun(options, list, host, Random::program()).RunEncryption(),
-                 EncryptionRun::Outcome::Completed);
+        QCOMPARE(run(), Outcome::Completed);
         QVERIFY(QFile::exists(out_ + u"/a.htm"_s));
         QVERIFY(!QFile::exists(out_ + u"/b.htm"_s));
         const QByteArray b = readFile(out2 + u"/b.htm"_s);
@@ -413,45 +319,34 @@ private slots:
     }
 
     void listClearedDuringYield() {
-        OptionSet options;
-        setUpOptions(options, out_);
-        FileList list;
-        list.Append(web_ + u"/a.htm"_s);
-        list.Append(web_ + u"/b.htm"_s);
-        RecordingHost host;
-        host.onPump = [&](int) {
-            if (list.count() > 0)
-                list.Clear();
+        setUp(out_, {a_, b_});
+        host_->onPump = [&](int) {
+            if (list_.count() > 0)
+                list_.Clear();
         };
-        QCOMPARE(EncryptionRun(options, list, host, Random::program()).RunEncryption(),
-                 EncryptionRun::Outcome::Completed);
+        QCOMPARE(run(), Outcome::Completed);
         QVERIFY(!QFile::exists(out_ + u"/b.htm"_s));
     }
 
     // A write that fails part way leaves the old file, here the source itself, as it was.
     void failedWriteKeepsOldFile() {
-        const QString src = web_ + u"/a.htm"_s;
-        OptionSet options;
-        setUpOptions(options, out_);
-        options.setOverwrite(true);
-        options.setCheck(CheckField::chkBkup, 0);
-        FileList list;
-        list.Append(src);
-        RecordingHost host;
+        setUp(out_, {a_});
+        options_.setOverwrite(true);
+        options_.setCheck(CheckField::chkBkup, 0);
         struct rlimit old {};
         QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
         const auto previous = std::signal(SIGXFSZ, SIG_IGN);
         struct rlimit small = old;
         small.rlim_cur = 64;
         QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-        const auto outcome = EncryptionRun(options, list, host, Random::program()).RunEncryption();
+        const auto outcome = run();
         setrlimit(RLIMIT_FSIZE, &old);
         std::signal(SIGXFSZ, previous);
-        QCOMPARE(outcome, EncryptionRun::Outcome::CompletedWithErrors);
-        QCOMPARE(titles(host), QStringList({u"Fehler"_s, u"Abschluss"_s}));
-        QVERIFY(host.messages[0].prompt.endsWith(QStringLiteral("(%1)").arg(EFBIG)));
-        QCOMPARE(readFile(src), kPageA);
-        QCOMPARE(QDir(web_).entryList(QDir::Files | QDir::Hidden).size(), 2);
+        QCOMPARE(outcome, Outcome::CompletedWithErrors);
+        QCOMPARE(host_->titles(), QStringList({u"Fehler"_s, u"Abschluss"_s}));
+        QVERIFY(host_->messages[0].prompt.endsWith(u"(%1)"_s.arg(EFBIG)));
+        QCOMPARE(readFile(a_), kPageA);
+        QCOMPARE(fileCount(web_), 2);
     }
 };
 

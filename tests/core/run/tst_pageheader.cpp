@@ -5,6 +5,7 @@
 #include <QtTest>
 
 using namespace veltrano;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -83,26 +84,22 @@ private slots:
         QTest::addColumn<QString>("txt404");
         QTest::addColumn<QString>("start");
         QTest::addColumn<QByteArray>("prefix");
-        QTest::newRow("both clear: just the script") << 0 << 0 << QString() << QStringLiteral("5")
-                                                     << QByteArray();
-        QTest::newRow("fake without lines joins the script line")
-            << 1 << 0 << QStringLiteral("Error 404, file not found!") << QStringLiteral("200")
-            << QByteArray("<!--Error 404, file not found!-->");
-        QTest::newRow("empty fake text") << 1 << 0 << QString() << QString() << QByteArray("<!---->");
-        QTest::newRow("fake text not escaped, in the code page")
-            << 1 << 0 << QStringLiteral("x-->ä") << QString() << QByteArray("<!--x-->\xe4-->");
-        QTest::newRow("one start line") << 1 << 1 << QStringLiteral("F") << QStringLiteral("1")
-                                        << QByteArray("<!--F-->\r\n");
-        QTest::newRow("zero start lines") << 0 << 1 << QString() << QStringLiteral("0") << QByteArray();
-        QTest::newRow("fraction counts whole part") << 0 << 1 << QString() << QStringLiteral("2.5")
-                                                    << QByteArray("\r\n\r\n");
-        QTest::newRow("negative gives none") << 0 << 1 << QString() << QStringLiteral("-3")
-                                             << QByteArray();
-        QTest::newRow("letters count 0") << 0 << 1 << QString() << QStringLiteral("abc")
-                                         << QByteArray();
-        QTest::newRow("dimmed boxes count as set") << 2 << 2 << QStringLiteral("F")
-                                                   << QStringLiteral("2")
-                                                   << QByteArray("<!--F-->\r\n\r\n");
+        const auto row = [](const char* tag, int fake, int line, const QString& txt404,
+                            const QString& start, const char* prefix) {
+            QTest::newRow(tag) << fake << line << txt404 << start << QByteArray(prefix);
+        };
+        const QString none;
+        row("both clear: just the script", 0, 0, none, u"5"_s, "");
+        row("fake without lines joins the script line", 1, 0, u"Error 404, file not found!"_s,
+            u"200"_s, "<!--Error 404, file not found!-->");
+        row("empty fake text", 1, 0, none, none, "<!---->");
+        row("fake text not escaped, in the code page", 1, 0, u"x-->ä"_s, none, "<!--x-->\xe4-->");
+        row("one start line", 1, 1, u"F"_s, u"1"_s, "<!--F-->\r\n");
+        row("zero start lines", 0, 1, none, u"0"_s, "");
+        row("fraction counts whole part", 0, 1, none, u"2.5"_s, "\r\n\r\n");
+        row("negative gives none", 0, 1, none, u"-3"_s, "");
+        row("letters count 0", 0, 1, none, u"abc"_s, "");
+        row("dimmed boxes count as set", 2, 2, u"F"_s, u"2"_s, "<!--F-->\r\n\r\n");
     }
     void header() {
         QFETCH(int, fake);
@@ -110,7 +107,7 @@ private slots:
         QFETCH(QString, txt404);
         QFETCH(QString, start);
         QFETCH(QByteArray, prefix);
-        OptionSet options(QStringLiteral("/p"));
+        OptionSet options(u"/p"_s);
         options.setCheck(CheckField::chkFake, CheckState(fake));
         options.setCheck(CheckField::chkLine, CheckState(line));
         options.setText(TextField::txt404, txt404);
@@ -123,24 +120,22 @@ private slots:
         QTest::addColumn<int>("line");
         QTest::addColumn<QString>("end");
         QTest::addColumn<int>("lines");
-        QTest::newRow("default 200") << 1 << 1 << QStringLiteral("200") << 200;
-        QTest::newRow("depends on fake, not on line") << 1 << 0 << QStringLiteral("3") << 3;
-        QTest::newRow("fake clear: none") << 0 << 1 << QStringLiteral("3") << 0;
-        QTest::newRow("negative: none") << 1 << 1 << QStringLiteral("-5") << 0;
+        QTest::newRow("default 200") << 1 << 1 << u"200"_s << 200;
+        QTest::newRow("depends on fake, not on line") << 1 << 0 << u"3"_s << 3;
+        QTest::newRow("fake clear: none") << 0 << 1 << u"3"_s << 0;
+        QTest::newRow("negative: none") << 1 << 1 << u"-5"_s << 0;
     }
     void endLines() {
         QFETCH(int, fake);
         QFETCH(int, line);
         QFETCH(QString, end);
         QFETCH(int, lines);
-        OptionSet options(QStringLiteral("/p"));
+        OptionSet options(u"/p"_s);
         options.setCheck(CheckField::chkFake, CheckState(fake));
         options.setCheck(CheckField::chkLine, CheckState(line));
         options.setText(TextField::txtEnd, end);
-        QByteArray expected = "page";
-        for (int i = 0; i < lines; ++i)
-            expected += "\r\n";
-        QCOMPARE(AppendEndLines(QByteArray("page"), options), expected);
+        QCOMPARE(AppendEndLines(QByteArray("page"), options),
+                 "page" + QByteArray("\r\n").repeated(lines));
     }
 };
 
