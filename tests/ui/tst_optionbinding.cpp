@@ -2,7 +2,6 @@
 // the record shows in the controls, the dimmed state 2 and the option pair.
 #include "windowfixture.h"
 
-
 using namespace veltrano;
 using namespace Qt::StringLiterals;
 using veltrano::test::clickBox;
