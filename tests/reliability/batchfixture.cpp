@@ -2,6 +2,8 @@
 
 #include "filelist/filelist.h"
 #include "project/projectfile.h"
+#include "support/reference.h"
+#include "support/testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,6 +25,13 @@ bool BatchResult::hasMessage(const QString& start, const QString& part) const {
             return true;
     }
     return false;
+}
+
+QString Workspace::project(const QString& stem, const OptionValues& values,
+                           const QStringList& pages) {
+    const QString file = fresh(stem) + QStringLiteral(".vtp");
+    writeProject(file, values, pages);
+    return file;
 }
 
 QString batchProgram() {
@@ -169,6 +178,41 @@ QStringList folderEntries(const QString& folder) {
     QStringList names = QDir(folder).entryList(
         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     return names;
+}
+
+QStringList hiddenEntries(const QString& folder) {
+    QStringList names = folderEntries(folder);
+    names.removeIf([](const QString& name) { return !name.startsWith(QLatin1Char('.')); });
+    return names;
+}
+
+QStringList writePages(const QString& folder, int count, int bytes) {
+    QStringList paths;
+    for (int i = 1; i <= count; ++i) {
+        paths.append(QDir(folder).filePath(QStringLiteral("seite%1.htm").arg(i)));
+        writeFile(paths.last(), makePage(i, bytes));
+    }
+    return paths;
+}
+
+OptionValues without(OptionValues values, std::initializer_list<CheckField> off) {
+    for (CheckField f : off)
+        values.checks[static_cast<size_t>(f)] = 0;
+    return values;
+}
+
+bool spells(const QByteArray& page, const QByteArray& text, QString* why) {
+    fuzz::ScriptForm form;
+    const char* problem = "";
+    if (!fuzz::parseScriptForm(page, form, &problem)) {
+        *why = QString::fromUtf8(problem);
+        return false;
+    }
+    if (fuzz::spelledText(form) != text) {
+        *why = QStringLiteral("the calls spell another text");
+        return false;
+    }
+    return true;
 }
 
 } // namespace veltrano::test

@@ -5,6 +5,9 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
+
+#include <initializer_list>
 
 // Helpers for driving the batch tool as a user would, over files and file systems that fail.
 namespace veltrano::test {
@@ -16,6 +19,28 @@ struct BatchResult {
     QStringList messages; // standard error, one message per line
     QString messagesText() const { return messages.join(QLatin1Char('\n')); }
     bool hasMessage(const QString& start, const QString& part = QString()) const;
+};
+
+// What a run that got to its end says last, and what it says of a page that is not there.
+inline const QString kDoneMessage =
+    QStringLiteral("Abschluss: Das verschlüsseln der Dateien ist erfolgreich abgeschlossen!");
+inline const QString kMissingMessage =
+    QStringLiteral("Schwerwiegender Fehler: Datei konnte nicht gefunden werden: ");
+
+// A temporary folder of a test, with fresh names in it for each case.
+class Workspace {
+public:
+    bool isValid() const { return dir_.isValid(); }
+    QString root() const { return dir_.path(); }
+    QString path(const QString& name) const { return dir_.filePath(name); }
+    // A name not used before in this workspace: stem1, stem2, ...
+    QString fresh(const QString& stem) { return path(stem + QString::number(++serial_)); }
+    // Writes a project under a fresh name; returns its path.
+    QString project(const QString& stem, const OptionValues& values, const QStringList& pages);
+
+private:
+    QTemporaryDir dir_;
+    int serial_ = 0;
 };
 
 // The batch tool built with the tests.
@@ -69,8 +94,26 @@ void recordFigure(const QString& test, const QString& key, const QString& value)
 
 // Names of the files in folder, hidden ones included, sorted.
 QStringList folderEntries(const QString& folder);
+// Only the hidden ones: temporary files of the tool.
+QStringList hiddenEntries(const QString& folder);
+
+// Writes pages named seite1.htm ... (makePage(i, bytes)) into folder; returns their paths.
+QStringList writePages(const QString& folder, int count, int bytes);
+
+// Options with some checks switched off.
+OptionValues without(OptionValues values, std::initializer_list<CheckField> off);
+
+// True when page is the script form whose calls spell exactly text; why set when not.
+bool spells(const QByteArray& page, const QByteArray& text, QString* why);
 
 } // namespace veltrano::test
+
+// The run ended by itself (no crash, no hang) with this exit code; its messages shown when not.
+#define VELTRANO_COMPARE_RUN(result, code)                                                         \
+    do {                                                                                           \
+        QVERIFY2(!(result).crashed, qPrintable((result).messagesText()));                          \
+        QCOMPARE((result).exitCode, code);                                                         \
+    } while (false)
 
 // Fails in CI and skips elsewhere, with the reason, when mounting is impossible.
 #define VELTRANO_REQUIRE_MOUNTS(reason)                                                            \

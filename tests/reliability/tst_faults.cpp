@@ -3,14 +3,12 @@
 // is changed or lost.
 
 #include "batchfixture.h"
-#include "support/reference.h"
 #include "support/testfiles.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
 
@@ -23,32 +21,10 @@ using namespace veltrano::test;
 namespace {
 
 const QString kTest = QStringLiteral("faults");
-const QString kDone = QStringLiteral("Abschluss: Das verschlüsseln der Dateien ist erfolgreich "
-                                     "abgeschlossen!");
 
 QString writeErrorStart(const QString& txtPath) {
     return QStringLiteral("Fehler: Fehler (Ist das Ausgabeverzeichnis ") + txtPath +
            QStringLiteral(" vorhanden?): ");
-}
-
-// Writes pages named seite1.htm ... into folder; returns their paths.
-QStringList writePages(const QString& folder, int count, int bytes) {
-    QStringList paths;
-    for (int i = 1; i <= count; ++i) {
-        const QString path = QDir(folder).filePath(QStringLiteral("seite%1.htm").arg(i));
-        writeFile(path, makePage(i, bytes));
-        paths.append(path);
-    }
-    return paths;
-}
-
-QStringList hidden(const QString& folder) {
-    QStringList names;
-    for (const QString& name : folderEntries(folder)) {
-        if (name.startsWith(QLatin1Char('.')))
-            names.append(name);
-    }
-    return names;
 }
 
 // Stops a process and waits until it no longer runs.
@@ -70,11 +46,11 @@ class TestFaults : public QObject {
     Q_OBJECT
 
 private:
-    QTemporaryDir dir_;
+    Workspace ws_;
     QString mountProblem_;
     int faults_ = 0;
 
-    QString path(const QString& name) const { return dir_.filePath(name); }
+    QString path(const QString& name) const { return ws_.path(name); }
     void counted(const QString& fault) {
         ++faults_;
         recordFigure(kTest, QStringLiteral("fault"), fault);
@@ -82,7 +58,7 @@ private:
 
 private slots:
     void initTestCase() {
-        QVERIFY(dir_.isValid());
+        QVERIFY(ws_.isValid());
         clearFigures(kTest);
         mountProblem_ = prepareMounts();
     }
@@ -91,102 +67,66 @@ private slots:
         recordFigure(kTest, QStringLiteral("faults"), QString::number(faults_));
     }
 
-    // The output folder is a small file system that is full: every page gets its write error,
-    // an output file of an earlier run stays as it was, and nothing half written is left.
-    void fullOutputFileSystem() {
-        VELTRANO_REQUIRE_MOUNTS(mountProblem_);
-        const QStringList pages = writePages(path(QStringLiteral("quellen1")), 3, 20000);
-        const QString out = path(QStringLiteral("voll"));
-        TmpfsMount mount;
-        QString why;
-        QVERIFY2(mount.mount(out, 256 * 1024, &why), qPrintable(why));
-        const QByteArray old = "alte Ausgabe, die bleiben muss\r\n";
-        writeFile(QDir(out).filePath(QStringLiteral("seite1.htm")), old);
-        fillFileSystem(out);
-        const QString project = path(QStringLiteral("voll.vtp"));
-        writeProject(project, jobOptions(out), pages);
-
-        const BatchResult r = runBatch(project);
-        QVERIFY2(!r.crashed, qPrintable(r.messagesText()));
-        QCOMPARE(r.exitCode, 1);
-        QVERIFY2(r.hasMessage(writeErrorStart(out), QStringLiteral("(28)")),
-                 qPrintable(r.messagesText()));
-        QVERIFY(r.messages.contains(kDone));
-        QCOMPARE(readFile(QDir(out).filePath(QStringLiteral("seite1.htm"))), old);
-        for (int i = 0; i < pages.size(); ++i)
-            QCOMPARE(readFile(pages[i]), makePage(i + 1, 20000));
-        QCOMPARE(folderEntries(out),
-                 QStringList({QStringLiteral("fuellung"), QStringLiteral("seite1.htm")}));
-        counted(QStringLiteral("Ausgabeordner auf vollem Dateisystem"));
+    // The output folder, or the sources overwritten with backups, on a small file system that
+    // is full or read-only: every page gets its write error, no source, backup or output of an
+    // earlier run is changed, and nothing half written is left.
+    void fileSystem_data() {
+        QTest::addColumn<bool>("overwrite");
+        QTest::addColumn<bool>("full"); // else read-only
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("voll, Ausgabeordner")
+            << false << true << QStringLiteral("Ausgabeordner auf vollem Dateisystem");
+        QTest::newRow("voll, Quellen überschreiben")
+            << true << true
+            << QStringLiteral("Quellen auf vollem Dateisystem, Überschreiben mit Sicherung");
+        QTest::newRow("nur lesen, Ausgabeordner")
+            << false << false << QStringLiteral("schreibgeschützter Ausgabeordner");
+        QTest::newRow("nur lesen, Quellen überschreiben")
+            << true << false << QStringLiteral("schreibgeschützte Quellen beim Überschreiben");
     }
-
-    // Overwriting with backups where the sources lie on a full file system: neither page nor
-    // backup fits, so every source must stay as it is.
-    void fullSourceFileSystem() {
+    void fileSystem() {
+        QFETCH(bool, overwrite);
+        QFETCH(bool, full);
+        QFETCH(QString, fault);
         VELTRANO_REQUIRE_MOUNTS(mountProblem_);
-        const QString src = path(QStringLiteral("vollquellen"));
+        const int count = full ? 3 : 2;
+        const int bytes = full ? 20000 : 3000;
+        const QString folder = ws_.fresh(QStringLiteral("dateisystem"));
         TmpfsMount mount;
         QString why;
-        QVERIFY2(mount.mount(src, 256 * 1024, &why), qPrintable(why));
-        const QStringList pages = writePages(src, 3, 20000);
-        fillFileSystem(src);
-        const QString project = path(QStringLiteral("vollquellen.vtp"));
-        writeProject(project, jobOptions(QString()), pages);
+        QVERIFY2(mount.mount(folder, full ? 256 * 1024 : 1024 * 1024, &why), qPrintable(why));
+        const QString out = overwrite ? QString() : folder;
+        const QStringList pages =
+            writePages(overwrite ? folder : ws_.fresh(QStringLiteral("quellen")), count, bytes);
+        const QString oldOutput = QDir(folder).filePath(QStringLiteral("seite1.htm"));
+        const QByteArray old = "alte Ausgabe, die bleiben muss\r\n";
+        if (!overwrite)
+            writeFile(oldOutput, old);
+        if (full)
+            fillFileSystem(folder);
+        else
+            QVERIFY2(mount.remountReadOnly(&why), qPrintable(why));
 
-        const BatchResult r = runBatch(project);
-        QVERIFY2(!r.crashed, qPrintable(r.messagesText()));
-        QCOMPARE(r.exitCode, 1);
-        QVERIFY2(r.hasMessage(writeErrorStart(QString()), QStringLiteral("(28)")),
+        const BatchResult r = runBatch(ws_.project(QStringLiteral("p"), jobOptions(out), pages));
+        VELTRANO_COMPARE_RUN(r, 1);
+        QVERIFY2(r.hasMessage(writeErrorStart(out),
+                              full ? QStringLiteral("(28)") : QStringLiteral("(30)")),
                  qPrintable(r.messagesText()));
+        if (!(full && overwrite))
+            QVERIFY(r.messages.contains(kDoneMessage));
         for (int i = 0; i < pages.size(); ++i) {
-            QCOMPARE(readFile(pages[i]), makePage(i + 1, 20000));
+            QCOMPARE(readFile(pages[i]), makePage(i + 1, bytes));
             // A backup that exists is complete.
             if (QFile::exists(pages[i] + QStringLiteral(".bak")))
-                QCOMPARE(readFile(pages[i] + QStringLiteral(".bak")), makePage(i + 1, 20000));
+                QCOMPARE(readFile(pages[i] + QStringLiteral(".bak")), makePage(i + 1, bytes));
         }
-        QCOMPARE(hidden(src), QStringList());
-        counted(QStringLiteral("Quellen auf vollem Dateisystem, Überschreiben mit Sicherung"));
-    }
-
-    // A read-only output folder, and read-only sources to be overwritten.
-    void readOnly_data() {
-        QTest::addColumn<bool>("overwrite");
-        QTest::newRow("Ausgabeordner") << false;
-        QTest::newRow("Quellen überschreiben") << true;
-    }
-    void readOnly() {
-        QFETCH(bool, overwrite);
-        VELTRANO_REQUIRE_MOUNTS(mountProblem_);
-        const QString folder = path(QStringLiteral("nurlesen-%1").arg(overwrite));
-        TmpfsMount mount;
-        QString why;
-        QVERIFY2(mount.mount(folder, 1024 * 1024, &why), qPrintable(why));
-        QStringList pages;
-        QString out;
-        const QByteArray old = "alte Ausgabe\r\n";
-        if (overwrite) {
-            pages = writePages(folder, 2, 3000);
-        } else {
-            pages = writePages(path(QStringLiteral("quellen-ro")), 2, 3000);
-            out = folder;
-            writeFile(QDir(out).filePath(QStringLiteral("seite1.htm")), old);
-        }
-        QVERIFY2(mount.remountReadOnly(&why), qPrintable(why));
-        const QString project = path(QStringLiteral("nurlesen-%1.vtp").arg(overwrite));
-        writeProject(project, jobOptions(out), pages);
-
-        const BatchResult r = runBatch(project);
-        QVERIFY2(!r.crashed, qPrintable(r.messagesText()));
-        QCOMPARE(r.exitCode, 1);
-        QVERIFY2(r.hasMessage(writeErrorStart(out), QStringLiteral("(30)")),
-                 qPrintable(r.messagesText()));
-        QVERIFY(r.messages.contains(kDone));
-        for (int i = 0; i < pages.size(); ++i)
-            QCOMPARE(readFile(pages[i]), makePage(i + 1, 3000));
         if (!overwrite)
-            QCOMPARE(readFile(QDir(out).filePath(QStringLiteral("seite1.htm"))), old);
-        counted(overwrite ? QStringLiteral("schreibgeschützte Quellen beim Überschreiben")
-                          : QStringLiteral("schreibgeschützter Ausgabeordner"));
+            QCOMPARE(readFile(oldOutput), old);
+        QCOMPARE(hiddenEntries(folder), QStringList());
+        if (full && !overwrite)
+            QCOMPARE(folderEntries(out),
+                     QStringList({QStringLiteral("fuellung"), QStringLiteral("seite1.htm")}));
+        counted(fault);
     }
 
     // The output path of a page is a folder: that page gets its error, the folder and what it
@@ -196,19 +136,16 @@ private slots:
         const QString out = path(QStringLiteral("ausgabe-ordner"));
         const QString blocker = QDir(out).filePath(QStringLiteral("seite2.htm"));
         writeFile(QDir(blocker).filePath(QStringLiteral("inhalt.txt")), "bleibt\r\n");
-        const QString project = path(QStringLiteral("ordner.vtp"));
-        writeProject(project, jobOptions(out), pages);
-
-        const BatchResult r = runBatch(project);
-        QVERIFY2(!r.crashed, qPrintable(r.messagesText()));
-        QCOMPARE(r.exitCode, 1);
+        const BatchResult r =
+            runBatch(ws_.project(QStringLiteral("ordner"), jobOptions(out), pages));
+        VELTRANO_COMPARE_RUN(r, 1);
         QVERIFY2(r.hasMessage(writeErrorStart(out)), qPrintable(r.messagesText()));
         QVERIFY(QFileInfo(blocker).isDir());
         QCOMPARE(readFile(QDir(blocker).filePath(QStringLiteral("inhalt.txt"))),
                  QByteArray("bleibt\r\n"));
         QVERIFY(QFileInfo(QDir(out).filePath(QStringLiteral("seite1.htm"))).isFile());
         QVERIFY(QFileInfo(QDir(out).filePath(QStringLiteral("seite3.htm"))).isFile());
-        QCOMPARE(hidden(out), QStringList());
+        QCOMPARE(hiddenEntries(out), QStringList());
         counted(QStringLiteral("Ausgabepfad ist ein Ordner"));
     }
 
@@ -221,12 +158,10 @@ private slots:
         QTest::addColumn<QString>("message");
         // A missing page stops the run; one that is there but cannot be read is reported and
         // passed over.
-        const QString missing =
-            QStringLiteral("Schwerwiegender Fehler: Datei konnte nicht gefunden werden: ");
-        const QString unreadable = QStringLiteral("Fehler: Datei konnte nicht gelesen werden: ");
-        QTest::newRow("verschwunden") << QStringLiteral("gone") << 2 << missing;
-        QTest::newRow("Ordner") << QStringLiteral("folder") << 1 << unreadable;
-        QTest::newRow("FIFO") << QStringLiteral("fifo") << 2 << missing;
+        QTest::newRow("verschwunden") << QStringLiteral("gone") << 2 << kMissingMessage;
+        QTest::newRow("Ordner") << QStringLiteral("folder") << 1
+                                << QStringLiteral("Fehler: Datei konnte nicht gelesen werden: ");
+        QTest::newRow("FIFO") << QStringLiteral("fifo") << 2 << kMissingMessage;
     }
     void badSource() {
         QFETCH(QString, kind);
@@ -234,8 +169,7 @@ private slots:
         QFETCH(QString, message);
         const QString src = path(QStringLiteral("quelle-") + kind);
         const QStringList pages = writePages(src, 3, 2000);
-        const QString project = path(kind + QStringLiteral(".vtp"));
-        writeProject(project, jobOptions(QString()), pages);
+        const QString project = ws_.project(kind, jobOptions(QString()), pages);
         const QString bad = pages[1];
         QVERIFY(QFile::remove(bad));
         if (kind == QLatin1String("folder"))
@@ -245,8 +179,7 @@ private slots:
 
         const BatchResult r = runBatch(project, 30000);
         QVERIFY2(!r.timedOut, "the run hangs on the source");
-        QVERIFY2(!r.crashed, qPrintable(r.messagesText()));
-        QCOMPARE(r.exitCode, exitCode);
+        VELTRANO_COMPARE_RUN(r, exitCode);
         QVERIFY2(r.hasMessage(message, bad), qPrintable(r.messagesText()));
         // The page before is converted and backed up; the one after too when the run goes on,
         // otherwise it is untouched.
@@ -280,11 +213,10 @@ private slots:
         const QByteArray before = "<p>vorher</p>\r\n";
         const QByteArray after = "<p>nachher, neu geschrieben</p>\r\n";
         writeFile(later, before);
-        OptionValues v = jobOptions(QString());
-        v.checks[static_cast<size_t>(CheckField::chkNativ)] = 0;
-        v.checks[static_cast<size_t>(CheckField::chkSeo)] = 0;
-        const QString project = path(QStringLiteral("ersetzt.vtp"));
-        writeProject(project, v, {big, later});
+        const QString project =
+            ws_.project(QStringLiteral("ersetzt"),
+                        without(jobOptions(QString()), {CheckField::chkNativ, CheckField::chkSeo}),
+                        {big, later});
 
         QProcess process;
         process.start(batchProgram(), {project});
@@ -293,7 +225,7 @@ private slots:
         // beside it. It must still lie there once the tool is stopped, or the tool may have gone
         // on to the later page in between; then it runs on and is caught at the next file.
         const auto writingBig = [&] {
-            const QStringList names = hidden(src);
+            const QStringList names = hiddenEntries(src);
             if (names.isEmpty())
                 return false;
             for (const QString& name : names) {
@@ -329,12 +261,10 @@ private slots:
         QCOMPARE(process.exitCode(), 0);
 
         QCOMPARE(readFile(later + QStringLiteral(".bak")), after);
-        fuzz::ScriptForm form;
-        const char* why = "";
-        QVERIFY2(fuzz::parseScriptForm(readFile(later), form, &why), why);
-        QCOMPARE(fuzz::spelledText(form), after);
+        QString why;
+        QVERIFY2(spells(readFile(later), after, &why), qPrintable(why));
         QCOMPARE(readFile(big + QStringLiteral(".bak")), makePage(1, 8 * 1024 * 1024));
-        QCOMPARE(hidden(src), QStringList());
+        QCOMPARE(hiddenEntries(src), QStringList());
         counted(QStringLiteral("Quelle ersetzt, während der Lauf angehalten ist"));
     }
 };

@@ -71,15 +71,6 @@ private:
         return (r.crashed || r.exitCode != 0) ? -1 : elapsed;
     }
 
-    QStringList leftovers() const {
-        QStringList names;
-        for (const QString& name : folderEntries(site_)) {
-            if (name.startsWith(QLatin1Char('.')))
-                names.append(name);
-        }
-        return names;
-    }
-
 private slots:
     void initTestCase() {
         QVERIFY(dir_.isValid());
@@ -101,7 +92,7 @@ private slots:
             converted_.append(readFile(pages_[i]));
             QVERIFY(converted_[i] != originals_[i]);
         }
-        QCOMPARE(leftovers(), QStringList());
+        QCOMPARE(hiddenEntries(site_), QStringList());
         restoreOriginals();
     }
 
@@ -152,30 +143,24 @@ private slots:
                 const QByteArray now = readFile(pages_[i]);
                 const QString bak = pages_[i] + QStringLiteral(".bak");
                 const bool isConverted = now == converted_[i];
-                QVERIFY2(isConverted || now == originals_[i],
-                         qPrintable(QStringLiteral("kill %1 (after %2 us): %3 is neither original "
-                                                   "nor converted")
-                                        .arg(k)
-                                        .arg(delay)
-                                        .arg(pages_[i])));
-                if (QFile::exists(bak)) {
-                    QVERIFY2(readFile(bak) == originals_[i],
-                             qPrintable(
-                                 QStringLiteral("kill %1: incomplete backup %2").arg(k).arg(bak)));
-                    if (!isConverted)
-                        backupOnly = true;
-                } else {
-                    QVERIFY2(!isConverted, qPrintable(QStringLiteral("kill %1: %2 converted "
-                                                                     "without backup")
-                                                          .arg(k)
-                                                          .arg(pages_[i])));
-                }
-                if (isConverted) {
-                    QVERIFY2(done == i, "pages are converted in list order");
-                    ++done;
-                }
+                const bool backedUp = QFile::exists(bak);
+                QString fault;
+                if (!isConverted && now != originals_[i])
+                    fault = QStringLiteral("is neither original nor converted");
+                else if (backedUp && readFile(bak) != originals_[i])
+                    fault = QStringLiteral("has an incomplete backup");
+                else if (isConverted && !backedUp)
+                    fault = QStringLiteral("is converted without backup");
+                else if (isConverted && done != i)
+                    fault = QStringLiteral("is converted before an earlier page");
+                QVERIFY2(fault.isEmpty(), qPrintable(QStringLiteral("kill %1 (after %2 us): %3 %4")
+                                                         .arg(k)
+                                                         .arg(delay)
+                                                         .arg(pages_[i], fault)));
+                backupOnly = backupOnly || (backedUp && !isConverted);
+                done += isConverted ? 1 : 0;
             }
-            const QStringList stray = leftovers();
+            const QStringList stray = hiddenEntries(site_);
             strays += stray.size();
             QString point;
             if (!wasRunning)
@@ -205,8 +190,8 @@ private slots:
             runTime = qMax(startTime + 1, qMin(runTime, again));
             for (int i = 0; i < kPages; ++i)
                 QVERIFY2(readFile(pages_[i]) == converted_[i],
-                         qPrintable(QStringLiteral("kill %1: the run after restoring gives another "
-                                                   "page %2")
+                         qPrintable(QStringLiteral("kill %1: the run after restoring gives "
+                                                   "another page %2")
                                         .arg(k)
                                         .arg(pages_[i])));
             restoreOriginals();

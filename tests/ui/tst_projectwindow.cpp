@@ -1,201 +1,160 @@
 // New, Open, Save and Save as from the menu, with the file dialog answered through the host.
-#include "actionlabel.h"
-#include "optionbinding.h"
-#include <QRadioButton>
-#include <QPushButton>
-#include <QCheckBox>
-#include "optionspage.h"
 #include "support/testfiles.h"
 #include "windowfixture.h"
 
-#include <QAction>
 #include <QFile>
-#include <QLineEdit>
-#include <QTemporaryDir>
-#include <QTest>
 
 using namespace veltrano;
+using namespace Qt::StringLiterals;
 using veltrano::test::WindowFixture;
 using Icon = veltrano::Host::Icon;
 
 namespace {
-const QString kNoFile = QStringLiteral("Keine Datei gewählt!");
+const QString kNoFile = u"Fehler: Keine Datei gewählt!"_s;
 
-QString savedText(const QString& file) {
-    return QStringLiteral("Projekt nach \"") + file + QStringLiteral("\" gespeichert!");
+QString saved(const QString& file) {
+    return u"Speichern: Projekt nach \""_s + file + u"\" gespeichert!"_s;
 }
 } // namespace
 
 class TestProjectWindow : public QObject {
     Q_OBJECT
-private slots:
-    void init();
-    void saveWithoutProjectAsksForName_data();
-    void saveWithoutProjectAsksForName();
-    void saveAfterSaveAsAndOpenUsesSameFile();
-    void openRestoresOptionsAndList();
-    void cancelledOpenKeepsJobButForgetsName();
-    void versionMismatch();
-    void newThenSaveWritesOverCurrentFile();
-    void shortcuts();
 
-private:
     QTemporaryDir dir_;
     QString page_;
-};
 
-void TestProjectWindow::init() {
-    QVERIFY(dir_.isValid());
-    page_ = dir_.filePath(QStringLiteral("web/index.htm"));
-    test::writePage(page_, 300);
-}
-
-void TestProjectWindow::saveWithoutProjectAsksForName_data() {
-    QTest::addColumn<bool>("cancel");
-    QTest::newRow("name") << false;
-    QTest::newRow("cancel") << true;
-}
-
-void TestProjectWindow::saveWithoutProjectAsksForName() {
-    QFETCH(bool, cancel);
-    WindowFixture f;
-    const QString file =
-        dir_.filePath(cancel ? QStringLiteral("cancelled.vtp") : QStringLiteral("job.vtp"));
-    f.host().setNextFileName(cancel ? QString() : file);
-    f.window().cmdSave->trigger();
-    QCOMPARE(f.host().dialogsShown(), 1);
-    QCOMPARE(f.host().messages().size(), 1);
-    const auto& m = f.host().messages().constFirst();
-    if (cancel) {
-        QCOMPARE(m.prompt, kNoFile);
-        QCOMPARE(m.title, QStringLiteral("Fehler"));
-        QCOMPARE(m.icon, Icon::Critical);
-        QVERIFY(!QFile::exists(file));
-    } else {
-        QCOMPARE(m.prompt, savedText(file));
-        QCOMPARE(m.title, QStringLiteral("Speichern"));
-        QCOMPARE(m.icon, Icon::Information);
-        QVERIFY(QFile::exists(file));
-        QCOMPARE(f.window().options().projectFile(), file);
+    // Runs a menu entry with this name queued for its file dialog.
+    static void withName(WindowFixture& f, QAction* entry, const QString& file) {
+        f.host().setNextFileName(file);
+        entry->trigger();
     }
-}
 
-void TestProjectWindow::saveAfterSaveAsAndOpenUsesSameFile() {
-    WindowFixture f;
-    const QString file = dir_.filePath(QStringLiteral("same.vtp"));
-    f.host().setNextFileName(file);
-    f.window().cmdSU->trigger();
-    f.window().cmdSave->trigger();
-    QCOMPARE(f.host().dialogsShown(), 1);
-    QCOMPARE(f.host().messages().size(), 2);
-    QCOMPARE(f.host().messages().at(1).prompt, savedText(file));
+private slots:
+    void init() {
+        QVERIFY(dir_.isValid());
+        page_ = dir_.filePath(u"web/index.htm"_s);
+        test::writePage(page_, 300);
+    }
 
-    WindowFixture g;
-    g.host().setNextFileName(file);
-    g.window().cmdLoad->trigger();
-    g.window().cmdSave->trigger();
-    QCOMPARE(g.host().dialogsShown(), 1);
-    QCOMPARE(g.host().messages().size(), 1);
-    QCOMPARE(g.host().messages().constFirst().prompt, savedText(file));
-}
+    void saveWithoutProjectAsksForName_data() {
+        QTest::addColumn<bool>("cancel");
+        QTest::newRow("name") << false;
+        QTest::newRow("cancel") << true;
+    }
+    void saveWithoutProjectAsksForName() {
+        QFETCH(bool, cancel);
+        WindowFixture f;
+        const QString file = dir_.filePath(cancel ? u"cancelled.vtp"_s : u"job.vtp"_s);
+        withName(f, f.window().cmdSave, cancel ? QString() : file);
+        QCOMPARE(f.host().dialogsShown(), 1);
+        QCOMPARE(f.messages(), QStringList{cancel ? kNoFile : saved(file)});
+        QCOMPARE(f.host().messages().constFirst().icon,
+                 cancel ? Icon::Critical : Icon::Information);
+        QCOMPARE(QFile::exists(file), !cancel);
+        QCOMPARE(f.window().options().projectFile(), cancel ? QString() : file);
+    }
 
-void TestProjectWindow::openRestoresOptionsAndList() {
-    const QString file = dir_.filePath(QStringLiteral("full.vtp"));
-    {
+    void saveAfterSaveAsAndOpenUsesSameFile() {
+        const QString file = dir_.filePath(u"same.vtp"_s);
+        WindowFixture f;
+        withName(f, f.window().cmdSU, file);
+        f.window().cmdSave->trigger();
+        QCOMPARE(f.host().dialogsShown(), 1);
+        QCOMPARE(f.messages(), QStringList(2, saved(file)));
+
+        WindowFixture g;
+        withName(g, g.window().cmdLoad, file);
+        g.window().cmdSave->trigger();
+        QCOMPARE(g.host().dialogsShown(), 1);
+        QCOMPARE(g.messages(), QStringList{saved(file)});
+    }
+
+    void openRestoresOptionsAndList() {
+        const QString file = dir_.filePath(u"full.vtp"_s);
+        {
+            WindowFixture f;
+            ui::MainWindow& w = f.window();
+            w.list().Append(page_);
+            w.list().Append(page_);
+            w.list().RemoveCurrent(); // not saved
+            w.page2->chkSel->click();
+            w.page2->txtStart->setText(u"7"_s);
+            withName(f, w.cmdSU, file);
+        }
+        WindowFixture g;
+        ui::MainWindow& w = g.window();
+        withName(g, w.cmdLoad, file);
+        QVERIFY(g.host().messages().isEmpty());
+        QCOMPARE(g.livePaths(), QStringList{page_});
+        QCOMPARE(w.list().entry(1).size, u"300"_s);
+        QVERIFY(!w.page2->chkSel->isChecked());
+        QCOMPARE(w.page2->txtStart->text(), u"7"_s);
+        QCOMPARE(w.options().projectFile(), file);
+    }
+
+    void cancelledOpenKeepsJobButForgetsName() {
         WindowFixture f;
         ui::MainWindow& w = f.window();
         w.list().Append(page_);
-        w.list().Append(page_);
-        w.list().RemoveCurrent(); // not saved
-        w.page2->chkSel->click();
-        w.page2->txtStart->setText(QStringLiteral("7"));
-        f.host().setNextFileName(file);
-        w.cmdSU->trigger();
+        withName(f, w.cmdSU, dir_.filePath(u"keep.vtp"_s));
+        f.host().clearMessages();
+
+        w.cmdLoad->trigger(); // no queued name: cancelled
+        QCOMPARE(f.messages(), QStringList{kNoFile});
+        QCOMPARE(f.livePaths(), QStringList{page_});
+        QVERIFY(w.options().projectFile().isEmpty());
+        // The next Save asks for a name again.
+        w.cmdSave->trigger();
+        QCOMPARE(f.host().dialogsShown(), 3);
     }
-    WindowFixture g;
-    ui::MainWindow& w = g.window();
-    g.host().setNextFileName(file);
-    w.cmdLoad->trigger();
-    QVERIFY(g.host().messages().isEmpty());
-    QCOMPARE(g.livePaths(), QStringList{page_});
-    QCOMPARE(w.list().entry(1).size, QStringLiteral("300"));
-    QVERIFY(!w.page2->chkSel->isChecked());
-    QCOMPARE(w.page2->txtStart->text(), QStringLiteral("7"));
-    QCOMPARE(w.options().projectFile(), file);
-}
 
-void TestProjectWindow::cancelledOpenKeepsJobButForgetsName() {
-    const QString file = dir_.filePath(QStringLiteral("keep.vtp"));
-    WindowFixture f;
-    ui::MainWindow& w = f.window();
-    w.list().Append(page_);
-    f.host().setNextFileName(file);
-    w.cmdSU->trigger();
-    f.host().clearMessages();
+    void versionMismatch() {
+        const QString file = dir_.filePath(u"old.vtp"_s);
+        test::writeFile(file, QByteArray("2.0.0\r\n 0 \r\n"));
+        WindowFixture f;
+        ui::MainWindow& w = f.window();
+        w.list().Append(page_);
+        w.page2->chkNativ->click();
+        const OptionValues before = w.options().values();
+        withName(f, w.cmdLoad, file);
+        QCOMPARE(f.messages(), QStringList{u"Fehler: Die Datei wurde mit Version 2.0.0 erstellt, "
+                                           u"und ist zu 3.0.0 nicht kompatibel!"_s});
+        QCOMPARE(f.host().messages().constFirst().icon, Icon::Critical);
+        QCOMPARE(w.list().count(), 0);
+        QCOMPARE(w.options().values(), before);
+        QCOMPARE(w.options().projectFile(), file);
+    }
 
-    w.cmdLoad->trigger(); // no queued name: cancelled
-    QCOMPARE(f.host().messages().size(), 1);
-    QCOMPARE(f.host().messages().constFirst().prompt, kNoFile);
-    QCOMPARE(f.livePaths(), QStringList{page_});
-    QVERIFY(w.options().projectFile().isEmpty());
+    void newThenSaveWritesOverCurrentFile() {
+        const QString file = dir_.filePath(u"reset.vtp"_s);
+        WindowFixture f;
+        ui::MainWindow& w = f.window();
+        w.list().Append(page_);
+        w.page2->txt404->setText(u"geändert"_s);
+        withName(f, w.cmdSU, file);
+        w.cmdNeu->trigger();
+        w.cmdSave->trigger();
+        QCOMPARE(f.host().dialogsShown(), 1);
 
-    // The next Save asks for a name again.
-    w.cmdSave->trigger();
-    QCOMPARE(f.host().dialogsShown(), 3);
-}
+        WindowFixture g;
+        g.window().page2->txt404->setText(u"vorher"_s);
+        withName(g, g.window().cmdLoad, file);
+        QCOMPARE(g.window().list().count(), 0);
+        QCOMPARE(g.window().page2->txt404->text(), u"Error 404, file not found!"_s);
+    }
 
-void TestProjectWindow::versionMismatch() {
-    const QString file = dir_.filePath(QStringLiteral("old.vtp"));
-    test::writeFile(file, QByteArray("2.0.0\r\n 0 \r\n"));
-    WindowFixture f;
-    ui::MainWindow& w = f.window();
-    w.list().Append(page_);
-    w.page2->chkNativ->click();
-    const OptionValues before = w.options().values();
-    f.host().setNextFileName(file);
-    w.cmdLoad->trigger();
-    QCOMPARE(f.host().messages().size(), 1);
-    QCOMPARE(f.host().messages().constFirst().prompt,
-             QStringLiteral("Die Datei wurde mit Version 2.0.0 erstellt, und ist zu 3.0.0 nicht "
-                            "kompatibel!"));
-    QCOMPARE(f.host().messages().constFirst().title, QStringLiteral("Fehler"));
-    QCOMPARE(f.host().messages().constFirst().icon, Icon::Critical);
-    QCOMPARE(w.list().count(), 0);
-    QCOMPARE(w.options().values(), before);
-    QCOMPARE(w.options().projectFile(), file);
-}
-
-void TestProjectWindow::newThenSaveWritesOverCurrentFile() {
-    const QString file = dir_.filePath(QStringLiteral("reset.vtp"));
-    WindowFixture f;
-    ui::MainWindow& w = f.window();
-    w.list().Append(page_);
-    w.page2->txt404->setText(QStringLiteral("geändert"));
-    f.host().setNextFileName(file);
-    w.cmdSU->trigger();
-    w.cmdNeu->trigger();
-    w.cmdSave->trigger();
-    QCOMPARE(f.host().dialogsShown(), 1);
-
-    WindowFixture g(QStringLiteral("/opt/veltrano"));
-    g.window().page2->txt404->setText(QStringLiteral("vorher"));
-    g.host().setNextFileName(file);
-    g.window().cmdLoad->trigger();
-    QCOMPARE(g.window().list().count(), 0);
-    QCOMPARE(g.window().page2->txt404->text(), QStringLiteral("Error 404, file not found!"));
-}
-
-void TestProjectWindow::shortcuts() {
-    WindowFixture f;
-    ui::MainWindow& w = f.window();
-    w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
-    w.activateWindow();
-    QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
-    QCOMPARE(f.host().dialogsShown(), 1); // Open asked for a name
-    QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
-    QCOMPARE(f.host().dialogsShown(), 2); // Save without a project asks as well
-}
+    void shortcuts() {
+        WindowFixture f;
+        ui::MainWindow& w = f.window();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.activateWindow();
+        QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(f.host().dialogsShown(), 1); // Open asked for a name
+        QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(f.host().dialogsShown(), 2); // Save without a project asks as well
+    }
+};
 
 QTEST_MAIN(TestProjectWindow)
 #include "tst_projectwindow.moc"

@@ -2,6 +2,10 @@
 
 #include "support/testfiles.h"
 
+#include <QAbstractButton>
+#include <QTabWidget>
+#include <QTest>
+
 namespace veltrano::test {
 
 WindowFixture::WindowFixture(const QString& programFolder)
@@ -11,6 +15,12 @@ WindowFixture::WindowFixture(const QString& programFolder)
     window_->actions().exitProgram = [this] { ++exits; };
     window_->actions().openUrl = [this](const QUrl& url) { opened.append(url); };
     window_->actions().startMove = [] { return true; };
+}
+
+ui::MainWindow& WindowFixture::showPage(int index) {
+    window_->show();
+    window_->Tab1->setCurrentIndex(index);
+    return *window_;
 }
 
 QStringList WindowFixture::livePaths() {
@@ -23,12 +33,22 @@ QStringList WindowFixture::livePaths() {
     return paths;
 }
 
+QStringList WindowFixture::messages() {
+    QStringList shown;
+    for (const auto& m : host().messages())
+        shown.append(m.title + QStringLiteral(": ") + m.prompt);
+    return shown;
+}
+
+void clickBox(QAbstractButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+}
+
 void writePage(const QString& path, int bytes) {
     QByteArray page("<html><body>");
     page.append(QByteArray(std::max<int>(0, bytes - 26), 'a'));
     page.append("</body></html>");
-    page = page.left(bytes);
-    writeFile(path, page);
+    writeFile(path, page.left(bytes));
 }
 
 } // namespace veltrano::test

@@ -1,10 +1,25 @@
 #pragma once
 
+// The window with all its pages and controls, for tests that drive them.
+#include "actionlabel.h"
+#include "filespage.h"
 #include "mainwindow.h"
+#include "optionbinding.h"
+#include "optionspage.h"
+#include "runpage.h"
+#include "statusframe.h"
 
+#include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <memory>
+
+class QAbstractButton;
 
 namespace veltrano::test {
 
@@ -15,13 +30,20 @@ struct WindowFixture {
 
     ui::MainWindow& window() { return *window_; }
     ui::WidgetHost& host() { return window_->host(); }
+    // Shows the window on the page of the given index.
+    ui::MainWindow& showPage(int index);
     // The full paths of the live entries of the list, in order.
     QStringList livePaths();
+    // The messages shown so far, each as "title: prompt".
+    QStringList messages();
 
     std::unique_ptr<ui::MainWindow> window_;
     int exits = 0;
     QList<QUrl> opened;
 };
+
+// Clicks a check box or radio button on its box, where the user clicks.
+void clickBox(QAbstractButton* button);
 
 // Writes a page of the given size in bytes, creating its folder.
 void writePage(const QString& path, int bytes);
