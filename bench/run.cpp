@@ -7,6 +7,7 @@
 #include "encoding/random.h"
 #include "host.h"
 #include "options/optionset.h"
+#include "pagegen.h"
 #include "run/pageheader.h"
 #include "run/pagewrite.h"
 
@@ -23,45 +24,6 @@
 using namespace veltrano;
 
 namespace {
-
-// A page of ordinary markup: head, paragraphs with umlauts, links, a script block.
-QByteArray makePage(int number, qsizetype bytes, Random& random) {
-    static const char* words[] = {"Seite",
-                                  "Inhalt",
-                                  "und",
-                                  "der",
-                                  "Gr\xfc\xdf"
-                                  "e",
-                                  "Preis",
-                                  "M\xfc"
-                                  "nchen",
-                                  "Webseite",
-                                  "Angebot",
-                                  "f\xfcr",
-                                  "heute",
-                                  "Kunden",
-                                  "Stra\xdf"
-                                  "e",
-                                  "mit",
-                                  "Bild"};
-    QByteArray page = "<html>\r\n<head>\r\n<title>Seite " + QByteArray::number(number) +
-                      "</title>\r\n<meta name=\"keywords\" content=\"test\">\r\n</head>\r\n"
-                      "<body>\r\n<script>var n = " +
-                      QByteArray::number(number) + ";</script>\r\n";
-    while (page.size() < bytes) {
-        QByteArray line = "<p>";
-        for (int w = 0; w < 12; ++w) {
-            line += words[random.next() % (sizeof words / sizeof *words)];
-            line += ' ';
-        }
-        if (random.next() % 4 == 0)
-            line += "<a href=\"page" + QByteArray::number(random.next() % 2000) + ".htm\">mehr</a>";
-        line += "</p>\r\n";
-        page += line;
-    }
-    page += "</body>\r\n</html>\r\n";
-    return page;
-}
 
 // Processor time of this process (user and system), which other load on the machine does not
 // inflate the way it inflates wall-clock time.
@@ -85,7 +47,6 @@ int main(int argc, char* argv[]) {
     QDir().mkpath(web);
     QDir().mkpath(out);
 
-    Random makeRandom;
     qint64 inputBytes = 0;
     QStringList paths;
     for (int i = 0; i < pages; ++i) {
@@ -93,7 +54,7 @@ int main(int argc, char* argv[]) {
         QFile f(path);
         if (!f.open(QIODevice::WriteOnly))
             return 1;
-        const QByteArray page = makePage(i, pageBytes, makeRandom);
+        const QByteArray page = bench::generatePage(pageBytes, static_cast<unsigned>(i + 1));
         f.write(page);
         inputBytes += page.size();
         paths << path;
