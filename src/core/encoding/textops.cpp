@@ -10,47 +10,33 @@ namespace veltrano {
 
 namespace {
 
-// Compacts [data, data + size) in place and returns the new size. Plain byte loops: on dense
-// text such as a page full of character references they beat calling into the C library for
-// every candidate.
-// A host, when given, may run pending events between pieces of a large text.
+// Compacts [data, data + size) in place and returns the new size: each occurrence is found with
+// memmem and the text between occurrences moves down in one piece. A host, when given, may run
+// pending events between occurrences, at most once a megabyte.
 qsizetype removeInPlace(char* data, qsizetype size, QByteArrayView pattern, Host* host) {
     const qsizetype m = pattern.size();
     if (m == 0 || size < m)
         return size;
-    const char first = pattern[0];
-    const char* const p = pattern.data();
-    auto matchesAt = [&](qsizetype i) {
-        if (size - i < m)
-            return false;
-        for (qsizetype j = 1; j < m; ++j) {
-            if (data[i + j] != p[j])
-                return false;
-        }
-        return true;
-    };
     constexpr qsizetype kPiece = 1 << 20;
+    qsizetype nextPump = kPiece;
     qsizetype read = 0;
-    // The bytes from read on are still the original text, since write <= read.
     qsizetype write = 0;
-    while (read < size) {
-        const qsizetype pieceEnd = qMin(size, read + kPiece);
-        if (write == read) {
-            while (read < pieceEnd && !(data[read] == first && matchesAt(read)))
-                ++read;
-            write = read;
-        }
-        while (read < pieceEnd) {
-            if (data[read] == first && matchesAt(read)) {
-                read += m;
-                continue;
-            }
-            data[write++] = data[read++];
-        }
-        if (host && read < size)
+    for (;;) {
+        // The bytes from read on are still the original text, since write <= read.
+        const void* hit = ::memmem(data + read, static_cast<size_t>(size - read), pattern.data(),
+                                   static_cast<size_t>(m));
+        const qsizetype at = hit ? static_cast<const char*>(hit) - data : size;
+        if (write != read && at > read)
+            std::memmove(data + write, data + read, static_cast<size_t>(at - read));
+        write += at - read;
+        if (!hit)
+            return write;
+        read = at + m;
+        if (host && read >= nextPump) {
             host->pump();
+            nextPump = read + kPiece;
+        }
     }
-    return write;
 }
 
 char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
