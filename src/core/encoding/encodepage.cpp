@@ -38,12 +38,6 @@ void PageEncoder::EncodeReadPage(QByteArrayView header, const OptionSet& options
     EncodePageText(page_.view(), header, options, random_, host_, native_, out);
 }
 
-void PageEncoder::releaseMemory() {
-    file_.release();
-    page_.release();
-    native_.release();
-}
-
 QByteArray EncodePage(const QString& path, QByteArrayView header, const OptionSet& options,
                       Random& random, Host& host, QString* error) {
     PageEncoder encoder(random, host);

@@ -29,9 +29,6 @@ public:
     QString ReadPage(const QString& path, const OptionSet& options);
     void EncodeReadPage(QByteArrayView header, const OptionSet& options, PageSink& out);
 
-    // Gives the working buffers back, after a very large page.
-    void releaseMemory();
-
 private:
     Random& random_;
     Host& host_;

@@ -120,8 +120,8 @@ void EncryptJavaScript(QByteArrayView page, QByteArrayView header, const OptionS
                 w += item.length - 1;
                 callOpen = true;
             }
-            x = (x * 16598013u + 12820163u) & 0xFFFFFFu;
-            const std::uint32_t divisor = 20u + ((20u * x) >> 24);
+            x = Random::step(x);
+            const std::uint32_t divisor = Random::splitDivisor(x);
             if (isMultiple(static_cast<std::uint64_t>(i) + 1, divisor)) {
                 *w++ = ')';
                 *w++ = ';';

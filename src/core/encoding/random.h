@@ -10,14 +10,21 @@ class Random {
 public:
     static constexpr std::uint32_t kStart = 327680;
 
-    // Next state; the draw r is state / 2^24.
+    // The state after this one; the draw r is state / 2^24.
+    static constexpr std::uint32_t step(std::uint32_t state) {
+        return (state * 16598013u + 12820163u) & 0xFFFFFFu;
+    }
+    // Whole part of r * 20, plus 20, for the draw of this state: a number from 20 to 39.
+    static constexpr std::uint32_t splitDivisor(std::uint32_t state) {
+        return 20u + ((20u * state) >> 24);
+    }
+
     std::uint32_t next() {
-        state_ = (state_ * 16598013u + 12820163u) & 0xFFFFFFu;
+        state_ = step(state_);
         return state_;
     }
     double nextDouble() { return next() / 16777216.0; }
-    // Whole part of r * 20, plus 20: a number from 20 to 39.
-    int nextSplitDivisor() { return 20 + static_cast<int>((20u * next()) >> 24); }
+    int nextSplitDivisor() { return static_cast<int>(splitDivisor(next())); }
 
     std::uint32_t state() const { return state_; }
     void setState(std::uint32_t state) { state_ = state & 0xFFFFFFu; }
