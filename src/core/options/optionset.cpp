@@ -90,4 +90,11 @@ void OptionSet::setProjectFile(const QString& name) {
     emit projectFileChanged();
 }
 
+void OptionSet::setModern(bool on) {
+    if (modern_ == on)
+        return;
+    modern_ = on;
+    emit changed();
+}
+
 } // namespace veltrano

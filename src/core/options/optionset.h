@@ -76,6 +76,12 @@ public:
     // New: every field back to its default.
     void reset();
 
+    // "Moderne Seiten": pages are read in their own encoding, written as UTF-8, and markup the
+    // browser does not decode is left alone. A preference of the user, not of the job: it is no
+    // field of a project and New leaves it as it is. The passes read it when they start.
+    bool modern() const { return modern_; }
+    void setModern(bool on);
+
     const QString& programFolder() const { return programFolder_; }
 
     // The current project file name; empty at start.
@@ -90,6 +96,7 @@ private:
     QString programFolder_;
     OptionValues values_;
     QString projectFile_;
+    bool modern_ = false;
 };
 
 } // namespace veltrano
