@@ -88,8 +88,9 @@ int runCase(const QString& name, bool streamed) {
         if (!out.create(dir.filePath(QStringLiteral("out/")) + QFileInfo(source).fileName()))
             return 2;
         PageSink sink(buffer, streamed ? out.fd() : -1);
-        if (!encoder.EncodePage(source, header, options, sink).isEmpty())
+        if (!encoder.ReadPage(source, options).isEmpty())
             return 3;
+        encoder.EncodeReadPage(header, options, sink);
         AppendEndLines(sink, options);
         sink.append(QByteArrayView("\r\n"));
         outputBytes += sink.bytesWritten();

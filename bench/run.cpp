@@ -78,7 +78,8 @@ int main(int argc, char* argv[]) {
             if (!file.create(out + QStringLiteral("/engine%1.htm").arg(i)))
                 return {-1, -1};
             PageSink sink(buffer, file.fd());
-            encoder.EncodePage(paths[i], BuildPageHeader(options), options, sink);
+            encoder.ReadPage(paths[i], options);
+            encoder.EncodeReadPage(BuildPageHeader(options), options, sink);
             AppendEndLines(sink, options);
             sink.append(QByteArrayView("\r\n"));
             if (!sink.finish() || !file.close() || !file.putInPlace())

@@ -61,10 +61,8 @@ int main(int argc, char* argv[]) {
     QElapsedTimer timer;
     timer.start();
     QStringList found;
-    for (const QString& pattern : kScanPatterns) {
-        const QStringList r = FindFiles(root, pattern, host);
-        found += r.mid(1, r.first().toInt());
-    }
+    for (const QString& pattern : kScanPatterns)
+        found += FindFiles(root, pattern, host);
     const double walks = timer.nsecsElapsed() / 1e9;
     timer.restart();
     {

@@ -14,6 +14,7 @@
 #include "options/optionset.h"
 #include "run/pageheader.h"
 #include "support/fuzzcheck.h"
+#include "support/pagebytes.h"
 #include "support/reference.h"
 
 #include <QDir>
@@ -170,8 +171,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     // All passes together, through the encoder a run uses, then the end lines.
     s.random.setState(randomStart);
     PageSink sink(s.output);
-    const QString error = s.encoder.EncodePage(s.pagePath, header, options, sink);
-    FUZZ_CHECK(error.isEmpty(), "page file reads");
+    FUZZ_CHECK(s.encoder.ReadPage(s.pagePath, options).isEmpty(), "page file reads");
+    s.encoder.EncodeReadPage(header, options, sink);
     AppendEndLines(sink, options);
     const QByteArray endLines = QByteArray("\r\n").repeated(endLineCount(v));
     QByteArrayView result = s.output.view();

@@ -6,6 +6,7 @@
 #include "host.h"
 #include "options/optionset.h"
 #include "support/fuzzcheck.h"
+#include "support/pagebytes.h"
 #include "support/reference.h"
 
 using namespace veltrano;

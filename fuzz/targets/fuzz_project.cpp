@@ -51,7 +51,7 @@ QByteArray readBytes(const QString& path) {
 
 QStringList livePaths(const FileList& list) {
     QStringList paths;
-    for (int i = 1; i <= list.count(); ++i) {
+    for (int i = 0; i < list.count(); ++i) {
         if (!list.removed(i))
             paths.append(list.path(i));
     }

@@ -27,8 +27,8 @@ FileGrid::FileGrid(QWidget* parent) : QTableView(parent) {
 void FileGrid::setList(FileList* list) {
     list_ = list;
     setModel(list);
-    connect(list, &FileList::entryRemoved, this, [this](int entry) { setRowHidden(entry - 1, true); });
-    connect(list, &FileList::currentEntryChanged, this, &FileGrid::followCurrent);
+    connect(list, &FileList::rowRemoved, this, [this](int row) { setRowHidden(row, true); });
+    connect(list, &FileList::currentRowChanged, this, &FileGrid::followCurrent);
     connect(list, &QAbstractItemModel::rowsInserted, this,
             [this](const QModelIndex&, int first, int last) { hideRemoved(first, last); });
     connect(list, &QAbstractItemModel::modelReset, this, [this] {
@@ -37,8 +37,8 @@ void FileGrid::setList(FileList* list) {
     });
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {
-                if (current.isValid() && list_->currentEntry() != current.row() + 1)
-                    list_->setCurrentEntry(current.row() + 1);
+                if (current.isValid() && list_->currentRow() != current.row())
+                    list_->setCurrentRow(current.row());
             });
     setColumnWidths();
 }
@@ -59,15 +59,15 @@ void FileGrid::resizeEvent(QResizeEvent* event) {
 
 void FileGrid::hideRemoved(int first, int last) {
     for (int row = first; row <= last; ++row)
-        setRowHidden(row, list_->removed(row + 1));
+        setRowHidden(row, list_->removed(row));
 }
 
-void FileGrid::followCurrent(int entry) {
-    if (entry < 1 || entry > list_->count()) {
+void FileGrid::followCurrent(int row) {
+    if (row < 0 || row >= list_->count()) {
         selectionModel()->clearSelection();
         return;
     }
-    const QModelIndex index = list_->index(entry - 1, 0);
+    const QModelIndex index = list_->index(row, 0);
     if (selectionModel()->currentIndex().row() != index.row())
         selectionModel()->setCurrentIndex(
             index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);

@@ -24,7 +24,7 @@ protected:
 
 private:
     void hideRemoved(int first, int last);
-    void followCurrent(int entry);
+    void followCurrent(int row);
 
     FileList* list_ = nullptr;
 };

@@ -6,6 +6,7 @@
 #include "options/optionset.h"
 #include "project/projectfile.h"
 #include "run/pageheader.h"
+#include "support/pagebytes.h"
 #include "support/testfiles.h"
 
 #include <QDir>
@@ -59,7 +60,7 @@ QList<QByteArray> expectedPages(const QString& projectFile) {
     Random random;
     NullHost host;
     QList<QByteArray> result;
-    for (int i = 1; i <= list.count(); ++i) {
+    for (int i = 0; i < list.count(); ++i) {
         const QByteArray page =
             EncodePage(list.path(i), BuildPageHeader(options), options, random, host);
         result << AppendEndLines(page, options) + "\r\n";

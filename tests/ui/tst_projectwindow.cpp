@@ -86,7 +86,7 @@ private slots:
         withName(g, w.cmdLoad, file);
         QVERIFY(g.host().messages().isEmpty());
         QCOMPARE(g.livePaths(), QStringList{page_});
-        QCOMPARE(w.list().entry(1).size, u"300"_s);
+        QCOMPARE(w.list().entry(0).size, u"300"_s);
         QVERIFY(!w.page2->chkSel->isChecked());
         QCOMPARE(w.page2->txtStart->text(), u"7"_s);
         QCOMPARE(w.options().projectFile(), file);

@@ -68,7 +68,7 @@ private slots:
     void wholeRun() {
         WindowFixture f;
         ui::MainWindow& w = prepare(f, pages_);
-        w.list().setCurrentEntry(2);
+        w.list().setCurrentRow(1);
         w.list().RemoveCurrent();
 
         bool sawRunning = false;
@@ -96,7 +96,7 @@ private slots:
         QCOMPARE(maximum, 3); // removed entries count in the list position
         // The removed entry is passed over; the grid's current row followed the run.
         QCOMPARE(filesShown, (QStringList{pages_[0], pages_[2]}));
-        QCOMPARE(w.list().currentEntry(), 3);
+        QCOMPARE(w.list().currentRow(), 2);
         QCOMPARE(status->prgr()->value(), 3);
         QVERIFY(!status->isVisible());
         QVERIFY(w.page3->Command9->isEnabled());

@@ -26,7 +26,7 @@ ui::MainWindow& WindowFixture::showPage(int index) {
 QStringList WindowFixture::livePaths() {
     QStringList paths;
     FileList& list = window_->list();
-    for (int i = 1; i <= list.count(); ++i) {
+    for (int i = 0; i < list.count(); ++i) {
         if (!list.removed(i))
             paths.append(list.path(i));
     }

@@ -24,7 +24,6 @@ public:
     qsizetype capacity() const { return capacity_; }
     bool isEmpty() const { return size_ == 0; }
     QByteArrayView view() const { return {data_, size_}; }
-    QByteArray toByteArray() const { return QByteArray(data_, size_); }
 
     void clear() { size_ = 0; }
     void truncate(qsizetype size) { size_ = size; }

@@ -8,7 +8,11 @@
 
 namespace veltrano {
 
-void EncodePageText(QByteArrayView pageText, QByteArrayView header, const OptionSet& options,
+namespace {
+
+// Joins the passes in their order: native crippling, then the JavaScript form or the plain join
+// with the header text.
+void encodePageText(QByteArrayView pageText, QByteArrayView header, const OptionSet& options,
                     Random& random, Host& host, ByteBuffer& nativeScratch, PageSink& out) {
     QByteArrayView text = pageText;
     if (CrippleNative(pageText, options, nativeScratch, host))
@@ -21,32 +25,14 @@ void EncodePageText(QByteArrayView pageText, QByteArrayView header, const Option
     }
 }
 
-QString PageEncoder::EncodePage(const QString& path, QByteArrayView header,
-                                const OptionSet& options, PageSink& out) {
-    const QString error = ReadPage(path, options);
-    if (error.isEmpty())
-        EncodeReadPage(header, options, out);
-    return error;
-}
+} // namespace
 
 QString PageEncoder::ReadPage(const QString& path, const OptionSet& options) {
     return ReadPageSource(path, options, page_, file_, host_);
 }
 
-void PageEncoder::EncodeReadPage(QByteArrayView header, const OptionSet& options,
-                                 PageSink& out) {
-    EncodePageText(page_.view(), header, options, random_, host_, native_, out);
-}
-
-QByteArray EncodePage(const QString& path, QByteArrayView header, const OptionSet& options,
-                      Random& random, Host& host, QString* error) {
-    PageEncoder encoder(random, host);
-    ByteBuffer buffer;
-    PageSink sink(buffer);
-    const QString reason = encoder.EncodePage(path, header, options, sink);
-    if (error)
-        *error = reason;
-    return buffer.toByteArray();
+void PageEncoder::EncodeReadPage(QByteArrayView header, const OptionSet& options, PageSink& out) {
+    encodePageText(page_.view(), header, options, random_, host_, native_, out);
 }
 
 } // namespace veltrano

@@ -18,14 +18,9 @@ class PageEncoder {
 public:
     PageEncoder(Random& random, Host& host) : random_(random), host_(host) {}
 
-    // Reads the page file and writes the converted page, header included, to out.
-    // Returns an empty text on success, otherwise why the file could not be read (then nothing
-    // was written to out).
-    QString EncodePage(const QString& path, QByteArrayView header, const OptionSet& options,
-                       PageSink& out);
-
-    // The same in two steps, so the caller can open the output only once the page file has
-    // been read and closed: read the page text, then encode it.
+    // A page in two steps, so the caller can open the output only once the page file has been
+    // read and closed. ReadPage returns an empty text on success, otherwise why the file could
+    // not be read; EncodeReadPage then writes the converted page, header included, to out.
     QString ReadPage(const QString& path, const OptionSet& options);
     void EncodeReadPage(QByteArrayView header, const OptionSet& options, PageSink& out);
 
@@ -36,13 +31,5 @@ private:
     ByteBuffer page_;
     ByteBuffer native_;
 };
-
-// Joins the passes in their order: page reading, native crippling, then the JavaScript form or
-// the plain join with the header text.
-void EncodePageText(QByteArrayView pageText, QByteArrayView header, const OptionSet& options,
-                    Random& random, Host& host, ByteBuffer& nativeScratch, PageSink& out);
-
-QByteArray EncodePage(const QString& path, QByteArrayView header, const OptionSet& options,
-                      Random& random, Host& host, QString* error = nullptr);
 
 } // namespace veltrano

@@ -142,12 +142,4 @@ void EncryptJavaScript(QByteArrayView page, QByteArrayView header, const OptionS
     out.append(notice(v.text(TextField::txtJava)));
 }
 
-QByteArray EncryptJavaScript(QByteArrayView page, QByteArrayView header, const OptionSet& options,
-                             Random& random, Host& host) {
-    ByteBuffer buffer;
-    PageSink sink(buffer);
-    EncryptJavaScript(page, header, options, random, sink, host);
-    return buffer.toByteArray();
-}
-
 } // namespace veltrano

@@ -19,7 +19,5 @@ inline constexpr char kHomePage[] = "http://www.veltrano.example/";
 // head when chkSeo is 1. The result has no line end after the noscript notice.
 void EncryptJavaScript(QByteArrayView page, QByteArrayView header, const OptionSet& options,
                        Random& random, PageSink& out, Host& host);
-QByteArray EncryptJavaScript(QByteArrayView page, QByteArrayView header, const OptionSet& options,
-                             Random& random, Host& host);
 
 } // namespace veltrano

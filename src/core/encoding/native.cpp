@@ -134,11 +134,4 @@ bool CrippleNative(QByteArrayView page, const OptionSet& options, ByteBuffer& ou
     return true;
 }
 
-QByteArray CrippleNative(QByteArrayView page, const OptionSet& options, Host& host) {
-    ByteBuffer out;
-    if (!CrippleNative(page, options, out, host))
-        return page.toByteArray();
-    return out.toByteArray();
-}
-
 } // namespace veltrano

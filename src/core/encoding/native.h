@@ -35,6 +35,5 @@ struct NativeScanState {
 // line breaks. With chkNativ clear the page text comes back unchanged (out stays empty and the
 // function returns false); otherwise out holds the new page text and it returns true.
 bool CrippleNative(QByteArrayView page, const OptionSet& options, ByteBuffer& out, Host& host);
-QByteArray CrippleNative(QByteArrayView page, const OptionSet& options, Host& host);
 
 } // namespace veltrano

@@ -1,19 +1,15 @@
 #include "pagesink.h"
 
-#include <QIODevice>
-
 #include <cerrno>
-#include <fcntl.h>
 #include <cstring>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace veltrano {
 
-PageSink::PageSink(ByteBuffer& buffer, QIODevice* device) : buffer_(buffer), device_(device) {
+PageSink::PageSink(ByteBuffer& buffer, int fd) : buffer_(buffer), fd_(fd) {
     buffer_.clear();
 }
-
-PageSink::PageSink(ByteBuffer& buffer, int fd) : buffer_(buffer), fd_(fd) { buffer_.clear(); }
 
 void PageSink::appendRepeated(QByteArrayView pair, qint64 n) {
     constexpr qint64 kBlock = 1 << 15;
@@ -33,13 +29,7 @@ void PageSink::appendRepeated(QByteArrayView pair, qint64 n) {
 void PageSink::flush() {
     if (!streaming() || buffer_.isEmpty())
         return;
-    if (error_.isEmpty() && device_) {
-        const qint64 n = device_->write(buffer_.data(), buffer_.size());
-        if (n != buffer_.size())
-            error_ = device_->errorString();
-        else
-            written_ += n;
-    } else if (error_.isEmpty()) {
+    if (error_.isEmpty()) {
         const char* p = buffer_.data();
         qsizetype left = buffer_.size();
         while (left > 0) {

@@ -4,23 +4,20 @@
 
 #include <QString>
 
-class QIODevice;
-
 namespace veltrano {
 
 // Where a converted page goes while it is built. It collects the bytes in memory; when it is
-// given a device it passes them on in large blocks, so the page never has to be held whole.
+// given an open file it passes them on in large blocks, so the page never has to be held whole.
 class PageSink {
 public:
     static constexpr qsizetype kFlushSize = 1 << 20;
     static constexpr qint64 kSyncSize = 16 << 20;
 
-    explicit PageSink(ByteBuffer& buffer, QIODevice* device = nullptr);
-    // Streams to an open file descriptor; a failed write keeps the platform's error number.
-    PageSink(ByteBuffer& buffer, int fd);
+    // With a file descriptor (not -1) it streams there; a failed write keeps the platform's
+    // error number.
+    explicit PageSink(ByteBuffer& buffer, int fd = -1);
 
-    ByteBuffer& buffer() { return buffer_; }
-    bool streaming() const { return device_ != nullptr || fd_ >= 0; }
+    bool streaming() const { return fd_ >= 0; }
 
     void append(QByteArrayView bytes) {
         buffer_.append(bytes);
@@ -39,7 +36,7 @@ public:
         maybeFlush();
     }
 
-    // Writes what is left to the device. False when a write failed (then error() says why).
+    // Writes what is left to the file. False when a write failed (then error() says why).
     bool finish();
     bool failed() const { return !error_.isEmpty(); }
     const QString& error() const { return error_; }
@@ -54,7 +51,6 @@ private:
     void flush();
 
     ByteBuffer& buffer_;
-    QIODevice* device_ = nullptr;
     int fd_ = -1;
     qint64 written_ = 0;
     qint64 synced_ = 0;

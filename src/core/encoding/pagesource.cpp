@@ -156,14 +156,4 @@ QString ReadPageSource(const QString& path, const OptionSet& options, ByteBuffer
     return {};
 }
 
-QByteArray ReadPageSource(const QString& path, const OptionSet& options, Host& host,
-                          QString* error) {
-    ByteBuffer page;
-    ByteBuffer scratch;
-    const QString reason = ReadPageSource(path, options, page, scratch, host);
-    if (error)
-        *error = reason;
-    return reason.isEmpty() ? page.toByteArray() : QByteArray();
-}
-
 } // namespace veltrano

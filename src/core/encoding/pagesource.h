@@ -21,8 +21,6 @@ void SplitPageLines(QByteArrayView file, CheckState chkZange, ByteBuffer& page, 
 // reason the file could not be read.
 QString ReadPageSource(const QString& path, const OptionSet& options, ByteBuffer& page,
                        ByteBuffer& scratch, Host& host);
-QByteArray ReadPageSource(const QString& path, const OptionSet& options, Host& host,
-                          QString* error = nullptr);
 
 // Reads a whole file into buffer; returns the reason on failure.
 QString ReadWholeFile(const QString& path, ByteBuffer& buffer);

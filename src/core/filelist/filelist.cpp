@@ -40,7 +40,7 @@ void FileList::Append(const QString& path) {
     beginInsertRows(QModelIndex(), row, row);
     entries_.append(std::move(entry));
     endInsertRows();
-    setCurrentEntry(row + 1);
+    setCurrentRow(row);
 }
 
 void FileList::AppendAll(const QStringList& paths) {
@@ -54,35 +54,34 @@ void FileList::AppendAll(const QStringList& paths) {
     beginInsertRows(QModelIndex(), first, first + static_cast<int>(added.size()) - 1);
     entries_.append(std::move(added));
     endInsertRows();
-    setCurrentEntry(count());
+    setCurrentRow(count() - 1);
 }
 
 void FileList::RemoveCurrent() {
-    if (current_ < 1 || current_ > count())
+    if (current_ < 0 || current_ >= count())
         return;
-    Entry& e = entries_[current_ - 1];
+    Entry& e = entries_[current_];
     if (e.removed)
         return;
     e.removed = true;
-    const int row = current_ - 1;
-    emit dataChanged(index(row, kPathColumn), index(row, kSizeColumn), {RemovedRole});
-    emit entryRemoved(current_);
+    emit dataChanged(index(current_, kPathColumn), index(current_, kSizeColumn), {RemovedRole});
+    emit rowRemoved(current_);
 }
 
 void FileList::Clear() {
     beginResetModel();
     entries_.clear();
     endResetModel();
-    setCurrentEntry(0);
+    setCurrentRow(-1);
 }
 
-void FileList::setCurrentEntry(int i) {
-    if (i < 0 || i > count())
-        i = 0;
-    if (i == current_)
+void FileList::setCurrentRow(int row) {
+    if (row < 0 || row >= count())
+        row = -1;
+    if (row == current_)
         return;
-    current_ = i;
-    emit currentEntryChanged(current_);
+    current_ = row;
+    emit currentRowChanged(current_);
 }
 
 int FileList::rowCount(const QModelIndex& parent) const {

@@ -7,9 +7,10 @@
 
 namespace veltrano {
 
-// The ordered list of pages to convert, and the model the grid shows. Entries are numbered
-// from 1 in the order they were appended; model row r shows entry r + 1 (the header row of the
-// grid is the view's header). A removed entry keeps its place and number and is hidden in views.
+// The ordered list of pages to convert, and the model the grid shows. Each entry is one model
+// row, in the order entries were appended (the header row of the grid is the view's header);
+// the user-facing number of the entry in row r is r + 1. A removed entry keeps its row and is
+// hidden in views.
 class FileList : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -38,14 +39,15 @@ public:
 
     // n: the number of entries, removed ones included.
     int count() const { return static_cast<int>(entries_.size()); }
-    // Entry i, 1-based.
-    const Entry& entry(int i) const { return entries_[i - 1]; }
-    const QString& path(int i) const { return entry(i).path; }
-    bool removed(int i) const { return entry(i).removed; }
+    // The entry in a row, 0 to count() - 1.
+    const Entry& entry(int row) const { return entries_[row]; }
+    const QString& path(int row) const { return entry(row).path; }
+    bool removed(int row) const { return entry(row).removed; }
 
-    // The current entry, 1-based; 0 when there is none (the header row).
-    int currentEntry() const { return current_; }
-    void setCurrentEntry(int i);
+    // The current row; -1 when there is none (the header row is current).
+    int currentRow() const { return current_; }
+    // A row outside the list makes none current.
+    void setCurrentRow(int row);
 
     // The model.
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -55,12 +57,12 @@ public:
                         int role = Qt::DisplayRole) const override;
 
 signals:
-    void currentEntryChanged(int entry);
-    void entryRemoved(int entry);
+    void currentRowChanged(int row);
+    void rowRemoved(int row);
 
 private:
     QList<Entry> entries_;
-    int current_ = 0;
+    int current_ = -1;
 };
 
 } // namespace veltrano

@@ -94,20 +94,12 @@ QStringList FindFiles(const QString& folder, const QString& pattern, Host& host)
     Walk walk{normalisePattern(pattern), host, {}, {}};
     walkFolder(folder, walk);
     host.pump();
-    QStringList result;
-    result.reserve(walk.found.size() + 2);
-    result.append(QString::number(walk.found.size()));
-    result.append(walk.found);
-    result.append(QString());
-    return result;
+    return walk.found;
 }
 
 void ScanFolder(const std::function<QString()>& startFolder, FileList& list, Host& host) {
-    for (const QString& pattern : kScanPatterns) {
-        const QStringList found = FindFiles(startFolder(), pattern, host);
-        const int n = found.first().toInt();
-        list.AppendAll(found.mid(1, n));
-    }
+    for (const QString& pattern : kScanPatterns)
+        list.AppendAll(FindFiles(startFolder(), pattern, host));
 }
 
 } // namespace veltrano

@@ -15,9 +15,7 @@ inline const QStringList kScanPatterns = {QStringLiteral("*.htm"), QStringLitera
                                           QStringLiteral("*.shtml")};
 
 // Walks the folder and every folder below it, depth-first in listing order, and returns the
-// result array: element 0 holds the number of matches n in decimal digits, elements 1 to n the
-// matching paths in the order found, element n + 1 is empty. Yields through the host at every
-// folder and entry.
+// matching paths in the order found. Yields through the host at every folder and entry.
 QStringList FindFiles(const QString& folder, const QString& pattern, Host& host);
 
 // "+++": three passes, one per pattern; the start folder is asked for anew at each pass, and

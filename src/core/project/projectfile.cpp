@@ -147,10 +147,10 @@ QString WriteProject(const QString& fileName, const OptionSet& options, const Fi
         }
         bytes += kCrLf;
     }
-    for (int i = 1; i <= list.count(); ++i) {
-        if (list.removed(i))
+    for (int row = 0; row < list.count(); ++row) {
+        if (list.removed(row))
             continue;
-        const QString& path = list.path(i);
+        const QString& path = list.path(row);
         if (!codepage::canEncode(path) || holdsLineBreak(path))
             return unwritable(fileName, QStringLiteral("Der Pfad"), path);
         bytes += codepage::fromUnicode(path);
@@ -166,75 +166,61 @@ QString WriteProject(const QString& fileName, const OptionSet& options, const Fi
     return {};
 }
 
-ProjectReadResult ReadProject(const QString& fileName, OptionSet& options, FileList& list) {
+ProjectReadResult ParseProject(const QString& fileName) {
     ProjectReadResult result;
+    const auto fail = [&result](const QString& message) {
+        result.status = ProjectReadResult::Status::Damaged;
+        result.message = message;
+        return result;
+    };
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.status = ProjectReadResult::Status::Damaged;
-        result.message = QStringLiteral("Die Projektdatei \"%1\" konnte nicht geöffnet werden: %2")
-                             .arg(fileName, file.errorString());
-        return result;
-    }
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("Die Projektdatei \"%1\" konnte nicht geöffnet werden: %2")
+                        .arg(fileName, file.errorString()));
     const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        result.status = ProjectReadResult::Status::Damaged;
-        result.message = QStringLiteral("Die Projektdatei \"%1\" konnte nicht gelesen werden: %2")
-                             .arg(fileName, file.errorString());
-        return result;
-    }
+    if (file.error() != QFileDevice::NoError)
+        return fail(QStringLiteral("Die Projektdatei \"%1\" konnte nicht gelesen werden: %2")
+                        .arg(fileName, file.errorString()));
     file.close();
 
     const QList<QByteArrayView> lines = splitLines(bytes);
-    if (lines.isEmpty()) {
-        result.status = ProjectReadResult::Status::Damaged;
-        result.message = QStringLiteral("Die Projektdatei \"%1\" ist leer.").arg(fileName);
-        return result;
-    }
-    result.versionLine = lines.isEmpty() ? QString() : codepage::toUnicode(lines[0]);
+    if (lines.isEmpty())
+        return fail(QStringLiteral("Die Projektdatei \"%1\" ist leer.").arg(fileName));
+    result.versionLine = codepage::toUnicode(lines[0]);
     if (result.versionLine != QLatin1String(kProgramVersion)) {
         result.status = ProjectReadResult::Status::VersionMismatch;
         return result;
     }
 
-    // Everything is checked before the first field changes.
-    OptionValues values = options.values();
+    // Every field of the options has its line.
+    OptionValues& values = result.project.options;
     bool newFiles = false;
     bool overwrite = false;
     for (int i = 0; i < static_cast<int>(kLayout.size()); ++i) {
         const FieldLine& field = kLayout[static_cast<size_t>(i)];
         const int lineNumber = i + 2;
-        if (lineNumber > lines.size()) {
-            result.status = ProjectReadResult::Status::Damaged;
-            result.message = damaged(fileName, lineNumber,
-                                     QStringLiteral("(%1) fehlt, die Datei endet nach Zeile %2.")
-                                         .arg(QLatin1String(field.name))
-                                         .arg(lines.size()));
-            return result;
-        }
+        if (lineNumber > lines.size())
+            return fail(damaged(fileName, lineNumber,
+                                QStringLiteral("(%1) fehlt, die Datei endet nach Zeile %2.")
+                                    .arg(QLatin1String(field.name))
+                                    .arg(lines.size())));
         const QString text = codepage::toUnicode(lines[lineNumber - 1]);
         switch (field.kind) {
         case LineKind::Number: {
             const std::optional<int> n = wholeNumber(text);
-            if (!n || *n < 0 || *n > 2) {
-                result.status = ProjectReadResult::Status::Damaged;
-                result.message = damaged(fileName, lineNumber,
-                                         QStringLiteral("(%1) enthält \"%2\" statt 0, 1 oder 2.")
-                                             .arg(QLatin1String(field.name), lineForMessage(text)));
-                return result;
-            }
+            if (!n || *n < 0 || *n > 2)
+                return fail(damaged(fileName, lineNumber,
+                                    QStringLiteral("(%1) enthält \"%2\" statt 0, 1 oder 2.")
+                                        .arg(QLatin1String(field.name), lineForMessage(text))));
             values.checks[static_cast<size_t>(field.field)] = static_cast<CheckState>(*n);
             break;
         }
         case LineKind::Word: {
             const std::optional<bool> on = wordValue(text);
-            if (!on) {
-                result.status = ProjectReadResult::Status::Damaged;
-                result.message =
-                    damaged(fileName, lineNumber,
-                            QStringLiteral("(%1) enthält \"%2\" statt Wahr oder Falsch.")
-                                .arg(QLatin1String(field.name), lineForMessage(text)));
-                return result;
-            }
+            if (!on)
+                return fail(damaged(fileName, lineNumber,
+                                    QStringLiteral("(%1) enthält \"%2\" statt Wahr oder Falsch.")
+                                        .arg(QLatin1String(field.name), lineForMessage(text))));
             (field.field == 0 ? newFiles : overwrite) = *on;
             break;
         }
@@ -247,14 +233,25 @@ ProjectReadResult ReadProject(const QString& fileName, OptionSet& options, FileL
     // overwriting, which wins when both lines say "Wahr".
     values.chkNewFiles = newFiles && !overwrite;
     values.chkOverwrite = overwrite;
-    options.setValues(values);
 
     for (qsizetype i = kHeadLines; i < lines.size(); ++i) {
         // An empty line leads to no page.
-        if (lines[i].isEmpty())
-            continue;
-        list.Append(codepage::toUnicode(lines[i]));
+        if (!lines[i].isEmpty())
+            result.project.pages.append(codepage::toUnicode(lines[i]));
     }
+    return result;
+}
+
+void ApplyProject(const Project& project, OptionSet& options, FileList& list) {
+    options.setValues(project.options);
+    for (const QString& page : project.pages)
+        list.Append(page);
+}
+
+ProjectReadResult ReadProject(const QString& fileName, OptionSet& options, FileList& list) {
+    ProjectReadResult result = ParseProject(fileName);
+    if (result.status == ProjectReadResult::Status::Ok)
+        ApplyProject(result.project, options, list);
     return result;
 }
 

@@ -5,8 +5,8 @@
 #include "filelist/filelist.h"
 #include "host.h"
 #include "options/optionset.h"
+#include "outputpath.h"
 #include "pageheader.h"
-#include "pagewrite.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -25,49 +25,28 @@ const QString kError = QStringLiteral("Fehler");
 EncryptionRun::EncryptionRun(OptionSet& options, FileList& list, Host& host, Random& random)
     : options_(options), list_(list), host_(host), random_(random), encoder_(random, host) {}
 
-QString EncryptionRun::OutputPath(const QString& source) const {
-    if (options_.newFiles()) {
-        const QString folder = options_.text(TextField::txtPath);
-        if (folder.isEmpty())
-            return {};
-        const QChar separator = QDir::separator();
-        const qsizetype cut = source.lastIndexOf(separator);
-        const QString name = cut < 0 ? source : source.mid(cut + 1);
-        return folder.endsWith(separator) ? folder + name : folder + separator + name;
-    }
-    if (options_.overwrite())
-        return source;
-    return {};
+QString EncryptionRun::outputPath(const QString& source) const {
+    return OutputPath(options_.values(), source);
 }
 
-void EncryptionRun::writeError(const FileError& error) {
-    host_.message(QStringLiteral("Fehler (Ist das Ausgabeverzeichnis ") +
-                      options_.text(TextField::txtPath) + QStringLiteral(" vorhanden?): \r\n") +
-                      error.description + QLatin1Char('(') + QString::number(error.code) +
-                      QLatin1Char(')'),
-                  kError, Host::Icon::Critical);
-}
-
-bool EncryptionRun::blankLinesFit(qint64 count, const QString& source) {
+std::optional<PageError> EncryptionRun::blankLinesFit(qint64 count, const QString& source) const {
     if (count <= kMaxBlankLines)
-        return true;
-    host_.message(QStringLiteral("Die Zahl der Leerzeilen (%1) ist zu groß: höchstens %2 "
-                                 "Leerzeilen je Seite sind möglich. Die Datei %3 wurde nicht "
-                                 "verschlüsselt.")
-                      .arg(count)
-                      .arg(kMaxBlankLines)
-                      .arg(source),
-                  kError, Host::Icon::Critical);
-    return false;
+        return std::nullopt;
+    return PageError::refused(QStringLiteral("Die Zahl der Leerzeilen (%1) ist zu groß: höchstens "
+                                             "%2 Leerzeilen je Seite sind möglich. Die Datei %3 "
+                                             "wurde nicht verschlüsselt.")
+                                  .arg(count)
+                                  .arg(kMaxBlankLines)
+                                  .arg(source));
 }
 
 bool EncryptionRun::namesListedPage(const QString& output) const {
     // Only a page with the output's file name can be the same file; the rest is a text test.
     const QChar separator = QDir::separator();
     const QString name = output.mid(output.lastIndexOf(separator) + 1);
-    for (int i = 1; i <= list_.count(); ++i) {
-        const QString& path = list_.path(i);
-        if (list_.removed(i) || !path.endsWith(name))
+    for (int row = 0; row < list_.count(); ++row) {
+        const QString& path = list_.path(row);
+        if (list_.removed(row) || !path.endsWith(name))
             continue;
         if (path.size() != name.size() && path[path.size() - name.size() - 1] != separator)
             continue;
@@ -77,76 +56,125 @@ bool EncryptionRun::namesListedPage(const QString& output) const {
     return false;
 }
 
-EncryptionRun::PageResult EncryptionRun::convert(const QString& source) {
-    if (!blankLinesFit(startLineCount(options_.values()), source))
-        return PageResult::Failed;
-    const QByteArray header = BuildPageHeader(options_);
+// The header for the options of this moment, then the page text, read whole; the page file is
+// closed again before any output is made.
+std::optional<PageError> EncryptionRun::readPage(PageJob& job) {
+    if (auto error = blankLinesFit(startLineCount(options_.values()), job.source))
+        return error;
+    job.header = BuildPageHeader(options_);
 
-    const QFileInfo info(source);
-    if (!info.exists() || info.size() < 1) {
-        host_.message(QStringLiteral("Datei konnte nicht gefunden werden: ") + source,
-                      QStringLiteral("Schwerwiegender Fehler"), Host::Icon::Information);
-        return PageResult::Fatal;
-    }
+    const QFileInfo info(job.source);
+    if (!info.exists() || info.size() < 1)
+        return PageError::fatal(QStringLiteral("Datei konnte nicht gefunden werden: ") +
+                                job.source);
+    if (!encoder_.ReadPage(job.source, options_).isEmpty())
+        return PageError::refused(QStringLiteral("Datei konnte nicht gelesen werden: ") +
+                                  job.source);
+    return std::nullopt;
+}
 
-    if (!encoder_.ReadPage(source, options_).isEmpty()) {
-        host_.message(QStringLiteral("Datei konnte nicht gelesen werden: ") + source, kError,
-                      Host::Icon::Critical);
-        return PageResult::Failed;
-    }
-    // Once the page file is read and closed, the page goes straight into a new file beside the
-    // output it will most likely replace, so a large page is never held whole. The output path
-    // is still decided after the conversion: if it changed meanwhile, the finished file is
-    // moved over in one piece.
-    const QString expected = OutputPath(source);
-    NewFile streamed;
-    const bool streaming = !expected.isEmpty() && streamed.create(expected);
-    PageSink sink(page_, streaming ? streamed.fd() : -1);
-    encoder_.EncodeReadPage(header, options_, sink);
-    if (!blankLinesFit(endLineCount(options_.values()), source))
-        return PageResult::Failed;
+// The page goes straight into a new file beside the planned output, so a large page is never
+// held whole; without a plan, or where no new file can be made, it is held in page_.
+std::optional<PageError> EncryptionRun::encodeInto(PageJob& job) {
+    job.streamed = !job.plannedOutput.isEmpty() && job.file.create(job.plannedOutput);
+    PageSink sink(page_, job.streamed ? job.file.fd() : -1);
+    encoder_.EncodeReadPage(job.header, options_, sink);
+    if (auto error = blankLinesFit(endLineCount(options_.values()), job.source))
+        return error;
     AppendEndLines(sink, options_);
     sink.append("\r\n");
-    if (streaming && !(sink.finish() && streamed.close())) {
-        writeError(sink.failed() ? FileError{sink.errorCode(), sink.error()} : streamed.error());
-        return PageResult::Failed;
-    }
+    if (job.streamed && !(sink.finish() && job.file.close()))
+        return PageError::file(sink.failed() ? FileError{sink.errorCode(), sink.error()}
+                                             : job.file.error());
+    return std::nullopt;
+}
 
-    const QString output = OutputPath(source);
-    const bool overwriting = options_.overwrite();
-    if (!overwriting && !output.isEmpty() && QFileInfo::exists(output)) {
-        // The folder output would land on this source or another listed page: it is kept.
-        const QString reason =
-            sameFile(output, source)  ? QStringLiteral("Die Ausgabedatei %1 ist die Quelldatei "
-                                                        "selbst und wird nicht überschrieben: %2")
-            : namesListedPage(output) ? QStringLiteral("Die Ausgabedatei %1 ist eine Quelldatei "
-                                                       "der Liste und wird nicht überschrieben: %2")
-                                      : QString();
-        if (!reason.isEmpty()) {
-            writeError(FileError{
-                EEXIST, reason.arg(output, QString::fromLocal8Bit(std::strerror(EEXIST)))});
-            return PageResult::Failed;
-        }
-    }
-    if (overwriting) {
-        overwritten_.insert(fileKey(source));
-        if (options_.check(CheckField::chkBkup) != 0)
-            BackupSource(source, backupFile_, backupText_, host_);
-    }
+// A folder output that would land on this source or another listed page is refused: that page
+// is kept.
+std::optional<PageError> EncryptionRun::guardOutput(const PageJob& job,
+                                                    const QString& output) const {
+    if (options_.overwrite() || output.isEmpty() || !QFileInfo::exists(output))
+        return std::nullopt;
+    QString reason;
+    if (sameFile(output, job.source))
+        reason = QStringLiteral("Die Ausgabedatei %1 ist die Quelldatei selbst und wird nicht "
+                                "überschrieben: %2");
+    else if (namesListedPage(output))
+        reason = QStringLiteral("Die Ausgabedatei %1 ist eine Quelldatei der Liste und wird nicht "
+                                "überschrieben: %2");
+    else
+        return std::nullopt;
+    return PageError::file(
+        FileError{EEXIST, reason.arg(output, QString::fromLocal8Bit(std::strerror(EEXIST)))});
+}
+
+// Overwriting converts a source once per run, and keeps its old text in a backup when asked to;
+// a backup that fails is passed over.
+void EncryptionRun::backUp(const PageJob& job) {
+    if (!options_.overwrite())
+        return;
+    overwritten_.insert(fileKey(job.source));
+    if (options_.check(CheckField::chkBkup) != 0)
+        BackupSource(job.source, backupFile_, backupText_, host_);
+}
+
+// The page replaces the output. The new file is renamed over it when the output is still the
+// planned one; otherwise the page is written anew, from memory, with the same new-file step.
+std::optional<PageError> EncryptionRun::commit(PageJob& job, const QString& output) {
     QList<FileError> errors;
-    if (streaming && output == expected) {
-        if (!streamed.putInPlace())
-            errors.append(streamed.error());
-    } else if (streaming && !ReadWholeFile(streamed.tempPath(), page_).isEmpty()) {
+    if (job.streamed && output == job.plannedOutput) {
+        if (!job.file.putInPlace())
+            errors.append(job.file.error());
+    } else if (job.streamed && !ReadWholeFile(job.file.tempPath(), page_).isEmpty()) {
         errors.append(FileError{EIO, QStringLiteral("Die neue Datei %1 konnte nicht wieder "
-                                                     "gelesen werden.")
-                                         .arg(streamed.tempPath())});
+                                                    "gelesen werden.")
+                                         .arg(job.file.tempPath())});
     } else {
         errors = ReplaceFile(output, page_.view());
     }
-    for (const FileError& error : errors)
-        writeError(error);
-    return errors.isEmpty() ? PageResult::Done : PageResult::Failed;
+    if (errors.isEmpty())
+        return std::nullopt;
+    return PageError::fileSteps(errors);
+}
+
+EncryptionRun::PageResult EncryptionRun::report(const PageError& error) {
+    switch (error.kind) {
+    case PageError::Kind::Fatal:
+        host_.message(error.text, QStringLiteral("Schwerwiegender Fehler"),
+                      Host::Icon::Information);
+        return PageResult::Fatal;
+    case PageError::Kind::Refused:
+        host_.message(error.text, kError, Host::Icon::Critical);
+        return PageResult::Failed;
+    case PageError::Kind::Files:
+        // The output folder is read anew for every message: the user may change it meanwhile.
+        for (const FileError& file : error.files)
+            host_.message(QStringLiteral("Fehler (Ist das Ausgabeverzeichnis ") +
+                              options_.text(TextField::txtPath) +
+                              QStringLiteral(" vorhanden?): \r\n") + file.description +
+                              QLatin1Char('(') + QString::number(file.code) + QLatin1Char(')'),
+                          kError, Host::Icon::Critical);
+        return PageResult::Failed;
+    }
+    return PageResult::Failed;
+}
+
+EncryptionRun::PageResult EncryptionRun::convert(const QString& source) {
+    PageJob job;
+    job.source = source;
+    if (auto error = readPage(job))
+        return report(*error);
+    job.plannedOutput = outputPath(source);
+    if (auto error = encodeInto(job))
+        return report(*error);
+    // The output path is read again: the options may have changed while the page was encoded.
+    const QString output = outputPath(source);
+    if (auto error = guardOutput(job, output))
+        return report(*error);
+    backUp(job);
+    if (auto error = commit(job, output))
+        return report(*error);
+    return PageResult::Done;
 }
 
 EncryptionRun::Outcome EncryptionRun::RunEncryption() {
@@ -158,13 +186,13 @@ EncryptionRun::Outcome EncryptionRun::RunEncryption() {
     bool errors = false;
 
     const int n = list_.count();
-    for (int r = 1; r <= n; ++r) {
+    for (int row = 0; row < n; ++row) {
         // The list may have shrunk during a yield; an entry that is gone is passed over.
-        if (r > list_.count())
+        if (row >= list_.count())
             continue;
-        list_.setCurrentEntry(r);
-        const QString source = list_.path(r);
-        if (list_.removed(r))
+        list_.setCurrentRow(row);
+        const QString source = list_.path(row);
+        if (list_.removed(row))
             continue;
         // Overwriting converts a source once per run: a second entry would convert the
         // converted page again and replace the first backup.
@@ -172,7 +200,7 @@ EncryptionRun::Outcome EncryptionRun::RunEncryption() {
             continue;
 
         host_.setCurrentFile(source);
-        host_.setListProgress(r, n);
+        host_.setListProgress(row + 1, n); // the entry's number
         host_.pump();
 
         switch (convert(source)) {

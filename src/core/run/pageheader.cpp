@@ -46,12 +46,4 @@ void AppendEndLines(PageSink& page, const OptionSet& options) {
     page.appendRepeated("\r\n", endLineCount(options.values()));
 }
 
-QByteArray AppendEndLines(QByteArray page, const OptionSet& options) {
-    ByteBuffer buffer;
-    PageSink sink(buffer);
-    sink.append(page);
-    AppendEndLines(sink, options);
-    return buffer.toByteArray();
-}
-
 } // namespace veltrano

@@ -18,6 +18,5 @@ qint64 endLineCount(const OptionValues& values);
 
 // The blank lines behind the page: only with the fake comment on.
 void AppendEndLines(PageSink& page, const OptionSet& options);
-QByteArray AppendEndLines(QByteArray page, const OptionSet& options);
 
 } // namespace veltrano

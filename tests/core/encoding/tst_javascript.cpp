@@ -1,5 +1,6 @@
 #include "encoding/javascript.h"
 #include "encoding/random.h"
+#include "support/pagebytes.h"
 #include "support/recordinghost.h"
 
 #include <QtTest>

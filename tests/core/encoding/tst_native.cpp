@@ -1,4 +1,5 @@
 #include "encoding/native.h"
+#include "support/pagebytes.h"
 #include "support/recordinghost.h"
 
 #include <QtTest>

@@ -1,5 +1,6 @@
 #include "encoding/bytebuffer.h"
 #include "encoding/pagesource.h"
+#include "support/pagebytes.h"
 #include "support/recordinghost.h"
 #include "support/testfiles.h"
 
@@ -15,7 +16,7 @@ class TestPageSource : public QObject {
         test::RecordingHost host;
         ByteBuffer page;
         SplitPageLines(file, zange, page, host);
-        return page.toByteArray();
+        return page.view().toByteArray();
     }
 
 private slots:

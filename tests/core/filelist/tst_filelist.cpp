@@ -59,20 +59,20 @@ private slots:
         append({page});
         QCOMPARE(list.count(), 4);
         const QStringList sizes = {u"5"_s, u"0"_s, QString(), u"10"_s};
-        for (int i = 1; i <= 4; ++i) {
-            QCOMPARE(list.path(i), i < 4 ? first[i - 1] : page);
-            QCOMPARE(list.entry(i).size, sizes[i - 1]);
-            QCOMPARE(list.data(list.index(i - 1, 1)).toString(), sizes[i - 1]);
+        for (int i = 0; i < 4; ++i) {
+            QCOMPARE(list.path(i), i < 3 ? first[i] : page);
+            QCOMPARE(list.entry(i).size, sizes[i]);
+            QCOMPARE(list.data(list.index(i, 1)).toString(), sizes[i]);
             QVERIFY(!list.removed(i));
         }
-        QCOMPARE(list.currentEntry(), 4);
+        QCOMPARE(list.currentRow(), 3);
     }
 
     void removeCurrent() {
         FileList list;
         QAbstractItemModelTester tester(&list,
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
-        QSignalSpy removed(&list, &FileList::entryRemoved);
+        QSignalSpy removed(&list, &FileList::rowRemoved);
         // With no entry nothing happens.
         list.RemoveCurrent();
         QCOMPARE(removed.size(), 0);
@@ -81,35 +81,35 @@ private slots:
         for (const char* name : {"a.htm", "b.htm", "c.htm"})
             list.Append(dir_.filePath(QString::fromLatin1(name)));
         list.RemoveCurrent(); // the last appended one
-        QVERIFY(list.removed(3));
+        QVERIFY(list.removed(2));
         list.RemoveCurrent(); // the same row again: no change
         QCOMPARE(removed.size(), 1);
-        list.setCurrentEntry(1);
+        list.setCurrentRow(0);
         list.RemoveCurrent();
-        QVERIFY(list.removed(1));
-        QVERIFY(!list.removed(2));
+        QVERIFY(list.removed(0));
+        QVERIFY(!list.removed(1));
         QCOMPARE(list.count(), 3);
-        QCOMPARE(list.currentEntry(), 1);
+        QCOMPARE(list.currentRow(), 0);
         QCOMPARE(list.data(list.index(0, 0), FileList::RemovedRole).toBool(), true);
 
         // Clear drops removed entries too; the next entry is number 1 again.
         list.Clear();
         QCOMPARE(list.count(), 0);
-        QCOMPARE(list.currentEntry(), 0);
+        QCOMPARE(list.currentRow(), -1);
         list.Append(dir_.filePath(u"d.htm"_s));
         QCOMPARE(list.count(), 1);
-        QVERIFY(!list.removed(1));
-        QCOMPARE(list.currentEntry(), 1);
+        QVERIFY(!list.removed(0));
+        QCOMPARE(list.currentRow(), 0);
     }
 
-    void currentEntryBounds() {
+    void currentRowBounds() {
         FileList list;
-        QSignalSpy changed(&list, &FileList::currentEntryChanged);
+        QSignalSpy changed(&list, &FileList::currentRowChanged);
         list.Append(dir_.filePath(u"a.htm"_s));
-        list.setCurrentEntry(7);
-        QCOMPARE(list.currentEntry(), 0);
-        list.setCurrentEntry(1);
-        QCOMPARE(list.currentEntry(), 1);
+        list.setCurrentRow(1); // one past the last row
+        QCOMPARE(list.currentRow(), -1);
+        list.setCurrentRow(0);
+        QCOMPARE(list.currentRow(), 0);
         QCOMPARE(changed.size(), 3);
     }
 };

@@ -32,7 +32,7 @@ void expectedWalk(const QString& folder, const QString& suffix, QStringList& out
 
 QStringList paths(const FileList& list) {
     QStringList p;
-    for (int i = 1; i <= list.count(); ++i)
+    for (int i = 0; i < list.count(); ++i)
         p << list.path(i);
     return p;
 }
@@ -76,12 +76,12 @@ private slots:
         QVERIFY(host.pumps >= 3 * 20);
     }
 
-    void resultArray() {
+    void findFiles() {
         test::RecordingHost host;
         const QStringList r = FindFiles(root_ + u"/a/"_s, u" *.HTML "_s, host);
-        QCOMPARE(r, QStringList({u"1"_s, root_ + u"/a/two.html"_s, QString()}));
+        QCOMPARE(r, QStringList({root_ + u"/a/two.html"_s}));
         for (const QString& empty : {u"/empty"_s, u"/nowhere"_s})
-            QCOMPARE(FindFiles(root_ + empty, u"*.htm"_s, host), QStringList({u"0"_s, QString()}));
+            QCOMPARE(FindFiles(root_ + empty, u"*.htm"_s, host), QStringList());
     }
 
     // The start folder is asked for at every pass.

@@ -67,7 +67,7 @@ private slots:
         QVERIFY(p.commands.Open());
         QCOMPARE(p.options.text(TextField::txtEnd), u"7"_s);
         QCOMPARE(p.list.count(), 1);
-        QCOMPARE(p.list.entry(1).size, u"4"_s);
+        QCOMPARE(p.list.entry(0).size, u"4"_s);
 
         // A cancelled second Open keeps the project loaded but forgets its name.
         QVERIFY(!p.commands.Open());

@@ -62,7 +62,7 @@ private slots:
         QCOMPARE(r.status, ProjectReadResult::Status::Ok);
         QVERIFY(back.values() == options.values());
         QStringList paths, sizes;
-        for (int i = 1; i <= backList.count(); ++i) {
+        for (int i = 0; i < backList.count(); ++i) {
             paths << backList.path(i);
             sizes << backList.entry(i).size;
         }

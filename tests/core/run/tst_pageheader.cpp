@@ -1,6 +1,7 @@
 #include "encoding/pagesink.h"
 #include "run/pageheader.h"
 #include "run/protectionscript.h"
+#include "support/pagebytes.h"
 
 #include <QtTest>
 
