@@ -63,10 +63,10 @@ std::optional<QList<PlannedPage>> planOutputs(const QList<SourcePage>& pages,
     const bool overwrite = options.overwrite();
     const QString folder = options.text(TextField::txtPath);
     if (!overwrite && (!options.newFiles() || folder.isEmpty())) {
-        *error = planError(QStringLiteral("kein Ziel: -o ORDNER oder --overwrite angeben"),
-                           QStringLiteral("no output: give -o DIR or --overwrite"),
-                           options.projectFile().isEmpty() ? QStringLiteral("-o")
-                                                           : options.projectFile());
+        *error = planError(QStringLiteral("kein Ziel im Projekt, -o ORDNER oder --overwrite "
+                                          "angeben"),
+                           QStringLiteral("no output in the project, give -o DIR or --overwrite"),
+                           options.projectFile());
         return std::nullopt;
     }
     const bool backup = overwrite && options.check(CheckField::chkBkup) != 0;

@@ -60,6 +60,12 @@ int runBatch(const QStringList& args, QTextStream& out, QTextStream& err, bool p
     }
     if (r.project.isEmpty() && r.paths.isEmpty())
         return usage(err, QStringLiteral("veltrano-batch: keine Seiten / no pages"));
+    // Without a project the output is asked for: the window's default folder beside the
+    // program is no place for a pipeline's pages.
+    if (r.project.isEmpty() && r.output.isEmpty() && !r.overwrite) {
+        return usage(err, QStringLiteral("veltrano-batch: kein Ziel: -o ORDNER oder --overwrite "
+                                         "angeben / no output: give -o DIR or --overwrite"));
+    }
 
     // Everything is checked before anything is written: project, paths, outputs.
     OptionSet options;
