@@ -51,7 +51,7 @@ std::optional<QList<SourcePage>> collectPages(const QStringList& paths, QString*
         for (const QString& pattern : kScanPatterns) {
             const QStringList found = FindFiles(path, pattern, host);
             for (int i = 1; i <= found.first().toInt(); ++i)
-                pages.append({found[i], found[i].mid(folder.size())});
+                pages.append({found[i], found[i].mid(folder.size()), true});
         }
     }
     return pages;
@@ -77,8 +77,11 @@ std::optional<QList<PlannedPage>> planOutputs(const QList<SourcePage>& pages,
 
     QList<PlannedPage> planned;
     QHash<QString, qsizetype> outputs; // output key -> page
+    const QString outputFolder = key(folder) + QLatin1Char('/');
     for (qsizetype i = 0; i < pages.size(); ++i) {
         const SourcePage& page = pages[i];
+        if (!overwrite && page.found && key(page.path).startsWith(outputFolder))
+            continue;
         PlannedPage p;
         p.source = page.path;
         p.output = overwrite ? page.path : joined(folder, page.relative);
@@ -116,7 +119,8 @@ QString makeFolders(const QList<PlannedPage>& pages) {
     QSet<QString> made;
     for (const PlannedPage& p : pages) {
         for (const QString& file : {p.output, p.backup}) {
-            if (file.isEmpty())
+            // A page written over its source, or backed up beside it, needs no new folder.
+            if (file.isEmpty() || file == p.source || file == p.source + QStringLiteral(".bak"))
                 continue;
             const QString folder = QFileInfo(file).path();
             if (made.contains(folder))

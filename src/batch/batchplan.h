@@ -17,6 +17,7 @@ class OptionSet;
 struct SourcePage {
     QString path;
     QString relative;
+    bool found = false; // found in a folder argument
 };
 
 // The pages of the arguments in order: a page as named, a folder searched recursively for the
@@ -29,8 +30,9 @@ SourcePage namedPage(const QString& path);
 // Where every page goes and where its backup goes, from the output choice of the options:
 // folder output keeps the pages' relative paths below txtPath; overwriting writes over the
 // source, with the ".bak" copy beside it or below backupDir. A page listed twice for the same
-// output is taken once. Two pages for one output, or an output that is a listed page, are an
-// error naming both.
+// output is taken once; pages a folder argument found inside the output folder (the outputs of
+// an earlier run) are left out. Two pages for one output, or an output that is a listed page, are
+// an error naming both.
 std::optional<QList<PlannedPage>> planOutputs(const QList<SourcePage>& pages,
                                               const OptionSet& options, const QString& backupDir,
                                               QString* error);

@@ -68,7 +68,6 @@ void BatchRequest::applyTo(OptionSet& options) const {
 
 std::optional<BatchRequest> parseCommandLine(const QStringList& args, QString* error) {
     QCommandLineParser parser;
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QString dir = QStringLiteral("DIR");
     const QString file = QStringLiteral("FILE");
     parser.addOptions({

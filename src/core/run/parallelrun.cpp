@@ -25,16 +25,17 @@ const QString kError = QStringLiteral("Fehler");
 // The state shared by the threads of one run.
 struct Shared {
     Shared(const QList<PlannedPage>& p, const OptionSet& o, qsizetype r, std::uint32_t first)
-        : pages(p), options(o), header(BuildPageHeader(o)),
-          linesFit(startLineCount(o.values()) <= EncryptionRun::kMaxBlankLines), reached(r),
+        : pages(p), options(o),
+          linesFit(startLineCount(o.values()) <= EncryptionRun::kMaxBlankLines),
+          header(linesFit ? BuildPageHeader(o) : QByteArray()), reached(r),
           draws(static_cast<size_t>(r)), counted(static_cast<size_t>(r)),
           start(static_cast<size_t>(r)), state(first), done(static_cast<size_t>(r)),
           outcomes(static_cast<size_t>(r)) {}
 
     const QList<PlannedPage>& pages;
     const OptionSet& options;
+    const bool linesFit; // the header's blank lines fit; only then is it built
     const QByteArray header;
-    const bool linesFit;
     const qsizetype reached; // the pages before the first missing or empty source
 
     std::mutex mutex;
