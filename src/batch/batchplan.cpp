@@ -49,9 +49,8 @@ std::optional<QList<SourcePage>> collectPages(const QStringList& paths, QString*
         }
         const QString folder = path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
         for (const QString& pattern : kScanPatterns) {
-            const QStringList found = FindFiles(path, pattern, host);
-            for (int i = 1; i <= found.first().toInt(); ++i)
-                pages.append({found[i], found[i].mid(folder.size()), true});
+            for (const QString& found : FindFiles(path, pattern, host))
+                pages.append({found, found.mid(folder.size()), true});
         }
     }
     return pages;

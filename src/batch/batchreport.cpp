@@ -24,7 +24,7 @@ QString writeReport(const QString& fileName, const QList<PlannedPage>& pages,
     for (qsizetype i = 0; i < outcomes.size(); ++i) {
         const PageOutcome& o = outcomes[i];
         QStringList messages;
-        for (const PageOutcome::Message& m : o.messages)
+        for (const PageMessage& m : o.messages)
             messages << m.title + QStringLiteral(": ") + m.prompt;
         list.append(QJsonObject{
             {QStringLiteral("source"), pages[i].source},

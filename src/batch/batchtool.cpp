@@ -77,7 +77,7 @@ int runBatch(const QStringList& args, QTextStream& out, QTextStream& err, bool p
         ProjectCommands commands(options, list, host);
         if (!commands.OpenFile(r.project))
             return kExitProjectUnread;
-        for (int i = 1; i <= list.count(); ++i) {
+        for (int i = 0; i < list.count(); ++i) {
             if (!list.removed(i))
                 sources.append(namedPage(list.path(i)));
         }

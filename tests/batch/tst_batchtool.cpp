@@ -131,7 +131,7 @@ private slots:
         QCOMPARE(ReadProject(at(u"s.vtp"_s), read, list).status, ProjectReadResult::Status::Ok);
         QCOMPARE(read.values(), expected);
         QStringList pages;
-        for (int i = 1; i <= list.count(); ++i)
+        for (int i = 0; i < list.count(); ++i)
             pages << list.path(i);
         QCOMPARE(pages, QStringList({at(u"web/a.htm"_s), at(u"web/sub/c.html"_s),
                                      at(u"web/sub/deep/d.shtml"_s)}));

@@ -1,12 +1,8 @@
 #include "parallelrun.h"
 
-#include "encoding/encodepage.h"
-#include "encoding/pagesink.h"
 #include "encoding/random.h"
-#include "encryptionrun.h"
 #include "options/optionset.h"
-#include "pageheader.h"
-#include "pagewrite.h"
+#include "pagesteps.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -20,22 +16,15 @@ namespace veltrano {
 
 namespace {
 
-const QString kError = QStringLiteral("Fehler");
-
 // The state shared by the threads of one run.
 struct Shared {
     Shared(const QList<PlannedPage>& p, const OptionSet& o, qsizetype r, std::uint32_t first)
-        : pages(p), options(o),
-          linesFit(startLineCount(o.values()) <= EncryptionRun::kMaxBlankLines),
-          header(linesFit ? BuildPageHeader(o) : QByteArray()), reached(r),
-          draws(static_cast<size_t>(r)), counted(static_cast<size_t>(r)),
-          start(static_cast<size_t>(r)), state(first), done(static_cast<size_t>(r)),
-          outcomes(static_cast<size_t>(r)) {}
+        : pages(p), options(o), reached(r), draws(static_cast<size_t>(r)),
+          counted(static_cast<size_t>(r)), start(static_cast<size_t>(r)), state(first),
+          done(static_cast<size_t>(r)), outcomes(static_cast<size_t>(r)) {}
 
     const QList<PlannedPage>& pages;
     const OptionSet& options;
-    const bool linesFit; // the header's blank lines fit; only then is it built
-    const QByteArray header;
     const qsizetype reached; // the pages before the first missing or empty source
 
     std::mutex mutex;
@@ -75,24 +64,12 @@ struct Shared {
     }
 };
 
-QString blankLinesPrompt(qint64 count, const QString& source) {
-    return QStringLiteral("Die Zahl der Leerzeilen (%1) ist zu groß: höchstens %2 Leerzeilen je "
-                          "Seite sind möglich. Die Datei %3 wurde nicht verschlüsselt.")
-        .arg(count)
-        .arg(EncryptionRun::kMaxBlankLines)
-        .arg(source);
-}
-
-// The pages' work on one thread: take the next page, count its draws, wait for its start
-// state, encode and write it.
+// The pages' work on one thread: take the next page, read it and count its draws, wait for its
+// start state, then encode, back up and write it through the steps of every run.
 void work(Shared& s) {
     NullHost host;
     Random random;
-    PageEncoder encoder(random, host);
-    ByteBuffer page;
-    ByteBuffer backupFile;
-    ByteBuffer backupText;
-    const OptionValues& v = s.options.values();
+    PageSteps steps(random, host);
     for (;;) {
         qsizetype i = 0;
         {
@@ -105,57 +82,26 @@ void work(Shared& s) {
         PageOutcome outcome;
         QElapsedTimer timer;
         timer.start();
-        auto fail = [&](const QString& prompt) {
-            outcome.messages.append({prompt, kError, Host::Icon::Critical});
-        };
-        auto writeError = [&](const FileError& error) {
-            fail(QStringLiteral("Fehler (Ist das Ausgabeverzeichnis ") +
-                 v.text(TextField::txtPath) + QStringLiteral(" vorhanden?): \r\n") +
-                 error.description + QLatin1Char('(') + QString::number(error.code) +
-                 QLatin1Char(')'));
-        };
-
-        bool read = false;
-        if (!s.linesFit) {
-            s.publish(i, 0);
-            fail(blankLinesPrompt(startLineCount(v), planned.source));
-        } else if (!encoder.ReadPage(planned.source, s.options).isEmpty()) {
-            s.publish(i, 0);
-            fail(QStringLiteral("Datei konnte nicht gelesen werden: ") + planned.source);
-        } else {
-            read = true;
-            s.publish(i, encoder.PrepareReadPage(s.options));
-        }
-        if (read) {
+        PageSteps::Job job;
+        job.source = planned.source;
+        job.plannedOutput = planned.output;
+        std::optional<PageError> error = steps.readPage(job, s.options);
+        s.publish(i, error ? 0 : steps.countDraws(s.options));
+        if (!error) {
             outcome.inputBytes = QFileInfo(planned.source).size();
             random.setState(s.startOf(i));
-            NewFile file;
-            const bool created = file.create(planned.output);
-            PageSink sink(page, created ? file.fd() : -1);
-            encoder.EncodeReadPage(s.header, s.options, sink);
-            if (endLineCount(v) > EncryptionRun::kMaxBlankLines) {
-                fail(blankLinesPrompt(endLineCount(v), planned.source));
-            } else {
-                AppendEndLines(sink, s.options);
-                sink.append("\r\n");
-                outcome.outputBytes = sink.bytesWritten();
-                if (!created) {
-                    // Written the plain way, so the messages are those of each failing step.
-                    for (const FileError& error : ReplaceFile(planned.output, page.view()))
-                        writeError(error);
-                } else if (!(sink.finish() && file.close())) {
-                    writeError(sink.failed() ? FileError{sink.errorCode(), sink.error()}
-                                             : file.error());
-                } else {
-                    if (!planned.backup.isEmpty())
-                        BackupSource(planned.source, backupFile, backupText, host, planned.backup);
-                    if (file.putInPlace())
-                        outcome.converted = true;
-                    else
-                        writeError(file.error());
-                }
-            }
-            page.clear();
+            error = steps.encodeInto(job, s.options);
+        }
+        if (!error && !planned.backup.isEmpty())
+            steps.backUp(job, planned.backup);
+        if (!error)
+            error = steps.commit(job, planned.output);
+        if (error) {
+            outcome.fatal = error->kind == PageError::Kind::Fatal;
+            outcome.messages = messagesFor(*error, s.options.text(TextField::txtPath));
+        } else {
+            outcome.converted = true;
+            outcome.outputBytes = QFileInfo(planned.output).size();
         }
         outcome.milliseconds = timer.elapsed();
         s.finish(i, std::move(outcome));
@@ -198,8 +144,22 @@ ParallelRun::Outcome ParallelRun::run(const QList<PlannedPage>& pages,
             s.changed.wait(lock, [&] { return s.done[static_cast<size_t>(i)] != 0; });
             outcome = s.outcomes[static_cast<size_t>(i)];
         }
-        for (const PageOutcome::Message& m : outcome.messages)
+        for (const PageMessage& m : outcome.messages)
             host_.message(m.prompt, m.title, m.icon);
+        // A source that vanished after the run was planned stops it there, as in the window;
+        // pages after it that other threads have finished stay written.
+        if (outcome.fatal) {
+            if (outcomes)
+                outcomes->append(std::move(outcome));
+            {
+                std::lock_guard lock(s.mutex);
+                s.next = s.reached;
+            }
+            for (std::thread& t : threads)
+                t.join();
+            random_.setState(s.state);
+            return Outcome::Stopped;
+        }
         errors = errors || !outcome.messages.isEmpty();
         inputBytes += outcome.inputBytes;
         if (progress)

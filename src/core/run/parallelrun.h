@@ -1,6 +1,7 @@
 #pragma once
 
 #include "host.h"
+#include "pagesteps.h"
 
 #include <QList>
 #include <QString>
@@ -21,17 +22,13 @@ struct PlannedPage {
 
 // What became of one page, for messages and reports.
 struct PageOutcome {
-    struct Message {
-        QString prompt;
-        QString title;
-        Host::Icon icon = Host::Icon::Information;
-    };
     bool converted = false; // the output was written
+    bool fatal = false;     // the source was missing: the run stopped here
     qint64 inputBytes = 0;
     qint64 outputBytes = 0;
     qint64 milliseconds = 0;
     QString encoding; // the page's encoding when the reading mode knows it
-    QList<Message> messages;
+    QList<PageMessage> messages;
 };
 
 // The run over a planned list with several threads. Every page's generator state is known
