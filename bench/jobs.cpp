@@ -118,10 +118,12 @@ int main(int argc, char* argv[]) {
             }
             std::printf("round %d  -j %d: %6.2f s  %7.1f pages/s  peak %ld MiB\n", round + 1, jobs,
                         f.seconds, pages / f.seconds, f.peakKiB / 1024);
+            // The fastest time, and the highest peak of all rounds.
             Figures& b = best[jobs - 1];
+            const long peak = qMax(b.peakKiB, f.peakKiB);
             if (b.seconds == 0 || f.seconds < b.seconds)
                 b = f;
-            b.peakKiB = qMax(b.peakKiB, f.peakKiB);
+            b.peakKiB = peak;
         }
         same = same && sameTrees(dir.filePath(QStringLiteral("out1")),
                                  dir.filePath(QStringLiteral("out2")));
