@@ -48,6 +48,7 @@ bench: build
 	$(BUILD)/bin/bench_engine
 	$(BUILD)/bin/bench_run
 	$(BUILD)/bin/bench_scan
+	$(BUILD)/bin/bench_jobs
 
 # The fuzz targets need clang with libFuzzer; they get a build folder of their own, so the gcc
 # builds above are not touched.

@@ -10,13 +10,9 @@ namespace veltrano {
 
 namespace {
 
-// Joins the passes in their order: native crippling, then the JavaScript form or the plain join
-// with the header text.
-void encodePageText(QByteArrayView pageText, QByteArrayView header, const OptionSet& options,
-                    Random& random, Host& host, ByteBuffer& nativeScratch, PageSink& out) {
-    QByteArrayView text = pageText;
-    if (CrippleNative(pageText, options, nativeScratch, host))
-        text = nativeScratch.view();
+// The step after the native pass: the JavaScript form, or the header joined with the text.
+void encodeNativeText(QByteArrayView text, QByteArrayView header, const OptionSet& options,
+                      Random& random, Host& host, PageSink& out) {
     if (options.check(CheckField::chkJava) != 0) {
         EncryptJavaScript(text, header, options, random, out, host);
     } else {
@@ -28,11 +24,22 @@ void encodePageText(QByteArrayView pageText, QByteArrayView header, const Option
 } // namespace
 
 QString PageEncoder::ReadPage(const QString& path, const OptionSet& options) {
+    prepared_ = false;
     return ReadPageSource(path, options, page_, file_, host_);
 }
 
+qint64 PageEncoder::PrepareReadPage(const OptionSet& options) {
+    nativeDone_ = CrippleNative(page_.view(), options, native_, host_);
+    prepared_ = true;
+    return JavaScriptDrawCount(nativeDone_ ? native_.view() : page_.view(), options);
+}
+
 void PageEncoder::EncodeReadPage(QByteArrayView header, const OptionSet& options, PageSink& out) {
-    encodePageText(page_.view(), header, options, random_, host_, native_, out);
+    if (!prepared_)
+        PrepareReadPage(options);
+    prepared_ = false;
+    encodeNativeText(nativeDone_ ? native_.view() : page_.view(), header, options, random_, host_,
+                     out);
 }
 
 } // namespace veltrano

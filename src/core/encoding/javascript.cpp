@@ -79,18 +79,27 @@ QByteArray notice(const QString& txtJava) {
     return text;
 }
 
+// Where encoding begins: behind the first head end when the head stays readable. This pass
+// keeps the head readable only for exactly 1; the dimmed 2 counts as clear.
+qsizetype encodingStart(QByteArrayView page, const OptionValues& v) {
+    if (v.check(CheckField::chkSeo) != 1)
+        return 0;
+    const qsizetype k = indexOfAsciiNoCase(page, "</head>");
+    return k >= 0 ? k + 7 : 0;
+}
+
 } // namespace
+
+qint64 JavaScriptDrawCount(QByteArrayView page, const OptionSet& options) {
+    if (options.check(CheckField::chkJava) == 0)
+        return 0;
+    return page.size() - encodingStart(page, options.values());
+}
 
 void EncryptJavaScript(QByteArrayView page, QByteArrayView header, const OptionSet& options,
                        Random& random, PageSink& out, Host& host) {
     const OptionValues& v = options.values();
-    // This pass keeps the head readable only for exactly 1; the dimmed 2 counts as clear.
-    qsizetype start = 0;
-    if (v.check(CheckField::chkSeo) == 1) {
-        const qsizetype k = indexOfAsciiNoCase(page, "</head>");
-        if (k >= 0)
-            start = k + 7;
-    }
+    const qsizetype start = encodingStart(page, v);
     if (start > 0)
         out.append(removeAll(page.first(start), kEmptyCall));
     out.append(removeAll(header, kEmptyCall));

@@ -82,12 +82,14 @@ private slots:
             << QByteArray("<head></head>") << QByteArray() << 1 << QString()
             << "<head></head>" + kTable + "\r\n" + notice("");
         QTest::newRow("empty calls removed from head and header too")
-            << QByteArray("<head>document.write );</head>") << QByteArray("<!--document.write );-->")
-            << 1 << QStringLiteral("document.write );")
+            << QByteArray("<head>document.write );</head>")
+            << QByteArray("<!--document.write );-->") << 1 << QStringLiteral("document.write );")
             << "<head></head><!---->" + kTable + "\r\n" + notice("document.write );");
         QTest::newRow("notice text in the code page")
-            << QByteArray("x") << QByteArray() << 0 << QStringLiteral("Bitte Javaskript einschalten ä€")
-            << kTable + "document.write (c[120]);\r\n" + notice("Bitte Javaskript einschalten \xe4\x80");
+            << QByteArray("x") << QByteArray() << 0
+            << QStringLiteral("Bitte Javaskript einschalten ä€")
+            << kTable + "document.write (c[120]);\r\n" +
+                   notice("Bitte Javaskript einschalten \xe4\x80");
     }
     void form() {
         QFETCH(QByteArray, page);
@@ -131,6 +133,39 @@ private slots:
         QCOMPARE(out.count("document.write ("), calls);
         QCOMPARE(out.count("c[97]"), 100000);
         QVERIFY(host.pumps - pumps > 3);
+    }
+
+    // A page's draw count is what the pass takes, so jumping ahead by it lands where the pass
+    // leaves the generator; a jump equals that many steps, and the full period returns.
+    void drawCountAndJump_data() {
+        QTest::addColumn<int>("seo");
+        QTest::addColumn<int>("java");
+        QTest::addColumn<qint64>("draws");
+        QTest::newRow("whole page") << 0 << 1 << qint64(15);
+        QTest::newRow("after the head") << 1 << 1 << qint64(2);
+        QTest::newRow("dimmed keeps no head") << 2 << 1 << qint64(15);
+        QTest::newRow("no JavaScript") << 1 << 0 << qint64(0);
+    }
+    void drawCountAndJump() {
+        QFETCH(int, seo);
+        QFETCH(int, java);
+        QFETCH(qint64, draws);
+        const QByteArray page = "<HEAD></Head>ab";
+        OptionSet options(QStringLiteral("/p"));
+        options.setCheck(CheckField::chkSeo, CheckState(seo));
+        options.setCheck(CheckField::chkJava, CheckState(java));
+        QCOMPARE(JavaScriptDrawCount(page, options), draws);
+        Random random;
+        random.setState(12345);
+        test::RecordingHost host;
+        if (java)
+            EncryptJavaScript(page, {}, options, random, host);
+        QCOMPARE(random.state(), Random::jump(12345, static_cast<std::uint64_t>(draws)));
+
+        std::uint32_t x = 777;
+        for (std::uint64_t n = 0; n < 3000; ++n, x = Random::step(x))
+            QCOMPARE(Random::jump(777, n), x);
+        QCOMPARE(Random::jump(777, (1u << 24) + 3000), x);
     }
 };
 
