@@ -29,7 +29,7 @@ class TestFolderBrowser : public QObject {
     // The window shown on the first page, its boxes on the site.
     ui::MainWindow& openSite(WindowFixture& f) {
         ui::MainWindow& w = f.showPage(0);
-        w.page1->Dir1->setPath(site_);
+        w.filesPage->folderBox->setPath(site_);
         return w;
     }
     static void click(QWidget* button) { QTest::mouseClick(button, Qt::LeftButton); }
@@ -63,10 +63,10 @@ private slots:
     void fileBoxListsMatchingNamesSorted() {
         WindowFixture f;
         ui::MainWindow& w = openSite(f);
-        QCOMPARE(w.page1->File1->path(), site_);
+        QCOMPARE(w.filesPage->fileBox->path(), site_);
         QStringList names;
-        for (int i = 0; i < w.page1->File1->count(); ++i)
-            names.append(w.page1->File1->item(i)->text());
+        for (int i = 0; i < w.filesPage->fileBox->count(); ++i)
+            names.append(w.filesPage->fileBox->item(i)->text());
         // ".htaccess" matches "*.*ht*"; readme.txt and xhtml do not.
         QCOMPARE(names,
                  (QStringList{u".htaccess"_s, u"b.HTML"_s, u"index.htm"_s, u"index.htm.bak"_s}));
@@ -75,24 +75,24 @@ private slots:
     void addSelected() {
         WindowFixture f;
         ui::MainWindow& w = openSite(f);
-        click(w.page1->Command1); // nothing selected: nothing added
+        click(w.filesPage->addSelectedButton); // nothing selected: nothing added
         QCOMPARE(w.list().count(), 0);
 
-        w.page1->File1->item(1)->setSelected(true);
-        w.page1->File1->item(2)->setSelected(true);
-        click(w.page1->Command1);
-        click(w.page1->Command1); // twice adds twice
+        w.filesPage->fileBox->item(1)->setSelected(true);
+        w.filesPage->fileBox->item(2)->setSelected(true);
+        click(w.filesPage->addSelectedButton);
+        click(w.filesPage->addSelectedButton); // twice adds twice
         QCOMPARE(f.livePaths(), at({"b.HTML", "index.htm", "b.HTML", "index.htm"}));
         QCOMPARE(w.list().entry(0).size, u"120"_s);
         QCOMPARE(w.list().entry(1).size, u"100"_s);
         // The selection stays, and the last added entry is current in the grid.
-        QVERIFY(w.page1->File1->item(1)->isSelected());
-        QCOMPARE(w.page1->Flex->currentIndex().row(), 3);
+        QVERIFY(w.filesPage->fileBox->item(1)->isSelected());
+        QCOMPARE(w.filesPage->fileGrid->currentIndex().row(), 3);
     }
 
     void doubleClickAddsEverySelectedName() {
         WindowFixture f;
-        ui::FileBox* files = openSite(f).page1->File1;
+        ui::FileBox* files = openSite(f).filesPage->fileBox;
         // Two names chosen with Ctrl-clicks, then the double-click on one of them.
         for (int row : {0, 3}) {
             const QRect cell = files->visualItemRect(files->item(row));
@@ -107,21 +107,21 @@ private slots:
     void addAll() {
         WindowFixture f;
         ui::MainWindow& w = openSite(f);
-        click(w.page1->Command2);
+        click(w.filesPage->addAllButton);
         QCOMPARE(f.livePaths(), at({".htaccess", "b.HTML", "index.htm", "index.htm.bak"}));
         QCOMPARE(w.list().entry(0).size, u"40"_s);
 
         // An empty folder adds nothing.
         QDir(site_).mkdir(u"leer"_s);
-        w.page1->Dir1->setPath(at("leer"));
-        click(w.page1->Command2);
+        w.filesPage->folderBox->setPath(at("leer"));
+        click(w.filesPage->addAllButton);
         QCOMPARE(w.list().count(), 4);
     }
 
     void foldersAreCoupled() {
         WindowFixture f;
         ui::MainWindow& w = openSite(f);
-        ui::FolderBox* folders = w.page1->Dir1;
+        ui::FolderBox* folders = w.filesPage->folderBox;
         // Opening the subfolder entry moves the file box with it.
         QListWidgetItem* sub = nullptr;
         for (int i = 0; i < folders->count(); ++i) {
@@ -131,24 +131,24 @@ private slots:
         QVERIFY(sub);
         emit folders->itemActivated(sub);
         QCOMPARE(folders->path(), at("sub"));
-        QCOMPARE(w.page1->File1->path(), at("sub"));
-        QCOMPARE(w.page1->File1->count(), 1);
+        QCOMPARE(w.filesPage->fileBox->path(), at("sub"));
+        QCOMPARE(w.filesPage->fileBox->count(), 1);
 
         // Picking a volume moves the folder box to its root, and the file box follows.
-        w.folderBrowser().Drive1_Change(QDir::rootPath());
+        w.folderBrowser().changeDrive(QDir::rootPath());
         QCOMPARE(folders->path(), QDir::rootPath());
-        QCOMPARE(w.page1->File1->path(), QDir::rootPath());
+        QCOMPARE(w.filesPage->fileBox->path(), QDir::rootPath());
     }
 
     void failedChangesKeepTheOldFolder() {
         WindowFixture f;
         ui::MainWindow& w = openSite(f);
-        w.folderBrowser().Drive1_Change(at("kein-datentraeger"));
-        QVERIFY(!w.page1->Dir1->setPath(at("fehlt")));
-        QCOMPARE(w.page1->Dir1->path(), site_);
-        QCOMPARE(w.page1->File1->path(), site_);
+        w.folderBrowser().changeDrive(at("kein-datentraeger"));
+        QVERIFY(!w.filesPage->folderBox->setPath(at("fehlt")));
+        QCOMPARE(w.filesPage->folderBox->path(), site_);
+        QCOMPARE(w.filesPage->fileBox->path(), site_);
         // "++" still adds from the folder shown before.
-        click(w.page1->Command2);
+        click(w.filesPage->addAllButton);
         QCOMPARE(w.list().count(), 4);
         QCOMPARE(w.list().path(0), at(".htaccess"));
     }
@@ -156,7 +156,7 @@ private slots:
     void scanAddsThreePasses() {
         WindowFixture f;
         ui::MainWindow& w = openSite(f);
-        click(w.page1->Command5);
+        click(w.filesPage->scanButton);
         const QStringList paths = f.livePaths();
         // Within a pass the order is the platform's listing order; the passes come in turn.
         QCOMPARE(paths.size(), 4);
@@ -173,8 +173,8 @@ private slots:
         ui::MainWindow& w = openSite(f);
         // The second click comes while the first scan yields during its first walk: it runs to
         // its end, then the first scan goes on.
-        QTimer::singleShot(0, w.page1->Command5, &QPushButton::click);
-        click(w.page1->Command5);
+        QTimer::singleShot(0, w.filesPage->scanButton, &QPushButton::click);
+        click(w.filesPage->scanButton);
         const QStringList paths = f.livePaths();
         QCOMPARE(paths.size(), 8);
         QCOMPARE(paths.mid(0, 4), paths.mid(4, 4));
@@ -185,8 +185,8 @@ private slots:
         ui::MainWindow& w = openSite(f);
         w.list().Append(at("readme.txt"));
         // "--" while the first pass walks: the list is emptied, and the pass appends afterwards.
-        QTimer::singleShot(0, w.page1->Command4, &QPushButton::click);
-        click(w.page1->Command5);
+        QTimer::singleShot(0, w.filesPage->clearButton, &QPushButton::click);
+        click(w.filesPage->scanButton);
         QCOMPARE(f.livePaths().size(), 4);
         QVERIFY(!f.livePaths().contains(at("readme.txt")));
     }
@@ -194,34 +194,34 @@ private slots:
     void removeAndClear() {
         WindowFixture f;
         ui::MainWindow& w = openSite(f);
-        ui::FileGrid* grid = w.page1->Flex;
-        click(w.page1->Command3); // nothing to remove
+        ui::FileGrid* grid = w.filesPage->fileGrid;
+        click(w.filesPage->removeButton); // nothing to remove
         QCOMPARE(w.list().count(), 0);
 
-        click(w.page1->Command2);
+        click(w.filesPage->addAllButton);
         // "-" right after adding removes the last added entry; its row stays, hidden.
-        click(w.page1->Command3);
+        click(w.filesPage->removeButton);
         QCOMPARE(w.list().count(), 4);
         QVERIFY(w.list().removed(3));
         QVERIFY(grid->isRowHidden(3));
         QVERIFY(!grid->isRowHidden(2));
         // Again without choosing another row: nothing more changes.
-        click(w.page1->Command3);
+        click(w.filesPage->removeButton);
         QCOMPARE(f.livePaths().size(), 3);
 
         // A click on a row makes it current; "-" then removes that one.
         const QRect row0 = grid->visualRect(w.list().index(0, 0));
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, row0.center());
         QCOMPARE(w.list().currentRow(), 0);
-        click(w.page1->Command3);
+        click(w.filesPage->removeButton);
         QVERIFY(w.list().removed(0));
         QVERIFY(grid->isRowHidden(0));
 
         // "--" drops removed entries too; the next entry is number 1 again and visible.
-        click(w.page1->Command4);
+        click(w.filesPage->clearButton);
         QCOMPARE(w.list().count(), 0);
-        w.page1->File1->item(2)->setSelected(true);
-        click(w.page1->Command1);
+        w.filesPage->fileBox->item(2)->setSelected(true);
+        click(w.filesPage->addSelectedButton);
         QCOMPARE(w.list().count(), 1);
         QVERIFY(!grid->isRowHidden(0));
         QCOMPARE(grid->model()->data(grid->model()->index(0, 1)).toString(), u"100"_s);

@@ -23,15 +23,15 @@ private slots:
         QVERIFY(!w.windowIcon().isNull());
         // The client area below the menu bar is 7695 x 8895 units.
         QCOMPARE(w.centralWidget()->size(), QSize(513, 593));
-        QCOMPARE(w.Tab1->count(), 3);
-        QCOMPARE(w.Tab1->tabText(0), u"Schritt 1 - Dateien"_s);
-        QCOMPARE(w.Tab1->tabText(1), u"Schritt 2 - Optionen"_s);
-        QCOMPARE(w.Tab1->tabText(2), u"Schritt 3 - Ausführen"_s);
+        QCOMPARE(w.wizardTabs->count(), 3);
+        QCOMPARE(w.wizardTabs->tabText(0), u"Schritt 1 - Dateien"_s);
+        QCOMPARE(w.wizardTabs->tabText(1), u"Schritt 2 - Optionen"_s);
+        QCOMPARE(w.wizardTabs->tabText(2), u"Schritt 3 - Ausführen"_s);
         for (const char* button : {"Command1", "Command2", "Command5", "Command3", "Command4"})
             QCOMPARE(w.findChild<QWidget*>(QString::fromLatin1(button))->size(), QSize(25, 25));
         // Labels at height 7080 units.
-        QCOMPARE(w.Label8->y(), 472);
-        QCOMPARE(w.Label10->y(), 472);
+        QCOMPARE(w.makerLabel->y(), 472);
+        QCOMPARE(w.homePageLink->y(), 472);
     }
 
     // Captions as shown ("&&" of the design shows as one "&"), and tooltips where there are.
@@ -190,7 +190,7 @@ private slots:
         // A control on a page shows when its page is the current one.
         for (QWidget* up = widget; up; up = up->parentWidget()) {
             if (up->objectName().startsWith(QLatin1String("page")))
-                f.window().Tab1->setCurrentWidget(up);
+                f.window().wizardTabs->setCurrentWidget(up);
         }
         QCOMPARE(widget->isVisible(), shown);
     }
@@ -215,10 +215,10 @@ private slots:
     void opensOnFirstPageAndPagesChangeNothing() {
         WindowFixture f;
         f.window().show();
-        QCOMPARE(f.window().Tab1->currentIndex(), 0);
+        QCOMPARE(f.window().wizardTabs->currentIndex(), 0);
         const OptionValues before = f.window().options().values();
         for (int page : {1, 2, 0, 2})
-            f.window().Tab1->setCurrentIndex(page);
+            f.window().wizardTabs->setCurrentIndex(page);
         QCOMPARE(f.window().options().values(), before);
     }
 
@@ -233,19 +233,19 @@ private slots:
         QCOMPARE(w.list().headerData(1, Qt::Horizontal).toString(), u"Größe"_s);
 
         // Change everything, then New: the same state again, field by field.
-        w.page2->chkNativ->click();
-        w.page2->txt404->setText(u"anders"_s);
-        w.page3->chkOverwrite->click();
+        w.optionsPage->nativeCheck->click();
+        w.optionsPage->fakeMessageEdit->setText(u"anders"_s);
+        w.runPage->overwriteButton->click();
         w.list().Append(u"/nirgends/seite.htm"_s);
-        w.options().setProjectFile(u"/tmp/projekt.vtp"_s);
-        w.cmdNeu->trigger();
+        w.options().setProjectFile(u"/tmp/projectMenu.vtp"_s);
+        w.newAction->trigger();
         QCOMPARE(w.options().values(), OptionValues::defaults(u"/srv/prog"_s));
         QCOMPARE(w.list().count(), 0);
-        QCOMPARE(w.options().projectFile(), u"/tmp/projekt.vtp"_s);
-        QVERIFY(w.page2->chkNativ->isChecked());
-        QCOMPARE(w.page2->txt404->text(), u"Error 404, file not found!"_s);
-        QVERIFY(w.page3->chkNewFiles->isChecked());
-        QVERIFY(!w.page3->chkOverwrite->isChecked());
+        QCOMPARE(w.options().projectFile(), u"/tmp/projectMenu.vtp"_s);
+        QVERIFY(w.optionsPage->nativeCheck->isChecked());
+        QCOMPARE(w.optionsPage->fakeMessageEdit->text(), u"Error 404, file not found!"_s);
+        QVERIFY(w.runPage->newFilesButton->isChecked());
+        QVERIFY(!w.runPage->overwriteButton->isChecked());
         QVERIFY(f.host().messages().isEmpty());
     }
 
@@ -253,12 +253,12 @@ private slots:
         WindowFixture f;
         ui::MainWindow& w = f.showPage(2);
         const OptionValues before = w.options().values();
-        QTest::mouseClick(w.page3->Command44, Qt::LeftButton);
-        w.cmdLoadSettings->trigger();
-        w.cmdSaveSettings->trigger();
-        w.asdfas->menuAction()->trigger();
-        QTest::mouseClick(w.page3->Image2, Qt::LeftButton);
-        w.page3->Text2->setText(u"x"_s);
+        QTest::mouseClick(w.runPage->browseButton, Qt::LeftButton);
+        w.loadSettingsAction->trigger();
+        w.saveSettingsAction->trigger();
+        w.newsMenu->menuAction()->trigger();
+        QTest::mouseClick(w.runPage->warningPicture, Qt::LeftButton);
+        w.runPage->hiddenEdit->setText(u"x"_s);
         QCOMPARE(w.options().values(), before);
         QCOMPARE(w.list().count(), 0);
         QVERIFY(f.host().messages().isEmpty());

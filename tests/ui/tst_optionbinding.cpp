@@ -25,7 +25,7 @@ private slots:
         w.show();
         auto* box = w.findChild<QCheckBox*>(QString::fromLatin1(fieldName(field)));
         QVERIFY(box);
-        w.Tab1->setCurrentWidget(box->parentWidget());
+        w.wizardTabs->setCurrentWidget(box->parentWidget());
         QCOMPARE(box->checkState(), Qt::Checked);
         // A click switches off and on and writes the record. The dimmed state of a project
         // shows partly checked; a click leaves it for "on", never for another dimmed state.
@@ -59,7 +59,7 @@ private slots:
         w.show();
         auto* edit = w.findChild<QLineEdit*>(QString::fromLatin1(fieldName(field)));
         QVERIFY(edit);
-        w.Tab1->setCurrentWidget(edit->parentWidget());
+        w.wizardTabs->setCurrentWidget(edit->parentWidget());
         edit->setFocus();
         edit->selectAll();
         // Typed text is kept as typed, blanks and non-numbers included.
@@ -72,8 +72,8 @@ private slots:
     void optionPair() {
         WindowFixture f;
         ui::MainWindow& w = f.showPage(2);
-        QRadioButton* newFiles = w.page3->chkNewFiles;
-        QRadioButton* overwrite = w.page3->chkOverwrite;
+        QRadioButton* newFiles = w.runPage->newFilesButton;
+        QRadioButton* overwrite = w.runPage->overwriteButton;
         // The buttons and the record agree after every click.
         const auto shows = [&](bool overwriting) {
             return newFiles->isChecked() == !overwriting && overwrite->isChecked() == overwriting &&
@@ -96,11 +96,11 @@ private slots:
         values.chkNewFiles = false;
         values.chkOverwrite = false;
         w.options().setValues(values);
-        QVERIFY(!w.page3->chkNewFiles->isChecked());
-        QVERIFY(!w.page3->chkOverwrite->isChecked());
+        QVERIFY(!w.runPage->newFilesButton->isChecked());
+        QVERIFY(!w.runPage->overwriteButton->isChecked());
         // Choosing one afterwards applies the group rule as usual.
         f.showPage(2);
-        w.page3->chkOverwrite->click();
+        w.runPage->overwriteButton->click();
         QVERIFY(w.options().overwrite() && !w.options().newFiles());
     }
 
@@ -115,8 +115,8 @@ private slots:
         values.texts.fill(u"t"_s);
         w.options().setValues(values);
         QCOMPARE(w.options().values(), values);
-        QCOMPARE(w.page2->chkJava->checkState(), Qt::PartiallyChecked);
-        QCOMPARE(w.page3->txtPath->text(), u"t"_s);
+        QCOMPARE(w.optionsPage->javaScriptCheck->checkState(), Qt::PartiallyChecked);
+        QCOMPARE(w.runPage->outputFolderEdit->text(), u"t"_s);
     }
 };
 

@@ -45,7 +45,7 @@ private slots:
         QFETCH(bool, cancel);
         WindowFixture f;
         const QString file = dir_.filePath(cancel ? u"cancelled.vtp"_s : u"job.vtp"_s);
-        withName(f, f.window().cmdSave, cancel ? QString() : file);
+        withName(f, f.window().saveAction, cancel ? QString() : file);
         QCOMPARE(f.host().dialogsShown(), 1);
         QCOMPARE(f.messages(), QStringList{cancel ? kNoFile : saved(file)});
         QCOMPARE(f.host().messages().constFirst().icon,
@@ -57,14 +57,14 @@ private slots:
     void saveAfterSaveAsAndOpenUsesSameFile() {
         const QString file = dir_.filePath(u"same.vtp"_s);
         WindowFixture f;
-        withName(f, f.window().cmdSU, file);
-        f.window().cmdSave->trigger();
+        withName(f, f.window().saveAsAction, file);
+        f.window().saveAction->trigger();
         QCOMPARE(f.host().dialogsShown(), 1);
         QCOMPARE(f.messages(), QStringList(2, saved(file)));
 
         WindowFixture g;
-        withName(g, g.window().cmdLoad, file);
-        g.window().cmdSave->trigger();
+        withName(g, g.window().openAction, file);
+        g.window().saveAction->trigger();
         QCOMPARE(g.host().dialogsShown(), 1);
         QCOMPARE(g.messages(), QStringList{saved(file)});
     }
@@ -77,18 +77,18 @@ private slots:
             w.list().Append(page_);
             w.list().Append(page_);
             w.list().RemoveCurrent(); // not saved
-            w.page2->chkSel->click();
-            w.page2->txtStart->setText(u"7"_s);
-            withName(f, w.cmdSU, file);
+            w.optionsPage->selectionCheck->click();
+            w.optionsPage->startLinesEdit->setText(u"7"_s);
+            withName(f, w.saveAsAction, file);
         }
         WindowFixture g;
         ui::MainWindow& w = g.window();
-        withName(g, w.cmdLoad, file);
+        withName(g, w.openAction, file);
         QVERIFY(g.host().messages().isEmpty());
         QCOMPARE(g.livePaths(), QStringList{page_});
         QCOMPARE(w.list().entry(0).size, u"300"_s);
-        QVERIFY(!w.page2->chkSel->isChecked());
-        QCOMPARE(w.page2->txtStart->text(), u"7"_s);
+        QVERIFY(!w.optionsPage->selectionCheck->isChecked());
+        QCOMPARE(w.optionsPage->startLinesEdit->text(), u"7"_s);
         QCOMPARE(w.options().projectFile(), file);
     }
 
@@ -96,15 +96,15 @@ private slots:
         WindowFixture f;
         ui::MainWindow& w = f.window();
         w.list().Append(page_);
-        withName(f, w.cmdSU, dir_.filePath(u"keep.vtp"_s));
+        withName(f, w.saveAsAction, dir_.filePath(u"keep.vtp"_s));
         f.host().clearMessages();
 
-        w.cmdLoad->trigger(); // no queued name: cancelled
+        w.openAction->trigger(); // no queued name: cancelled
         QCOMPARE(f.messages(), QStringList{kNoFile});
         QCOMPARE(f.livePaths(), QStringList{page_});
         QVERIFY(w.options().projectFile().isEmpty());
         // The next Save asks for a name again.
-        w.cmdSave->trigger();
+        w.saveAction->trigger();
         QCOMPARE(f.host().dialogsShown(), 3);
     }
 
@@ -114,9 +114,9 @@ private slots:
         WindowFixture f;
         ui::MainWindow& w = f.window();
         w.list().Append(page_);
-        w.page2->chkNativ->click();
+        w.optionsPage->nativeCheck->click();
         const OptionValues before = w.options().values();
-        withName(f, w.cmdLoad, file);
+        withName(f, w.openAction, file);
         QCOMPARE(f.messages(), QStringList{u"Fehler: Die Datei wurde mit Version 2.0.0 erstellt, "
                                            u"und ist zu 3.0.0 nicht kompatibel!"_s});
         QCOMPARE(f.host().messages().constFirst().icon, Icon::Critical);
@@ -130,17 +130,17 @@ private slots:
         WindowFixture f;
         ui::MainWindow& w = f.window();
         w.list().Append(page_);
-        w.page2->txt404->setText(u"geändert"_s);
-        withName(f, w.cmdSU, file);
-        w.cmdNeu->trigger();
-        w.cmdSave->trigger();
+        w.optionsPage->fakeMessageEdit->setText(u"geändert"_s);
+        withName(f, w.saveAsAction, file);
+        w.newAction->trigger();
+        w.saveAction->trigger();
         QCOMPARE(f.host().dialogsShown(), 1);
 
         WindowFixture g;
-        g.window().page2->txt404->setText(u"vorher"_s);
-        withName(g, g.window().cmdLoad, file);
+        g.window().optionsPage->fakeMessageEdit->setText(u"vorher"_s);
+        withName(g, g.window().openAction, file);
         QCOMPARE(g.window().list().count(), 0);
-        QCOMPARE(g.window().page2->txt404->text(), u"Error 404, file not found!"_s);
+        QCOMPARE(g.window().optionsPage->fakeMessageEdit->text(), u"Error 404, file not found!"_s);
     }
 
     void shortcuts() {

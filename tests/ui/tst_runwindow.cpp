@@ -44,7 +44,7 @@ class TestRunWindow : public QObject {
     // The window on the run page, writing into the output folder, with these pages listed.
     ui::MainWindow& prepare(WindowFixture& f, const QStringList& pages) {
         ui::MainWindow& w = f.showPage(2);
-        w.page3->txtPath->setText(out_);
+        w.runPage->outputFolderEdit->setText(out_);
         for (const QString& page : pages)
             w.list().Append(page);
         Random::program().setState(Random::kStart);
@@ -75,21 +75,21 @@ private slots:
         bool usable = true;
         int maximum = 0;
         QStringList filesShown;
-        ui::StatusFrame* status = w.page3->frStat;
+        ui::StatusFrame* status = w.runPage->statusFrame;
         whileRunning(&w, [&] {
             if (status->isVisible()) {
                 sawRunning = true;
                 // Only the start button is disabled; every other control stays usable.
-                usable = usable && !w.page3->Command9->isEnabled() &&
-                         w.page3->txtPath->isEnabled() && w.page1->Command5->isEnabled() &&
-                         w.cmdSave->isEnabled();
+                usable = usable && !w.runPage->startButton->isEnabled() &&
+                         w.runPage->outputFolderEdit->isEnabled() && w.filesPage->scanButton->isEnabled() &&
+                         w.saveAction->isEnabled();
                 if (filesShown.isEmpty() || filesShown.last() != status->currentFile())
                     filesShown.append(status->currentFile());
-                maximum = status->prgr()->maximum();
+                maximum = status->listBar()->maximum();
             }
             return false;
         });
-        QTest::mouseClick(w.page3->Command9, Qt::LeftButton);
+        QTest::mouseClick(w.runPage->startButton, Qt::LeftButton);
 
         QVERIFY(sawRunning);
         QVERIFY(usable);
@@ -97,9 +97,9 @@ private slots:
         // The removed entry is passed over; the grid's current row followed the run.
         QCOMPARE(filesShown, (QStringList{pages_[0], pages_[2]}));
         QCOMPARE(w.list().currentRow(), 2);
-        QCOMPARE(status->prgr()->value(), 3);
+        QCOMPARE(status->listBar()->value(), 3);
         QVERIFY(!status->isVisible());
-        QVERIFY(w.page3->Command9->isEnabled());
+        QVERIFY(w.runPage->startButton->isEnabled());
         QCOMPARE(f.messages(), QStringList{kDone});
         QVERIFY(!QFile::exists(output("b.htm")));
 
@@ -121,7 +121,7 @@ private slots:
 
     void emptyListCompletesAtOnce() {
         WindowFixture f;
-        QTest::mouseClick(prepare(f, {}).page3->Command9, Qt::LeftButton);
+        QTest::mouseClick(prepare(f, {}).runPage->startButton, Qt::LeftButton);
         QCOMPARE(f.messages(), QStringList{kDone});
         QVERIFY(QDir(out_).isEmpty());
     }
@@ -132,14 +132,14 @@ private slots:
         // When the run shows the second page, the user switches the JavaScript form off and
         // adds a page at the end of the list.
         whileRunning(&w, [&] {
-            if (w.page3->frStat->currentFile() != pages_[1])
+            if (w.runPage->statusFrame->currentFile() != pages_[1])
                 return false;
-            w.Tab1->setCurrentIndex(1);
-            QTest::mouseClick(w.page2->chkJava, Qt::LeftButton);
+            w.wizardTabs->setCurrentIndex(1);
+            QTest::mouseClick(w.optionsPage->javaScriptCheck, Qt::LeftButton);
             w.list().Append(pages_[0]);
             return true;
         });
-        QTest::mouseClick(w.page3->Command9, Qt::LeftButton);
+        QTest::mouseClick(w.runPage->startButton, Qt::LeftButton);
         QCOMPARE(w.options().check(CheckField::chkJava), CheckState(0));
         QVERIFY(readFile(output("a.htm")).contains("document.write"));
         QVERIFY(!readFile(output("b.htm")).contains("document.write"));
@@ -152,17 +152,17 @@ private slots:
         test::writeFile(empty, QByteArray());
         WindowFixture f;
         ui::MainWindow& w = prepare(f, {pages_[0], empty, pages_[2]});
-        QTest::mouseClick(w.page3->Command9, Qt::LeftButton);
+        QTest::mouseClick(w.runPage->startButton, Qt::LeftButton);
         const QStringList fatal{u"Schwerwiegender Fehler: Datei konnte nicht gefunden werden: "_s +
                                 empty};
         QCOMPARE(f.messages(), fatal);
         QVERIFY(QFile::exists(output("a.htm")));
         QVERIFY(!QFile::exists(output("c.htm")));
-        QVERIFY(!w.page3->Command9->isEnabled());
-        QVERIFY(w.page3->frStat->isVisible());
-        QCOMPARE(w.page3->frStat->currentFile(), empty);
+        QVERIFY(!w.runPage->startButton->isEnabled());
+        QVERIFY(w.runPage->statusFrame->isVisible());
+        QCOMPARE(w.runPage->statusFrame->currentFile(), empty);
         // No further run in this process, whatever is clicked.
-        w.Command9_Click();
+        w.startRun();
         QCOMPARE(f.messages(), fatal);
     }
 
@@ -170,12 +170,12 @@ private slots:
         WindowFixture f;
         ui::MainWindow& w = prepare(f, pages_);
         whileRunning(&w, [&] {
-            if (!w.page3->frStat->isVisible())
+            if (!w.runPage->statusFrame->isVisible())
                 return false;
             w.close();
             return true;
         });
-        QTest::mouseClick(w.page3->Command9, Qt::LeftButton);
+        QTest::mouseClick(w.runPage->startButton, Qt::LeftButton);
         // The window asked to end the process at once, in the middle of the run.
         QCOMPARE(f.exits, 1);
     }

@@ -23,9 +23,9 @@ private slots:
         ui::MainWindow& w = f.showPage(1);
         w.list().Append(u"/ungespeichert.htm"_s);
         if (way == "beenden"_L1) {
-            w.beenden->trigger();
+            w.exitAction->trigger();
         } else if (way == "Label1"_L1) {
-            QTest::mouseClick(w.page2->Label1, Qt::LeftButton);
+            QTest::mouseClick(w.optionsPage->introLabel, Qt::LeftButton);
         } else {
             QCloseEvent close;
             QApplication::sendEvent(&w, &close);
@@ -52,7 +52,7 @@ private slots:
         QFETCH(QString, opened);
         WindowFixture f(folder);
         QCOMPARE(f.window().actions().helpPath(), file);
-        QTest::mouseClick(f.window().Command6, Qt::LeftButton);
+        QTest::mouseClick(f.window().helpButton, Qt::LeftButton);
         QCOMPARE(f.opened.size(), 1);
         QVERIFY(f.opened.constFirst().isLocalFile());
         QCOMPARE(f.opened.constFirst().toLocalFile(), opened);
@@ -61,8 +61,8 @@ private slots:
     void homePage() {
         WindowFixture f;
         ui::MainWindow& w = f.showPage(0);
-        QTest::mouseClick(w.Image5, Qt::LeftButton);
-        QTest::mouseClick(w.Label10, Qt::LeftButton);
+        QTest::mouseClick(w.makerLogo, Qt::LeftButton);
+        QTest::mouseClick(w.homePageLink, Qt::LeftButton);
         const QUrl home(u"http://www.veltrano.example/"_s);
         QCOMPARE(f.opened, (QList<QUrl>{home, home}));
     }
@@ -79,8 +79,8 @@ private slots:
         int moves = 0;
         f.window().actions().startMove = [&moves] { return ++moves > 0; };
         ui::MainWindow& w = f.showPage(1);
-        QTest::mousePress(w.page2->Label2, button, Qt::ShiftModifier, QPoint(3, 3));
-        QTest::mouseRelease(w.page2->Label2, button, Qt::ShiftModifier, QPoint(3, 3));
+        QTest::mousePress(w.optionsPage->headingLabel, button, Qt::ShiftModifier, QPoint(3, 3));
+        QTest::mouseRelease(w.optionsPage->headingLabel, button, Qt::ShiftModifier, QPoint(3, 3));
         QCOMPARE(moves, 1);
         QCOMPARE(f.exits, 0);
     }
@@ -89,7 +89,7 @@ private slots:
         WindowFixture f;
         f.window().setWindowFlag(Qt::WindowStaysOnTopHint, true);
         ui::MainWindow& w = f.showPage(1);
-        QTest::mouseDClick(w.page2->Label2, Qt::LeftButton);
+        QTest::mouseDClick(w.optionsPage->headingLabel, Qt::LeftButton);
         QVERIFY(!w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         QCOMPARE(w.height(), 6765 / 15);
         QCOMPARE(w.width(), w.centralWidget()->width());

@@ -3,13 +3,66 @@
 #include "support/testfiles.h"
 
 #include <QAbstractButton>
+#include <QNetworkReply>
 #include <QTabWidget>
 #include <QTest>
 
 namespace veltrano::test {
 
+namespace {
+// A reply that answers from memory once the event loop turns, or never.
+class LocalReply : public QNetworkReply {
+public:
+    LocalReply(const QNetworkRequest& request, const LocalNetwork& network, QObject* parent)
+        : QNetworkReply(parent), body_(network.page) {
+        setRequest(request);
+        setUrl(request.url());
+        setOperation(QNetworkAccessManager::GetOperation);
+        open(QIODevice::ReadOnly);
+        if (network.answer == LocalNetwork::Answer::Never)
+            return;
+        if (network.answer == LocalNetwork::Answer::Page) {
+            setAttribute(QNetworkRequest::HttpStatusCodeAttribute, 200);
+            setHeader(QNetworkRequest::ContentTypeHeader, network.contentType);
+        } else {
+            body_.clear();
+            setError(ConnectionRefusedError, QStringLiteral("refused"));
+        }
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                setFinished(true);
+                emit finished();
+            },
+            Qt::QueuedConnection);
+    }
+    void abort() override {}
+    bool isSequential() const override { return true; }
+    qint64 bytesAvailable() const override {
+        return body_.size() - read_ + QIODevice::bytesAvailable();
+    }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override {
+        const qint64 n = std::min<qint64>(maxSize, body_.size() - read_);
+        std::copy_n(body_.constData() + read_, n, data);
+        read_ += n;
+        return n;
+    }
+
+private:
+    QByteArray body_;
+    qint64 read_ = 0;
+};
+} // namespace
+
+QNetworkReply* LocalNetwork::createRequest(Operation, const QNetworkRequest& request, QIODevice*) {
+    requests.append(request.url());
+    return new LocalReply(request, *this, this);
+}
+
 WindowFixture::WindowFixture(const QString& programFolder)
-    : window_(std::make_unique<ui::MainWindow>(programFolder)) {
+    : window_(std::make_unique<ui::MainWindow>(&network, programFolder)) {
     window_->host().setModalBoxes(false);
     window_->eventPump().setInterval(0);
     window_->actions().exitProgram = [this] { ++exits; };
@@ -19,7 +72,7 @@ WindowFixture::WindowFixture(const QString& programFolder)
 
 ui::MainWindow& WindowFixture::showPage(int index) {
     window_->show();
-    window_->Tab1->setCurrentIndex(index);
+    window_->wizardTabs->setCurrentIndex(index);
     return *window_;
 }
 

@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QNetworkAccessManager>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -23,8 +24,23 @@ class QAbstractButton;
 
 namespace veltrano::test {
 
-// A window as the program creates it, with modal boxes switched off, every pump running the
-// events, and ending and opening recorded instead of done.
+// Network access that never leaves the process: each request is recorded and answered from
+// here, with the page set, with an error, or never.
+class LocalNetwork : public QNetworkAccessManager {
+public:
+    enum class Answer { Page, Error, Never };
+    Answer answer = Answer::Never;
+    QByteArray page;
+    QByteArray contentType = "text/html; charset=utf-8";
+    QList<QUrl> requests;
+
+protected:
+    QNetworkReply* createRequest(Operation operation, const QNetworkRequest& request,
+                                 QIODevice* body) override;
+};
+
+// A window as the program creates it, on a network of its own, with modal boxes switched off, every
+// pump running the events, and ending and opening recorded instead of done.
 struct WindowFixture {
     explicit WindowFixture(const QString& programFolder = QStringLiteral("/opt/veltrano"));
 
@@ -37,6 +53,7 @@ struct WindowFixture {
     // The messages shown so far, each as "title: prompt".
     QStringList messages();
 
+    LocalNetwork network; // outlives the window
     std::unique_ptr<ui::MainWindow> window_;
     int exits = 0;
     QList<QUrl> opened;
