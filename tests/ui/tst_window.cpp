@@ -155,11 +155,15 @@ private slots:
         QCOMPARE(o.check(CheckField(check)), CheckState(2));
     }
 
-    // The output pair: one click chooses and the record agrees; a project may leave both off.
+    // The output pair: a project may leave both off; one click chooses, and the record agrees.
     void outputPair() {
         Window f;
         QRadioButton* newFiles = f.w.runPage->newFilesButton;
         QRadioButton* overwrite = f.w.runPage->overwriteButton;
+        OptionValues values = f.w.options().values();
+        values.chkNewFiles = values.chkOverwrite = false;
+        f.w.options().setValues(values);
+        QVERIFY(!newFiles->isChecked() && !overwrite->isChecked());
         for (QRadioButton* button : {overwrite, overwrite, newFiles, overwrite}) {
             button->click();
             QVERIFY(button->isChecked() &&
@@ -167,18 +171,14 @@ private slots:
             QCOMPARE(f.w.options().overwrite(), button == overwrite);
             QCOMPARE(f.w.options().newFiles(), button == newFiles);
         }
-        OptionValues values = f.w.options().values();
-        values.chkNewFiles = values.chkOverwrite = false;
-        f.w.options().setValues(values);
-        QVERIFY(!newFiles->isChecked() && !overwrite->isChecked());
     }
 
     // Page 1: the boxes, "+", the double-click, "++", "-", "--", "+++" and the grid.
     void filesPage() {
         QTemporaryDir dir;
         const QString site = dir.path();
-        for (const QString& name : {u"index.htm"_s, u"b.HTML"_s, u".htaccess"_s, u"read.txt"_s,
-                                    u"index.htm.bak"_s, u"xhtml"_s, u"sub/c.shtml"_s})
+        for (const QString& name : {u"index.htm"_s, u"b.HTML"_s, u".htaccess"_s, u"D.shtml"_s,
+                                    u"index.htm.bak"_s, u"xhtml"_s, u"sub/x.txt"_s})
             test::writeFile(site + u'/' + name, QByteArray(name.size(), 'a'));
         Window f;
         f.w.show();
@@ -188,21 +188,21 @@ private slots:
         QStringList names;
         for (int i = 0; i < p.fileBox->count(); ++i)
             names.append(p.fileBox->item(i)->text());
-        QCOMPARE(names,
-                 (QStringList{u".htaccess"_s, u"b.HTML"_s, u"index.htm"_s, u"index.htm.bak"_s}));
+        QCOMPARE(names, (QStringList{u".htaccess"_s, u"b.HTML"_s, u"D.shtml"_s, u"index.htm"_s,
+                                     u"index.htm.bak"_s}));
         p.fileBox->item(1)->setSelected(true);
         p.fileBox->item(3)->setSelected(true);
         click(p.addSelectedButton);
         emit p.fileBox->itemDoubleClicked(p.fileBox->item(3));
         QCOMPARE(f.livePaths(site),
-                 (QStringList{u"b.HTML"_s, u"index.htm.bak"_s, u"b.HTML"_s, u"index.htm.bak"_s}));
+                 (QStringList{u"b.HTML"_s, u"index.htm"_s, u"b.HTML"_s, u"index.htm"_s}));
         QCOMPARE(f.w.list().entry(1).size, u"6"_s);
         click(p.removeButton); // the last added entry: its row stays, hidden
         QVERIFY(grid->isRowHidden(3) && !grid->isRowHidden(2));
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
                           grid->visualRect(f.w.list().index(0, 0)).center());
         click(p.removeButton);
-        QCOMPARE(f.livePaths(site), (QStringList{u"index.htm.bak"_s, u"b.HTML"_s}));
+        QCOMPARE(f.livePaths(site), (QStringList{u"index.htm"_s, u"b.HTML"_s}));
         QVERIFY(grid->isRowHidden(0));
         click(p.clearButton);
         click(p.addAllButton);
@@ -213,7 +213,7 @@ private slots:
         // folder box: a failed change keeps the folder, and opening one moves the file box.
         QTimer::singleShot(0, p.clearButton, &QPushButton::click);
         click(p.scanButton);
-        QCOMPARE(f.livePaths(site), (QStringList{u"index.htm"_s, u"b.HTML"_s, u"sub/c.shtml"_s}));
+        QCOMPARE(f.livePaths(site), (QStringList{u"index.htm"_s, u"b.HTML"_s, u"D.shtml"_s}));
         f.w.folderBrowser().changeDrive(site + u"/fehlt"_s);
         QCOMPARE(p.folderBox->path(), site);
         QCOMPARE(ui::joinPath(u"/"_s, u"a"_s), u"/a"_s); // one separator, also at a root
