@@ -54,7 +54,7 @@ struct Window {
     }
     QStringList livePaths(const QDir& under) { // relative to a folder
         QStringList paths;
-        for (int i = 1; i <= w.list().count(); ++i)
+        for (int i = 0; i < w.list().count(); ++i)
             paths += w.list().removed(i) ? QStringList()
                                          : QStringList{under.relativeFilePath(w.list().path(i))};
         return paths;
@@ -196,7 +196,7 @@ private slots:
         emit p.fileBox->itemDoubleClicked(p.fileBox->item(3));
         QCOMPARE(f.livePaths(site),
                  (QStringList{u"b.HTML"_s, u"index.htm"_s, u"b.HTML"_s, u"index.htm"_s}));
-        QCOMPARE(f.w.list().entry(1).size, u"6"_s);
+        QCOMPARE(f.w.list().entry(0).size, u"6"_s);
         click(p.removeButton); // the last added entry: its row stays, hidden
         QVERIFY(grid->isRowHidden(3) && !grid->isRowHidden(2));
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
@@ -234,7 +234,7 @@ private slots:
             test::writeFile(page, "<html><body>Hallo</body></html>");
             w.list().Append(page);
         }
-        w.list().setCurrentEntry(2);
+        w.list().setCurrentRow(1);
         w.list().RemoveCurrent();
         QStringList shown;
         bool usable = true;
