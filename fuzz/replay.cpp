@@ -1,5 +1,4 @@
-// Replays fuzz inputs without the fuzzer: every file named on the command line, or in a folder
-// named there, goes through the target once; a crash or a broken property fails the process.
+// Runs every input named, or found in a folder named, through the target once, without the fuzzer.
 #include "support/reference.h"
 
 #include <QDirIterator>
