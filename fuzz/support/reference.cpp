@@ -25,7 +25,6 @@ void checkSame(QByteArrayView actual, QByteArrayView expected, const char* what)
 }
 
 QString scratchFile(const QString& name, QByteArrayView bytes) {
-    // In memory where the system offers it: the engine writes files with every safety step.
     static const QTemporaryDir folder((QDir(QStringLiteral("/dev/shm")).exists()
                                            ? QStringLiteral("/dev/shm")
                                            : QDir::tempPath()) +

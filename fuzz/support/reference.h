@@ -10,12 +10,11 @@
 // of the page rules, written from the rules and not from the engine, to compare the engine with.
 namespace veltrano::fuzz {
 
-// A broken property is a finding like a crash: it prints what broke and aborts, so the fuzzer
-// keeps the input and a replay of it fails. checkSame also prints where the two texts part.
+// A broken property aborts with what broke, so the fuzzer keeps the input and its replay fails.
 void check(bool holds, const char* what);
 void checkSame(QByteArrayView actual, QByteArrayView expected, const char* what);
 
-// Writes a file of that name in a folder of the fuzzer's own and returns its path.
+// Writes a file in a folder of the fuzzer's own, in memory where it can; returns its path.
 QString scratchFile(const QString& name, QByteArrayView bytes);
 
 // Take option values and slices from the front of a fuzz input; what is left is the page.

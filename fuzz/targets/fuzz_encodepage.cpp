@@ -11,25 +11,6 @@
 using namespace veltrano;
 using namespace veltrano::fuzz;
 
-namespace {
-
-// The page text holds the file's lines in order, each followed by CR LF; with chkZange set a
-// line end may become one blank instead, but never after a script line or the last line.
-void checkPageText(QByteArrayView file, CheckState zange, QByteArrayView page) {
-    const QList<QByteArray> lines = pageLines(file);
-    QByteArray expected;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        expected += lines[i];
-        const bool blank =
-            zange != 0 && i + 1 < lines.size() && !lines[i].toLower().contains("script");
-        expected +=
-            blank && expected.size() < page.size() && page[expected.size()] == ' ' ? " " : "\r\n";
-    }
-    checkSame(page, expected, "the page text");
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     using enum CheckField;
     QByteArrayView in(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
@@ -38,8 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     for (const CheckField f : {chkNativ, chkZange, chkJava, chkSeo})
         options.setCheck(f, static_cast<CheckState>(pick(in, 3)));
     const int flags = pick(in, 256);
-    int bit = 0;
-    for (const CheckField f : {chkFake, chkLine, chkRClick, chkSel, chkPrint})
+    for (int bit = 0; const CheckField f : {chkFake, chkLine, chkRClick, chkSel, chkPrint})
         options.setCheck(f, (flags >> bit++) & 1);
     options.setText(TextField::txtStart, QString::number(pick(in, 8)));
     options.setText(TextField::txtEnd, QString::number(pick(in, 8)));
@@ -59,8 +39,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     static Random random;
     static PageEncoder encoder(random, host);
     static ByteBuffer page, output;
+    // The page text: the file's lines, each with CR LF; with chkZange a blank may end a text line.
     SplitPageLines(file, options.check(chkZange), page, host);
-    checkPageText(file, options.check(chkZange), page.view());
+    const QList<QByteArray> lines = pageLines(file);
+    QByteArray pageText;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        pageText += lines[i];
+        const bool blank = options.check(chkZange) != 0 && i + 1 < lines.size() &&
+                           !lines[i].toLower().contains("script");
+        const bool isBlank = pageText.size() < page.size() && page.view()[pageText.size()] == ' ';
+        pageText += blank && isBlank ? " " : "\r\n";
+    }
+    checkSame(page.view(), pageText, "the page text");
     random.setState(expectedRandom.state());
     check(encoder.ReadPage(scratchFile(QStringLiteral("seite.htm"), file), options).isEmpty(),
           "the page file reads");
@@ -69,8 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     AppendEndLines(sink, options);
 
     const QByteArray text = options.check(chkNativ) == 0
-                                ? page.view().toByteArray()
-                                : nativeReference(page.view(), options.check(chkSeo) != 0);
+                                ? pageText
+                                : nativeReference(pageText, options.check(chkSeo) != 0);
     const QByteArray end = QByteArray("\r\n").repeated(endLineCount(options.values()));
     QByteArray expected = header + text + end;
     QByteArrayView result = output.view();

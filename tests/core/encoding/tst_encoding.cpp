@@ -64,7 +64,7 @@ private slots:
         ByteBuffer buffer;
         buffer.append(text);
         veltrano::removeAll(buffer, pattern);
-        QTEST(buffer.toByteArray(), "expected");
+        QTEST(buffer.view().toByteArray(), "expected");
     }
 
     // Every pass lets the window run while it works through a large page, and the page bar ends
