@@ -1,49 +1,27 @@
-// Replays fuzz inputs without the fuzzer: every file named on the command line, or every file in
-// a folder named there, goes through the target once. A crash or a broken property ends the
-// process abnormally, so a normal test run catches an input that once failed.
+// Runs every input named, or found in a folder named, through the target once, without the fuzzer.
+#include "support/reference.h"
 
-#include <QDir>
 #include <QDirIterator>
-#include <QFile>
-#include <QFileInfo>
-
-#include <cstdint>
-#include <cstdio>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size);
 
-namespace {
-
-int replay(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        std::fprintf(stderr, "cannot read %s\n", qPrintable(path));
-        return 1;
-    }
-    const QByteArray bytes = file.readAll();
-    LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                           static_cast<size_t>(bytes.size()));
-    return 0;
-}
-
-} // namespace
-
 int main(int argc, char** argv) {
-    int inputs = 0;
-    int failures = 0;
+    QStringList inputs;
     for (int i = 1; i < argc; ++i) {
-        const QString name = QFile::decodeName(argv[i]);
-        if (QFileInfo(name).isDir()) {
-            QDirIterator it(name, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-            while (it.hasNext()) {
-                failures += replay(it.next());
-                ++inputs;
-            }
-        } else {
-            failures += replay(name);
-            ++inputs;
-        }
+        QDirIterator it(QFile::decodeName(argv[i]), QDir::Files | QDir::Hidden,
+                        QDirIterator::Subdirectories);
+        if (!it.hasNext()) // a file, not a folder
+            inputs.append(QFile::decodeName(argv[i]));
+        while (it.hasNext())
+            inputs.append(it.next());
     }
-    std::printf("%d inputs replayed\n", inputs);
-    return failures == 0 && inputs > 0 ? 0 : 1;
+    for (const QString& name : inputs) {
+        QFile file(name);
+        veltrano::fuzz::check(file.open(QIODevice::ReadOnly), qPrintable(name));
+        const QByteArray bytes = file.readAll();
+        LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                               static_cast<size_t>(bytes.size()));
+    }
+    std::printf("%lld inputs replayed\n", static_cast<long long>(inputs.size()));
+    return inputs.isEmpty() ? 1 : 0;
 }

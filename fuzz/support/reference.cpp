@@ -1,181 +1,93 @@
 #include "reference.h"
 
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
 namespace veltrano::fuzz {
 
-namespace {
-
-char lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
+void check(bool holds, const char* what) {
+    if (holds)
+        return;
+    std::fprintf(stderr, "property broken: %s\n", what);
+    std::abort();
 }
 
-QByteArray lowered(QByteArrayView text) {
-    QByteArray out;
-    for (char c : text)
-        out += lower(c);
-    return out;
+void checkSame(QByteArrayView actual, QByteArrayView expected, const char* what) {
+    const auto part = std::mismatch(actual.begin(), actual.end(), expected.begin(), expected.end());
+    if (actual != expected)
+        std::fprintf(stderr, "the texts part at byte %lld\n",
+                     qlonglong(part.first - actual.begin()));
+    check(actual == expected, what);
 }
 
-const QByteArray kTable = "<!--crippled with Veltrano--><script>\r\n"
-                          "c = new Array(255);\r\n"
-                          "var z = 0\r\n"
-                          "while (z < 255){\r\n"
-                          " c[z] = String.fromCharCode(z)\r\n"
-                          " z++;\r\n"
-                          "}\r\n";
-
-} // namespace
+QString scratchFile(const QString& name, QByteArrayView bytes) {
+    static const QTemporaryDir folder((QDir(QStringLiteral("/dev/shm")).exists()
+                                           ? QStringLiteral("/dev/shm")
+                                           : QDir::tempPath()) +
+                                      QStringLiteral("/fuzz-XXXXXX"));
+    QFile file(folder.filePath(name));
+    check(file.open(QIODevice::WriteOnly) && file.write(bytes.data(), bytes.size()) == bytes.size(),
+          "write a scratch file");
+    return file.fileName();
+}
 
 QList<QByteArray> pageLines(QByteArrayView file) {
-    QList<QByteArray> lines;
-    QByteArray line;
-    for (qsizetype i = 0; i < file.size(); ++i) {
-        if (file[i] == '\r') {
-            lines.append(line);
-            line.clear();
-            if (i + 1 < file.size() && file[i + 1] == '\n')
-                ++i;
-        } else {
-            line += file[i];
-        }
-    }
-    if (!line.isEmpty())
-        lines.append(line);
+    QList<QByteArray> lines = file.toByteArray().replace("\r\n", "\r").split('\r');
+    if (lines.last().isEmpty())
+        lines.removeLast();
     return lines;
 }
 
-QByteArray removeEvery(QByteArrayView text, QByteArrayView pattern) {
-    QByteArray out;
-    qsizetype i = 0;
-    while (i < text.size()) {
-        if (text.sliced(i).startsWith(pattern)) {
-            i += pattern.size();
-        } else {
-            out += text[i];
-            ++i;
-        }
-    }
-    return out;
-}
-
 QByteArray nativeReference(QByteArrayView page, bool seo) {
-    bool inTag = false;
-    bool inEntity = false;
-    bool inQuote = false;
-    bool inScript = false;
-    bool inHead = true;
-    QByteArray tagText;
-    QByteArray out;
-    for (char ch : page) {
-        if (ch == '<') {
-            inTag = true;
+    bool inTag = false, inEntity = false, inQuote = false, inScript = false, inHead = true;
+    QByteArray tagText, out;
+    for (const char ch : page) {
+        if (ch == '<')
             tagText.clear();
-        }
+        if (ch == '<' || ch == '>')
+            inTag = ch == '<';
         if (ch == '>') {
-            inTag = false;
-            const QByteArray word = lowered(tagText);
-            if (word == "script")
-                inScript = true;
-            else if (word == "/script")
-                inScript = false;
-            else if (word == "/head")
-                inHead = false;
+            const QByteArray word = tagText.toLower();
+            inScript = word == "script" || (inScript && word != "/script");
+            inHead = inHead && word != "/head";
         }
-        if (ch == '&')
-            inEntity = true;
-        if (ch == ';')
-            inEntity = false;
+        if (ch == '&' || ch == ';')
+            inEntity = ch == '&';
         if (ch == '"')
             inQuote = !inQuote;
-        if (QByteArrayView(" <>;&").contains(ch)) {
-            out += ch;
-        } else if (inScript || inEntity || inTag || inQuote) {
-            // Markup is passed through and collected, also in the head, so the end of the head
-            // is noticed while the head stays readable.
-            out += ch;
+        // Markup is passed through and collected, also in the head, so its end is noticed.
+        const bool never = QByteArrayView(" <>;&").contains(ch);
+        const bool markup = inScript || inEntity || inTag || inQuote;
+        if (markup && !never)
             tagText += ch;
-        } else if (seo && inHead) {
+        if (never || markup || (seo && inHead))
             out += ch;
-        } else {
-            out += "&#" + QByteArray::number(static_cast<unsigned char>(ch)) + ";";
-        }
+        else
+            out += "&#" + QByteArray::number(static_cast<unsigned char>(ch)) + ';';
     }
-    out = removeEvery(out, "&#32;");
-    out = removeEvery(out, "&#13;&#10;");
+    out.replace("&#32;", QByteArrayView()).replace("&#13;&#10;", QByteArrayView());
     return out.isEmpty() ? page.toByteArray() : out;
 }
 
-qsizetype headEnd(QByteArrayView page) {
-    return lowered(page).indexOf("</head>");
-}
-
-bool parseScriptForm(QByteArrayView page, ScriptForm& form, const char** why) {
-    const qsizetype table = QByteArrayView(page).indexOf(kTable);
-    if (table < 0) {
-        *why = "no script table";
-        return false;
+QByteArray scriptReference(QByteArrayView text, QByteArrayView header, bool seo, Random& random) {
+    static const QByteArray kTable = "<!--crippled with Veltrano--><script>\r\nc = new Array(255);"
+                                     "\r\nvar z = 0\r\nwhile (z < 255){\r\n c[z] = "
+                                     "String.fromCharCode(z)\r\n z++;\r\n}\r\n";
+    const qsizetype head = seo ? text.toByteArray().toLower().indexOf("</head>") : -1;
+    const qsizetype start = head < 0 ? 0 : head + 7;
+    QByteArray out = header.toByteArray() + kTable + "document.write (";
+    for (qsizetype position = start; position < text.size();) {
+        out += "c[" + QByteArray::number(static_cast<unsigned char>(text[position])) + "],";
+        if (++position % random.nextSplitDivisor() == 0)
+            out.replace(out.size() - 1, 1, ");document.write (");
     }
-    form.front = page.first(table).toByteArray();
-    qsizetype at = table + kTable.size();
-    const qsizetype lineEnd = page.indexOf("\r\n", at);
-    if (lineEnd < 0) {
-        *why = "write line without line end";
-        return false;
-    }
-    const QByteArrayView line = page.sliced(at, lineEnd - at);
-    form.notice = page.sliced(lineEnd + 2).toByteArray();
-    const QByteArrayView open = "document.write (";
-    qsizetype i = 0;
-    while (i < line.size()) {
-        if (!line.sliced(i).startsWith(open)) {
-            *why = "write line holds something other than calls";
-            return false;
-        }
-        i += open.size();
-        QByteArray codes;
-        for (;;) {
-            if (!line.sliced(i).startsWith("c[")) {
-                *why = "call without an item";
-                return false;
-            }
-            i += 2;
-            int code = 0;
-            int digits = 0;
-            while (i < line.size() && line[i] >= '0' && line[i] <= '9') {
-                if (digits == 1 && code == 0) {
-                    *why = "item code with a leading zero";
-                    return false;
-                }
-                code = code * 10 + (line[i] - '0');
-                ++digits;
-                ++i;
-            }
-            if (digits == 0 || digits > 3 || code > 255 || i >= line.size() || line[i] != ']') {
-                *why = "malformed item";
-                return false;
-            }
-            ++i;
-            codes += static_cast<char>(code);
-            if (line.sliced(i).startsWith(",")) {
-                ++i;
-                continue;
-            }
-            if (line.sliced(i).startsWith(");")) {
-                i += 2;
-                break;
-            }
-            *why = "item followed by neither comma nor end of call";
-            return false;
-        }
-        form.calls.append(codes);
-    }
-    return true;
-}
-
-QByteArray spelledText(const ScriptForm& form) {
-    QByteArray text;
-    for (const QByteArray& call : form.calls)
-        text += call;
-    return text;
+    out.replace(out.size() - 1, 1, ");");
+    out.prepend(text.first(start)).replace("document.write );", QByteArrayView());
+    return out + "\r\n</script><noscript>";
 }
 
 } // namespace veltrano::fuzz
