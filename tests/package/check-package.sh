@@ -1,6 +1,5 @@
 #!/bin/sh
-# The Debian package as a user gets it: built by CPack, unpacked with dpkg -x into a scratch root,
-# the batch tool run from there. check-package.sh BUILD_FOLDER
+# The Debian package built by CPack, unpacked into a scratch root, run from there: check-package.sh BUILD
 set -eu
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
@@ -8,6 +7,6 @@ trap 'rm -rf "$scratch"' EXIT
 deb=$(ls "$scratch"/out/veltrano_*.deb)
 dpkg-deb -f "$deb" Depends | grep -q libqt6widgets6
 dpkg -x "$deb" "$scratch/root"
-"$scratch/root/usr/bin/veltrano-batch" --help | grep -q 'veltrano-batch PROJEKT.vtp'
+"$scratch/root/usr/bin/veltrano-batch" --help | grep -q '^Aufruf: veltrano-batch'
 test -s "$scratch/root/usr/share/veltrano/help.pdf"
 ! command -v appstreamcli >/dev/null || appstreamcli validate --no-net "$scratch"/root/usr/share/metainfo/*.xml

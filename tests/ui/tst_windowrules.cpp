@@ -48,7 +48,6 @@ private slots:
         QTest::addColumn<QList<int>>("exitsOpenedMoves");
         QTest::newRow("Label1 right") << u"Label1"_s << Qt::RightButton << 0 << QList{0, 0, 0};
         QTest::newRow("Image5 left") << u"Image5"_s << Qt::LeftButton << 0 << QList{0, 1, 0};
-        QTest::newRow("Image5 middle") << u"Image5"_s << Qt::MiddleButton << 0 << QList{0, 0, 0};
         QTest::newRow("Label10 left") << u"Label10"_s << Qt::LeftButton << 0 << QList{0, 1, 0};
         QTest::newRow("Label2 still") << u"Label2"_s << Qt::LeftButton << 0 << QList{0, 0, 0};
         QTest::newRow("Label2 left") << u"Label2"_s << Qt::LeftButton << 30 << QList{0, 0, 1};
