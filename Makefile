@@ -12,7 +12,7 @@ endif
 export QT_QPA_PLATFORM ?= offscreen
 
 .PHONY: all deps configure build run test test-sanitize bench browser-report clean fuzz \
-	fuzz-build fuzz-smoke reliability-report
+	fuzz-build fuzz-smoke reliability-report package
 
 all: build
 
@@ -37,7 +37,11 @@ test-sanitize: deps
 	cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVELTRANO_SANITIZE=ON $(CMAKE_ARGS)
 	cmake --build $(SAN_BUILD) -j $(JOBS)
 	cd $(SAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-		ctest --output-on-failure -j $(JOBS) -LE browser
+		ctest --output-on-failure -j $(JOBS) -LE 'browser|package'
+
+# The Debian package (veltrano_VERSION_ARCH.deb in the build folder), built with CPack.
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 # Runs the browser tests and writes their table to docs/browser-report.md.
 browser-report: build

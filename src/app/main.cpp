@@ -2,6 +2,7 @@
 // defaults, and projects are opened from the menu.
 #include "mainwindow.h"
 #include "pictures.h"
+#include "qttranslation.h"
 
 #include <QApplication>
 #include <QNetworkAccessManager>
@@ -12,6 +13,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationVersion(QStringLiteral("3.0.0"));
     QApplication::setDesktopFileName(QStringLiteral("veltrano"));
     QApplication::setWindowIcon(veltrano::ui::programIcon());
+    veltrano::ui::installQtTranslation();
 
     // The advert panels are the only part of the program that goes on the network.
     QNetworkAccessManager network;

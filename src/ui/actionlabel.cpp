@@ -1,5 +1,6 @@
 #include "actionlabel.h"
 
+#include <QApplication>
 #include <QMouseEvent>
 
 namespace veltrano::ui {
@@ -7,18 +8,31 @@ namespace veltrano::ui {
 ActionLabel::ActionLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {}
 
 void ActionLabel::mousePressEvent(QMouseEvent* event) {
-    emit pressed(event->button());
+    pressedAt_ = event->globalPosition();
+    dragging_ = false;
+    event->accept();
+}
+
+void ActionLabel::mouseMoveEvent(QMouseEvent* event) {
+    const QPointF moved = event->globalPosition() - pressedAt_;
+    if (event->buttons() != Qt::NoButton && !dragging_ &&
+        moved.manhattanLength() >= QApplication::startDragDistance()) {
+        dragging_ = true;
+        emit dragStarted();
+    }
     event->accept();
 }
 
 void ActionLabel::mouseReleaseEvent(QMouseEvent* event) {
-    if (rect().contains(event->position().toPoint()))
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         emit clicked();
+    dragging_ = false;
     event->accept();
 }
 
 void ActionLabel::mouseDoubleClickEvent(QMouseEvent* event) {
-    emit doubleClicked();
+    if (event->button() == Qt::LeftButton)
+        emit doubleClicked();
     event->accept();
 }
 

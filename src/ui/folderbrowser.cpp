@@ -39,7 +39,13 @@ QString joinPath(const QString& folder, const QString& name) {
 }
 
 DriveBox::DriveBox(QWidget* parent) : QComboBox(parent) {
-    connect(this, &QComboBox::activated, this, [this](int) { emit driveChanged(drive()); });
+    // Choosing the drive the box already shows is no change: the folder box stays where it is.
+    connect(this, &QComboBox::activated, this, [this](int) {
+        if (drive() == shown_)
+            return;
+        shown_ = drive();
+        emit driveChanged(shown_);
+    });
 }
 
 void DriveBox::reload(const QString& folder) {
@@ -67,6 +73,7 @@ void DriveBox::showFolder(const QString& folder) {
         index = count() - 1;
     }
     setCurrentIndex(index);
+    shown_ = drive();
 }
 
 FolderBox::FolderBox(QWidget* parent) : QListWidget(parent) {

@@ -27,6 +27,9 @@ public:
 signals:
     // The user picked another volume.
     void driveChanged(const QString& root);
+
+private:
+    QString shown_;
 };
 
 // The folder box: the open folder with its parents above it and its subfolders below; a

@@ -179,7 +179,7 @@ void MainWindow::connectControls() {
     connect(homePageLink, &ActionLabel::clicked, this, [this] { actions_.openHomePage(); });
     connect(optionsPage->introLabel, &ActionLabel::clicked, this,
             [this] { actions_.endProgram(); });
-    connect(optionsPage->headingLabel, &ActionLabel::pressed, this,
+    connect(optionsPage->headingLabel, &ActionLabel::dragStarted, this,
             [this] { actions_.dragWindow(); });
     connect(optionsPage->headingLabel, &ActionLabel::doubleClicked, this,
             [this] { actions_.shrinkWindow(); });

@@ -32,6 +32,8 @@ void WidgetHost::message(const QString& prompt, const QString& title, Icon icon)
     QMessageBox box(icon == Icon::Critical ? QMessageBox::Critical : QMessageBox::Information,
                     title, prompt, QMessageBox::Ok, window_);
     box.setObjectName(QStringLiteral("messageBox"));
+    // Texts name files and quote their lines ("<!DOCTYPE html>"): shown as they are.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 
@@ -44,14 +46,16 @@ QString WidgetHost::fileName(bool save) {
         return nextNames_.takeFirst();
     if (!modal_)
         return {};
-    // One dialog serves Open and Save as; the save form asks before it replaces a file.
+    // One dialog serves Open and Save as; the save form asks before it replaces a file. Its name
+    // field starts with the pattern, and the name comes back as the user typed it, with no
+    // extension added. Qt's own dialog, so it looks and speaks the same on every desktop.
     QFileDialog dialog(window_, dialogTitle(), QString(),
                        QStringLiteral("Veltrano-Projekte (*.vtp)"));
     dialog.setObjectName(QStringLiteral("Dlg"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    if (save)
-        dialog.setDefaultSuffix(QStringLiteral("vtp"));
+    dialog.selectFile(QStringLiteral("*.vtp"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();

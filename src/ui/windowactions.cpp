@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
 #include <QWidget>
 #include <QWindow>
 
@@ -49,7 +50,11 @@ void WindowActions::endProgram() {
 
 QString WindowActions::helpPath() const {
     // Plain joining: at a root folder that already ends in a separator the path shows two.
-    return programFolder_ + QDir::separator() + QStringLiteral("help.pdf");
+    const QString beside = programFolder_ + QDir::separator() + QStringLiteral("help.pdf");
+    // Installed with the system's programs, the help lies in the program's data folder.
+    const QString installed =
+        QDir::cleanPath(programFolder_ + QStringLiteral("/" VELTRANO_DATA_FROM_BIN "/help.pdf"));
+    return !QFileInfo::exists(beside) && QFileInfo::exists(installed) ? installed : beside;
 }
 
 void WindowActions::openHelp() {

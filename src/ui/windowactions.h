@@ -28,7 +28,8 @@ public:
     // ends at once, nothing is asked. Pages are never left half-written, since a page is written
     // without yielding.
     void endProgram();
-    // "&Hilfe": the program folder, a separator and "help.pdf".
+    // "&Hilfe": the program folder, a separator and "help.pdf"; for a program installed in a bin
+    // folder, the help.pdf of its data folder when there is none beside it.
     void openHelp();
     QString helpPath() const;
     // The maker's logo and the home-page link.

@@ -136,8 +136,10 @@ QString WriteProject(const QString& fileName, const OptionSet& options, const Fi
             break;
         }
         case LineKind::Text: {
+            // A user text keeps its line: a character the code page cannot hold is written as
+            // "?", as the page writer does. Only a line break would shift the lines after it.
             const QString& text = v.texts[static_cast<size_t>(line.field)];
-            if (!codepage::canEncode(text) || holdsLineBreak(text))
+            if (holdsLineBreak(text))
                 return unwritable(
                     fileName,
                     QStringLiteral("Das Feld %1 mit dem Text").arg(QLatin1String(line.name)), text);
