@@ -27,7 +27,7 @@ struct Window {
                            [&] { reply(qobject_cast<Box*>(QApplication::activeModalWidget())); });
         w.findChild<QAction*>(QLatin1String(entry))->trigger();
     }
-    veltrano::ui::MainWindow w{u"/opt/veltrano"_s};
+    veltrano::ui::MainWindow w{nullptr, u"/opt/veltrano"_s};
     int exits = 0, opened = 0, moves = 0;
 };
 
