@@ -20,7 +20,7 @@ class TestProjectFile : public QObject {
 private slots:
     void cases_data() {
         QTest::addColumn<QString>("base");
-        QDir data(u"" VELTRANO_PROJECT_CASES ""_s);
+        QDir data(QString::fromUtf8(VELTRANO_PROJECT_CASES));
         QSet<QString> names;
         for (const QFileInfo& f : data.entryInfoList({u"*.vtp"_s, u"*.expect"_s}, QDir::Files))
             names.insert(f.completeBaseName());
