@@ -82,8 +82,8 @@ private slots:
     void userTextOutsideCodePageBecomesQuestionMark() {
         OptionSet options(u"/prog"_s);
         options.setText(TextField::txt404, u"Fehler 日本 ✓ ü"_s);
-        QCOMPARE(WriteProject(at(u"q.vtp"_s), options, FileList()), QString());
-        QVERIFY(test::readFile(at(u"q.vtp"_s)).contains("\r\nFehler ?? ? \xfc\r\n"));
+        QCOMPARE(WriteProject(dir_.at(u"q.vtp"_s), options, FileList()), QString());
+        QVERIFY(test::readFile(dir_.at(u"q.vtp"_s)).contains("\r\nFehler ?? ? \xfc\r\n"));
     }
 
     void unwritable_data() {
