@@ -13,7 +13,7 @@ namespace veltrano {
 
 QString batchHelp() {
     return QStringLiteral(
-        "Aufruf: veltrano-batch PROJEKT.vtp\n"
+        "Aufruf: veltrano-batch [--modern] PROJEKT.vtp\n"
         "\n"
         "Verschlüsselt die Dateien eines Projekts mit dessen Einstellungen, ohne Fenster.\n"
         "Das Projekt wird wie mit \"Öffnen...\" gelesen; die Ausgabe geht dorthin, wohin das\n"
@@ -28,7 +28,7 @@ QString batchHelp() {
         "  3   Projekt nicht lesbar (andere Version oder beschädigte Datei)\n"
         "  64  falscher Aufruf\n"
         "\n"
-        "Usage: veltrano-batch PROJECT.vtp\n"
+        "Usage: veltrano-batch [--modern] PROJECT.vtp\n"
         "\n"
         "Converts the pages of a project with its options, without a window.\n"
         "The project is read as \"Öffnen...\" (Open) reads it; the output goes where the\n"
@@ -44,17 +44,26 @@ QString batchHelp() {
         "  64  wrong usage\n"
         "\n"
         "Optionen / options:\n"
-        "  -h, --help   diese Hilfe / this help\n");
+        "  -h, --help   diese Hilfe / this help\n"
+        "  --modern     Moderne Seiten: Kodierung der Seite erkennen, UTF-8 schreiben, Skripte,\n"
+        "               Stile und Kommentare unverändert lassen, Unterordner beibehalten /\n"
+        "               modern pages: detect each page's encoding, write UTF-8, leave scripts,\n"
+        "               styles and comments alone, keep sub-folders\n");
 }
 
 int runBatch(const QStringList& args, QTextStream& out, QTextStream& err, bool progressLine) {
     QStringList files;
     bool options = true;
+    bool modern = false;
     for (const QString& arg : args) {
         if (options && (arg == QLatin1String("-h") || arg == QLatin1String("--help"))) {
             out << batchHelp();
             out.flush();
             return kExitDone;
+        }
+        if (options && arg == QLatin1String("--modern")) {
+            modern = true;
+            continue;
         }
         if (options && arg == QLatin1String("--")) {
             options = false;
@@ -75,6 +84,7 @@ int runBatch(const QStringList& args, QTextStream& out, QTextStream& err, bool p
     }
 
     OptionSet optionSet;
+    optionSet.setModern(modern);
     FileList list;
     list.Initialise();
     ConsoleHost host(err, progressLine);
