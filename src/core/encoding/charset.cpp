@@ -9,6 +9,9 @@
 #include <QList>
 
 #include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <iconv.h>
 #include <memory>
 #include <vector>
 
@@ -214,6 +217,8 @@ bool hasNonAsciiValidUtf8(QByteArrayView b) {
     return true;
 }
 
+void decodeWithConverter(QByteArrayView bytes, const char* name, ByteBuffer& out);
+
 void appendUtf8(const char16_t* units, qsizetype count, ByteBuffer& out) {
     if (count == 0)
         return;
@@ -226,13 +231,36 @@ void appendUtf8(const char16_t* units, qsizetype count, ByteBuffer& out) {
     out.commit(at + written);
 }
 
+// For the few encodings the library's data leaves out (ISO-8859-16 on some systems), the C
+// library's converter; what it cannot decode becomes U+FFFD.
+void decodeWithIconv(QByteArrayView bytes, const char* name, ByteBuffer& out) {
+    const iconv_t cd = iconv_open("UTF-8", name);
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        decodeWithConverter(bytes, "windows-1252", out);
+        return;
+    }
+    char* in = const_cast<char*>(bytes.data());
+    size_t inLeft = static_cast<size_t>(bytes.size());
+    while (inLeft > 0) {
+        char* at = out.room(static_cast<qsizetype>(inLeft) * 4 + 16);
+        char* w = at;
+        size_t outLeft = inLeft * 4 + 16;
+        if (iconv(cd, &in, &inLeft, &w, &outLeft) == static_cast<size_t>(-1) && errno != E2BIG) {
+            w = static_cast<char*>(std::memcpy(w, "\xEF\xBF\xBD", 3)) + 3;
+            ++in;
+            --inLeft;
+        }
+        out.commit(w);
+    }
+    iconv_close(cd);
+}
+
 void decodeWithConverter(QByteArrayView bytes, const char* name, ByteBuffer& out) {
     UErrorCode status = U_ZERO_ERROR;
     std::unique_ptr<UConverter, void (*)(UConverter*)> conv(ucnv_open(name, &status), ucnv_close);
     if (U_FAILURE(status)) {
-        conv.reset(ucnv_open("windows-1252", &(status = U_ZERO_ERROR)));
-        if (U_FAILURE(status))
-            return;
+        decodeWithIconv(bytes, name, out);
+        return;
     }
     std::vector<char16_t> units(1 << 16);
     const char* source = bytes.data();

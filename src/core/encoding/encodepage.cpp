@@ -25,6 +25,8 @@ qsizetype leadingDoctypeEnd(QByteArrayView text) {
     qsizetype end = close + 1;
     if (text.sliced(end).startsWith("\r\n"))
         end += 2;
+    else if (text.sliced(end).startsWith("\n"))
+        end += 1;
     return end;
 }
 
