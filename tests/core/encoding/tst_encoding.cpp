@@ -1,0 +1,100 @@
+// What the page cases (tests/data/pages) cannot show as bytes of one page: the code page both
+// ways, the generator, the helpers at their edges, the passes yielding on a large page.
+#include "encoding/codepage.h"
+#include "encoding/javascript.h"
+#include "encoding/native.h"
+#include "encoding/pagesink.h"
+#include "encoding/pagesource.h"
+#include "encoding/random.h"
+#include "encoding/textops.h"
+#include "support/recordinghost.h"
+
+#include <QtTest>
+
+using namespace veltrano;
+
+class TestEncoding : public QObject {
+    Q_OBJECT
+private slots:
+    void codePageRoundTrips() {
+        QByteArray all;
+        for (int b = 0; b < 256; ++b)
+            all.append(static_cast<char>(b));
+        QCOMPARE(codepage::fromUnicode(codepage::toUnicode(all)), all);
+    }
+
+    void generatorStartsTheSameEveryTime() {
+        Random fresh;
+        QList<int> divisors;
+        for (int i = 0; i < 8; ++i)
+            divisors << fresh.nextSplitDivisor();
+        QCOMPARE(divisors, (QList<int>{34, 30, 31, 25, 26, 35, 20, 35}));
+    }
+
+    void countValue_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<qint64>("value");
+        // The fraction, a sign and letters alone are shown by the page cases.
+        const std::pair<const char*, qint64> rows[] = {
+            {"  +7 ", 7}, {"12abc", 12},
+            {"", 0},      {"1e9", 1},
+            {"-0", 0},    {"999999999999999999999999", std::numeric_limits<qint64>::max()}};
+        for (const auto& [text, value] : rows)
+            QTest::addRow("'%s'", text) << QString::fromLatin1(text) << value;
+    }
+    void countValue() {
+        QFETCH(QString, text);
+        QTEST(veltrano::countValue(text), "value");
+    }
+
+    void removeAll_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QByteArray>("pattern");
+        QTest::addColumn<QByteArray>("expected");
+        const char* rows[][4] = {{"several", "a&#32;b&#32;&#32;c", "&#32;", "abc"},
+                                 {"formed anew stays", "&#3&#32;2;", "&#32;", "&#32;"},
+                                 {"at the ends", "xyx", "x", "y"},
+                                 {"none", "abc", "zz", "abc"}};
+        for (const auto& row : rows)
+            QTest::newRow(row[0]) << QByteArray(row[1]) << QByteArray(row[2]) << QByteArray(row[3]);
+    }
+    void removeAll() {
+        QFETCH(QByteArray, text);
+        QFETCH(QByteArray, pattern);
+        ByteBuffer buffer;
+        buffer.append(text);
+        veltrano::removeAll(buffer, pattern);
+        QTEST(buffer.toByteArray(), "expected");
+    }
+
+    // Every pass lets the window run while it works through a large page, and the page bar ends
+    // at the end of the text it scanned (reading shows no page bar).
+    void passesYieldOnLargePages_data() {
+        QTest::addColumn<int>("pass");
+        QTest::addColumn<qint64>("scanned");
+        QTest::newRow("reading") << 0 << qint64(-1);
+        QTest::newRow("native") << 1 << qint64(200002);
+        QTest::newRow("javascript") << 2 << qint64(200002);
+    }
+    void passesYieldOnLargePages() {
+        QFETCH(int, pass);
+        const QByteArray page = QByteArray(100000, 'a') + "\r\n" + QByteArray(100000, 'b');
+        OptionSet options(QStringLiteral("/p"));
+        test::RecordingHost host;
+        ByteBuffer out;
+        Random random;
+        PageSink sink(out);
+        if (pass == 0)
+            SplitPageLines(page, 1, out, host);
+        else if (pass == 1)
+            CrippleNative(page, options, out, host);
+        else
+            EncryptJavaScript(page, {}, options, random, sink, host);
+        QVERIFY2(host.pumps >= 10, qPrintable(QString::number(host.pumps)));
+        QTEST(host.pageMaximum, "scanned");
+        QTEST(host.pageValue, "scanned");
+    }
+};
+
+QTEST_GUILESS_MAIN(TestEncoding)
+#include "tst_encoding.moc"
