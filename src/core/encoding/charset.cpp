@@ -86,8 +86,12 @@ const char* converterName(const QByteArray& encoding) {
     return encoding.constData();
 }
 
-bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r'; }
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+bool isSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
+}
+char lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
 
 bool startsNoCase(QByteArrayView text, qsizetype at, QByteArrayView lowerWord) {
     if (text.size() - at < lowerWord.size())
@@ -205,8 +209,7 @@ bool hasNonAsciiValidUtf8(QByteArrayView b) {
     // middle of a sequence moves back to its first byte.
     while (i < b.size()) {
         qsizetype end = qMin(b.size(), i + (qsizetype(1) << 28));
-        while (end < b.size() && (static_cast<unsigned char>(b[end]) & 0xC0) == 0x80 &&
-               end > i + 1)
+        while (end < b.size() && (static_cast<unsigned char>(b[end]) & 0xC0) == 0x80 && end > i + 1)
             --end;
         status = U_ZERO_ERROR;
         u_strFromUTF8(nullptr, 0, &units, b.data() + i, static_cast<int32_t>(end - i), &status);
@@ -392,8 +395,8 @@ void declareUtf8(ByteBuffer& text) {
                 if (v < tagEnd && (t[v] == '"' || t[v] == '\''))
                     ++v;
                 qsizetype e = v;
-                while (e < tagEnd && !isSpace(t[e]) && t[e] != ';' && t[e] != '"' &&
-                       t[e] != '\'' && t[e] != '/')
+                while (e < tagEnd && !isSpace(t[e]) && t[e] != ';' && t[e] != '"' && t[e] != '\'' &&
+                       t[e] != '/')
                     ++e;
                 if (t.sliced(v, e - v) != "utf-8") {
                     result += t.sliced(copied, v - copied);
