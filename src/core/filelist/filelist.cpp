@@ -28,8 +28,13 @@ QString measuredSize(const QString& path) {
 
 // Whether the page's first kilobyte says it is UTF-8 (byte-order mark or declaration).
 bool declaresUtf8(const QString& path) {
+    // Only a plain file is opened: a pipe or a device could hold the list up.
+    struct stat st {};
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0 ||
+        !S_ISREG(st.st_mode))
+        return false;
     QFile file(path);
-    return !path.isEmpty() && file.open(QIODevice::ReadOnly) &&
+    return file.open(QIODevice::ReadOnly) &&
            charset::declaresUtf8(file.read(1024));
 }
 
