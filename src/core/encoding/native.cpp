@@ -116,6 +116,7 @@ bool crippleNative(QByteArrayView page, const OptionValues& v, ByteBuffer& out, 
 
     NativeScanState s;
     bool inSingle = false;
+    bool afterEquals = false; // in a tag, the last character other than white space was "="
     const char* rawElement = nullptr;
     const qsizetype length = page.size();
     // Room for the largest possible result at once: untouched memory costs nothing, while
@@ -215,7 +216,8 @@ bool crippleNative(QByteArrayView page, const OptionValues& v, ByteBuffer& out, 
             continue;
         case '"':
             if constexpr (Modern) {
-                if (s.inTag && !inSingle)
+                // A quote opens a value only right after "=": elsewhere it is a character.
+                if (s.inTag && !inSingle && (s.inQuote || afterEquals))
                     s.inQuote = !s.inQuote;
             } else {
                 s.inQuote = !s.inQuote;
@@ -223,7 +225,7 @@ bool crippleNative(QByteArrayView page, const OptionValues& v, ByteBuffer& out, 
             break;
         case '\'':
             if constexpr (Modern) {
-                if (s.inTag && !s.inQuote)
+                if (s.inTag && !s.inQuote && (inSingle || afterEquals))
                     inSingle = !inSingle;
             }
             break;
@@ -257,6 +259,10 @@ bool crippleNative(QByteArrayView page, const OptionValues& v, ByteBuffer& out, 
                 i = end - 1;
                 continue;
             }
+        }
+        if constexpr (Modern) {
+            if (ch != '\t' && ch != '\f' && !s.inQuote && !inSingle)
+                afterEquals = ch == '=';
         }
         if (s.inScript || s.inEntity || s.inTag || s.inQuote || (Modern && inSingle)) {
             *w++ = static_cast<char>(ch);
