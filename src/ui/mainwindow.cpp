@@ -7,6 +7,7 @@
 #include "filelist/folderscan.h"
 #include "filespage.h"
 #include "folderbrowser.h"
+#include "modernpages.h"
 #include "optionbinding.h"
 #include "optionspage.h"
 #include "pictures.h"
@@ -77,6 +78,8 @@ MainWindow::MainWindow(const QString& programFolder, QWidget* parent)
     binding_->bind(TextField::txtJava, page2->txtJava);
     binding_->bind(TextField::txtPath, page3->txtPath);
     binding_->bindPair(page3->chkNewFiles, page3->chkOverwrite);
+    modernPages = new ModernPagesControl(options_, list_, host_, cmdEinst, page3, page3->Command44,
+                                         page3->txtPath);
 
     connectControls();
 

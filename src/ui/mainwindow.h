@@ -24,6 +24,7 @@ class ActionLabel;
 class AdvertPanel;
 class FilesPage;
 class FolderBrowser;
+class ModernPagesControl;
 class OptionBinding;
 class OptionsPage;
 class RunPage;
@@ -79,6 +80,7 @@ public:
     QAction* cmdLoadSettings;
     QAction* cmdSaveSettings;
     QMenu* asdfas;
+    ModernPagesControl* modernPages;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -38,12 +38,17 @@ void WidgetHost::message(const QString& prompt, const QString& title, Icon icon)
 QString WidgetHost::openFileName() { return fileName(false); }
 QString WidgetHost::saveFileName() { return fileName(true); }
 
-QString WidgetHost::fileName(bool save) {
+QString WidgetHost::folderName(const QString& start) { return fileName(false, start, true); }
+
+QString WidgetHost::fileName(bool save, const QString& folderStart, bool folder) {
     ++dialogs_;
     if (!nextNames_.isEmpty())
         return nextNames_.takeFirst();
     if (!modal_)
         return {};
+    if (folder)
+        return QFileDialog::getExistingDirectory(window_, QStringLiteral("Ausgabeverzeichnis"),
+                                                 folderStart);
     // One dialog serves Open and Save as; the save form asks before it replaces a file.
     QFileDialog dialog(window_, dialogTitle(), QString(),
                        QStringLiteral("Veltrano-Projekte (*.vtp)"));

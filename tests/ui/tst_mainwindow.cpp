@@ -129,7 +129,9 @@ private slots:
                                                 u"beenden=B&enden="_s};
         QTest::newRow("cmdEinst") << u"cmdEinst"_s << u"&Einstellungen"_s
                                   << QStringList{u"cmdLoadSettings=&Laden="_s,
-                                                 u"cmdSaveSettings=&Speichern="_s};
+                                                 u"cmdSaveSettings=&Speichern="_s, u"-"_s,
+                                                 u"cmdModern=&Moderne Seiten (UTF-8, Skripte, "
+                                                 u"Unterordner)="_s};
         QTest::newRow("asdfas") << u"asdfas"_s << u"(Neu! 3.0)"_s << QStringList{};
     }
     void menu() {

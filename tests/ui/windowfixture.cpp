@@ -3,13 +3,25 @@
 #include "support/testfiles.h"
 
 #include <QAbstractButton>
+#include <QSettings>
 #include <QTabWidget>
 #include <QTest>
 
 namespace veltrano::test {
 
+namespace {
+
+// The user's preferences go to a folder of the test's own, never to the real ones.
+QString settingsFolder() {
+    static QTemporaryDir folder;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path());
+    return folder.path();
+}
+
+} // namespace
+
 WindowFixture::WindowFixture(const QString& programFolder)
-    : window_(std::make_unique<ui::MainWindow>(programFolder)) {
+    : window_((settingsFolder(), std::make_unique<ui::MainWindow>(programFolder))) {
     window_->host().setModalBoxes(false);
     window_->eventPump().setInterval(0);
     window_->actions().exitProgram = [this] { ++exits; };
