@@ -7,6 +7,7 @@
 #include "encoding/charset.h"
 #include "encoding/javascript.h"
 #include "encoding/native.h"
+#include "encoding/pagesink.h"
 #include "encoding/random.h"
 #include "host.h"
 #include "options/optionset.h"
@@ -49,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     const std::uint8_t flags = in.byte();
     const QByteArrayView bytes = in.rest();
     charset::decodeToUtf8(bytes, decoded);
-    const QByteArray text = decoded.toByteArray();
+    const QByteArray text = decoded.view().toByteArray();
     FUZZ_CHECK(QString::fromUtf8(text).toUtf8() == text, "decoded text is valid UTF-8");
     if (charset::detect(bytes).from == charset::Detected::From::Utf8Bytes)
         checkSame(text, bytes, "valid UTF-8 passes unchanged");
@@ -66,7 +67,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
 
     options.setCheck(CheckField::chkSeo, 0);
     Random random;
-    const QByteArray form = EncryptJavaScript(text, {}, options, random, host);
+    static ByteBuffer formBuffer;
+    formBuffer.clear();
+    PageSink sink(formBuffer);
+    EncryptJavaScript(text, {}, options, random, sink, host);
+    const QByteArray form = formBuffer.view().toByteArray();
     const qsizetype table = form.indexOf(" z++;\r\n}\r\n") + 10;
     const qsizetype notice = form.lastIndexOf("\r\n</script><noscript>");
     FUZZ_CHECK(table > 10 && notice >= table, "JavaScript form layout");

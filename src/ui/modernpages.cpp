@@ -44,7 +44,7 @@ ModernPagesControl::ModernPagesControl(OptionSet& options, FileList& list, Widge
     });
     connect(&list_, &FileList::rowsInserted, this, &ModernPagesControl::updateNote);
     connect(&list_, &FileList::modelReset, this, &ModernPagesControl::updateNote);
-    connect(&list_, &FileList::entryRemoved, this, &ModernPagesControl::updateNote);
+    connect(&list_, &FileList::rowRemoved, this, &ModernPagesControl::updateNote);
     connect(browseButton, &QPushButton::clicked, this, &ModernPagesControl::chooseFolder);
     updateNote();
 }
