@@ -6,6 +6,7 @@
 #include "host.h"
 #include "options/optionset.h"
 #include "outputpath.h"
+#include "outputplan.h"
 #include "pageheader.h"
 
 #include <QDir>
@@ -26,7 +27,11 @@ EncryptionRun::EncryptionRun(OptionSet& options, FileList& list, Host& host, Ran
     : options_(options), list_(list), host_(host), random_(random), encoder_(random, host) {}
 
 QString EncryptionRun::outputPath(const QString& source) const {
-    return OutputPath(options_.values(), source);
+    // Modern pages keep the site's folders below the output folder.
+    const OptionValues& v = options_.values();
+    if (options_.modern() && v.chkNewFiles && !v.text(TextField::txtPath).isEmpty())
+        return keptPlacePath(source, siteFolder_, v.text(TextField::txtPath));
+    return OutputPath(v, source);
 }
 
 std::optional<PageError> EncryptionRun::blankLinesFit(qint64 count, const QString& source) const {
@@ -76,6 +81,8 @@ std::optional<PageError> EncryptionRun::readPage(PageJob& job) {
 // The page goes straight into a new file beside the planned output, so a large page is never
 // held whole; without a plan, or where no new file can be made, it is held in page_.
 std::optional<PageError> EncryptionRun::encodeInto(PageJob& job) {
+    if (options_.modern() && !job.plannedOutput.isEmpty())
+        QDir().mkpath(QFileInfo(job.plannedOutput).absolutePath()); // failures show at create
     job.streamed = !job.plannedOutput.isEmpty() && job.file.create(job.plannedOutput);
     PageSink sink(page_, job.streamed ? job.file.fd() : -1);
     encoder_.EncodeReadPage(job.header, options_, sink);
@@ -130,6 +137,8 @@ std::optional<PageError> EncryptionRun::commit(PageJob& job, const QString& outp
                                                     "gelesen werden.")
                                          .arg(job.file.tempPath())});
     } else {
+        if (options_.modern() && !output.isEmpty())
+            QDir().mkpath(QFileInfo(output).absolutePath());
         errors = ReplaceFile(output, page_.view());
     }
     if (errors.isEmpty())
@@ -186,6 +195,12 @@ EncryptionRun::Outcome EncryptionRun::RunEncryption() {
     bool errors = false;
 
     const int n = list_.count();
+    QStringList live;
+    for (int row = 0; row < n; ++row) {
+        if (!list_.removed(row))
+            live.append(list_.path(row));
+    }
+    siteFolder_ = commonFolder(live);
     for (int row = 0; row < n; ++row) {
         // The list may have shrunk during a yield; an entry that is gone is passed over.
         if (row >= list_.count())

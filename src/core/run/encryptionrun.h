@@ -92,6 +92,7 @@ private:
     ByteBuffer backupFile_; // the source as read for its backup
     ByteBuffer backupText_; // the backup's lines
     QSet<QString> overwritten_;
+    QString siteFolder_; // the deepest folder of every listed page, when the run started
     bool stopped_ = false;
 };
 
