@@ -37,7 +37,6 @@ test-sanitize: deps
 	cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVELTRANO_SANITIZE=ON $(CMAKE_ARGS)
 	cmake --build $(SAN_BUILD) -j $(JOBS)
 	cd $(SAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
 		ctest --output-on-failure -j $(JOBS) -LE browser
 
 # Runs the browser tests and writes their table to docs/browser-report.md.
@@ -48,6 +47,7 @@ bench: build
 	$(BUILD)/bin/bench_engine
 	$(BUILD)/bin/bench_run
 	$(BUILD)/bin/bench_scan
+	$(BUILD)/bin/bench_jobs
 
 # The fuzz targets need clang with libFuzzer; they get a build folder of their own, so the gcc
 # builds above are not touched.

@@ -4,6 +4,7 @@
 #include "pictures.h"
 
 #include <QApplication>
+#include <QNetworkAccessManager>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -12,7 +13,9 @@ int main(int argc, char* argv[]) {
     QApplication::setDesktopFileName(QStringLiteral("veltrano"));
     QApplication::setWindowIcon(veltrano::ui::programIcon());
 
-    veltrano::ui::MainWindow window;
+    // The advert panels are the only part of the program that goes on the network.
+    QNetworkAccessManager network;
+    veltrano::ui::MainWindow window(&network);
     window.show();
     return QApplication::exec();
 }

@@ -1,107 +1,162 @@
 #include "batchtool.h"
 
+#include "batchplan.h"
+#include "batchreport.h"
+#include "commandline.h"
 #include "consolehost.h"
 #include "encoding/random.h"
 #include "filelist/filelist.h"
 #include "options/optionset.h"
 #include "project/projectcommands.h"
-#include "run/encryptionrun.h"
+#include "project/projectfile.h"
+#include "run/parallelrun.h"
 
+#include <QElapsedTimer>
+#include <QFileInfo>
 #include <QTextStream>
+#include <QThread>
+
+#include <algorithm>
 
 namespace veltrano {
 
-QString batchHelp() {
-    return QStringLiteral(
-        "Aufruf: veltrano-batch [--modern] PROJEKT.vtp\n"
-        "\n"
-        "Verschlüsselt die Dateien eines Projekts mit dessen Einstellungen, ohne Fenster.\n"
-        "Das Projekt wird wie mit \"Öffnen...\" gelesen; die Ausgabe geht dorthin, wohin das\n"
-        "Projekt sie schickt (Ausgabeverzeichnis oder Überschreiben der Quelldateien).\n"
-        "Meldungen erscheinen als eine Zeile \"TITEL: TEXT\" auf der Standardfehlerausgabe,\n"
-        "dort auch eine Fortschrittszeile, wenn sie ein Terminal ist.\n"
-        "\n"
-        "Rückgabewert:\n"
-        "  0   Lauf abgeschlossen, keine Fehlermeldung\n"
-        "  1   Lauf abgeschlossen, mit Fehlermeldungen\n"
-        "  2   Lauf abgebrochen: eine Datei fehlte oder war leer\n"
-        "  3   Projekt nicht lesbar (andere Version oder beschädigte Datei)\n"
-        "  64  falscher Aufruf\n"
-        "\n"
-        "Usage: veltrano-batch [--modern] PROJECT.vtp\n"
-        "\n"
-        "Converts the pages of a project with its options, without a window.\n"
-        "The project is read as \"Öffnen...\" (Open) reads it; the output goes where the\n"
-        "project sends it (its output folder, or over the source pages).\n"
-        "Messages go to standard error as one line \"TITLE: TEXT\"; so does a progress line\n"
-        "when standard error is a terminal.\n"
-        "\n"
-        "Exit status:\n"
-        "  0   run completed without any error message\n"
-        "  1   run completed after error messages\n"
-        "  2   run stopped: a page was missing or empty\n"
-        "  3   project could not be read (another version or a damaged file)\n"
-        "  64  wrong usage\n"
-        "\n"
-        "Optionen / options:\n"
-        "  -h, --help   diese Hilfe / this help\n"
-        "  --modern     Moderne Seiten: Kodierung der Seite erkennen, UTF-8 schreiben, Skripte,\n"
-        "               Stile und Kommentare unverändert lassen, Unterordner beibehalten /\n"
-        "               modern pages: detect each page's encoding, write UTF-8, leave scripts,\n"
-        "               styles and comments alone, keep sub-folders\n");
+namespace {
+
+int usage(QTextStream& err, const QString& message) {
+    err << message << '\n' << "Aufruf / usage: veltrano-batch [OPTIONEN] PFAD... (--help)\n";
+    err.flush();
+    return kExitUsage;
 }
 
-int runBatch(const QStringList& args, QTextStream& out, QTextStream& err, bool progressLine) {
-    QStringList files;
-    bool options = true;
-    bool modern = false;
-    for (const QString& arg : args) {
-        if (options && (arg == QLatin1String("-h") || arg == QLatin1String("--help"))) {
-            out << batchHelp();
-            out.flush();
-            return kExitDone;
-        }
-        if (options && arg == QLatin1String("--modern")) {
-            modern = true;
-            continue;
-        }
-        if (options && arg == QLatin1String("--")) {
-            options = false;
-            continue;
-        }
-        if (options && arg.startsWith(QLatin1Char('-')) && arg.size() > 1) {
-            err << "veltrano-batch: unbekannte Option / unknown option: " << arg << '\n'
-                << "Aufruf / usage: veltrano-batch PROJEKT.vtp (--help)\n";
-            err.flush();
-            return kExitUsage;
-        }
-        files.append(arg);
-    }
-    if (files.size() != 1 || files.first().isEmpty()) {
-        err << "Aufruf / usage: veltrano-batch PROJEKT.vtp (--help)\n";
-        err.flush();
-        return kExitUsage;
-    }
-
-    OptionSet optionSet;
-    optionSet.setModern(modern);
-    FileList list;
-    list.Initialise();
-    ConsoleHost host(err, progressLine);
-    ProjectCommands commands(optionSet, list, host);
-    if (!commands.OpenFile(files.first()))
-        return kExitProjectUnread;
-
-    EncryptionRun run(optionSet, list, host, Random::program());
-    switch (run.RunEncryption()) {
-    case EncryptionRun::Outcome::Completed:
+int exitOf(ParallelRun::Outcome outcome) {
+    switch (outcome) {
+    case ParallelRun::Outcome::Completed:
         return kExitDone;
-    case EncryptionRun::Outcome::CompletedWithErrors:
+    case ParallelRun::Outcome::CompletedWithErrors:
         return kExitDoneWithErrors;
-    case EncryptionRun::Outcome::Stopped:
-        return kExitStopped;
+    case ParallelRun::Outcome::Stopped:
+        break;
     }
     return kExitStopped;
+}
+
+} // namespace
+
+int runBatch(const QStringList& args, QTextStream& out, QTextStream& err, bool progressBar) {
+    QString error;
+    const std::optional<BatchRequest> request = parseCommandLine(args, &error);
+    if (!request)
+        return usage(err, error);
+    const BatchRequest& r = *request;
+    if (r.help) {
+        out << batchHelp();
+        out.flush();
+        return kExitDone;
+    }
+    if (r.version) {
+        out << "veltrano-batch " << kProgramVersion << '\n';
+        out.flush();
+        return kExitDone;
+    }
+    if (r.project.isEmpty() && r.paths.isEmpty())
+        return usage(err, QStringLiteral("veltrano-batch: keine Seiten / no pages"));
+    // Without a project the output is asked for: the window's default folder beside the
+    // program is no place for a pipeline's pages.
+    if (r.project.isEmpty() && r.output.isEmpty() && !r.overwrite) {
+        return usage(err, QStringLiteral("veltrano-batch: kein Ziel: -o ORDNER oder --overwrite "
+                                         "angeben / no output: give -o DIR or --overwrite"));
+    }
+
+    // Everything is checked before anything is written: project, paths, outputs.
+    OptionSet options;
+    FileList list;
+    list.Initialise();
+    ConsoleHost host(err, progressBar && !r.quiet);
+    QList<SourcePage> sources;
+    if (!r.project.isEmpty()) {
+        ProjectCommands commands(options, list, host);
+        if (!commands.OpenFile(r.project))
+            return kExitProjectUnread;
+        for (int i = 0; i < list.count(); ++i) {
+            if (!list.removed(i))
+                sources.append(namedPage(list.path(i)));
+        }
+    }
+    r.applyTo(options);
+    const std::optional<QList<SourcePage>> named = collectPages(r.paths, &error);
+    if (!named)
+        return usage(err, error);
+    sources.append(*named);
+    const std::optional<QList<PlannedPage>> plan =
+        planOutputs(sources, options, r.backupDir, &error);
+    if (!plan)
+        return usage(err, error);
+
+    if (r.dryRun) {
+        for (const PlannedPage& p : *plan) {
+            out << p.source << " -> " << p.output;
+            if (!p.backup.isEmpty())
+                out << "  (Sicherung / backup: " << p.backup << ')';
+            out << '\n';
+        }
+        out.flush();
+        return kExitDone;
+    }
+
+    if (!r.saveProject.isEmpty()) {
+        FileList saved;
+        saved.Initialise();
+        QStringList paths;
+        for (const PlannedPage& p : *plan)
+            paths << p.source;
+        // The project keeps no sub-folders: its run puts every page into the one folder.
+        const bool subFolders =
+            options.newFiles() &&
+            std::any_of(sources.cbegin(), sources.cend(),
+                        [](const SourcePage& s) { return s.relative.contains(QLatin1Char('/')); });
+        saved.AppendAll(paths);
+        const QString failure = WriteProject(r.saveProject, options, saved);
+        if (!failure.isEmpty()) {
+            host.message(failure, QStringLiteral("Fehler"), Host::Icon::Critical);
+            return kExitDoneWithErrors;
+        }
+        if (subFolders && !r.quiet) {
+            err << "Hinweis / note: " << r.saveProject
+                << ": das Fenster legt alle Seiten direkt in den Ausgabeordner / the window puts "
+                   "every page directly into the output folder\n";
+        }
+    }
+
+    const QString folder = makeFolders(*plan);
+    if (!folder.isEmpty()) {
+        host.message(QStringLiteral("Der Ordner %1 konnte nicht angelegt werden.").arg(folder),
+                     QStringLiteral("Fehler"), Host::Icon::Critical);
+        return kExitDoneWithErrors;
+    }
+
+    qint64 totalBytes = 0;
+    for (const PlannedPage& p : *plan)
+        totalBytes += QFileInfo(p.source).size();
+    host.setTotalBytes(totalBytes);
+    QElapsedTimer clock;
+    clock.start();
+    ParallelRun run(options, host, Random::program(),
+                    r.jobs > 0 ? r.jobs : QThread::idealThreadCount());
+    run.completionMessage = !r.quiet;
+    run.progress = [&host](int done, qint64 bytes) { host.setBytesDone(done, bytes); };
+    QList<PageOutcome> outcomes;
+    int code = exitOf(run.run(*plan, &outcomes));
+
+    if (!r.report.isEmpty()) {
+        const QString failure = writeReport(r.report, *plan, outcomes, code, clock.elapsed());
+        if (!failure.isEmpty()) {
+            host.message(QStringLiteral("Der Bericht %1 konnte nicht geschrieben werden: %2")
+                             .arg(r.report, failure),
+                         QStringLiteral("Fehler"), Host::Icon::Critical);
+            code = qMax(code, int{kExitDoneWithErrors});
+        }
+    }
+    return code;
 }
 
 } // namespace veltrano

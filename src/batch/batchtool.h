@@ -15,11 +15,11 @@ enum BatchExit {
     kExitUsage = 64,         // wrong usage
 };
 
-// veltrano-batch: converts the pages of a project with its options. args are the arguments
-// after the program name. Messages and, when progressLine is set, a progress line go to err;
-// the help text goes to out.
-int runBatch(const QStringList& args, QTextStream& out, QTextStream& err,
-             bool progressLine = false);
+// veltrano-batch: converts pages and folders given on the command line, or the pages of a
+// project, with the options of the flags over the defaults or the project's. args are the
+// arguments after the program name. Messages and, when progressBar is set, a progress bar go
+// to err; the help text, the version and the plan of a dry run go to out.
+int runBatch(const QStringList& args, QTextStream& out, QTextStream& err, bool progressBar = false);
 
 QString batchHelp();
 

@@ -14,27 +14,21 @@ void ConsoleHost::message(const QString& prompt, const QString& title, Icon) {
     line.replace(breaks, QStringLiteral(" "));
     err_ << title << ": " << line << '\n';
     err_.flush();
-}
-
-void ConsoleHost::setCurrentFile(const QString& path) {
-    file_ = path;
-    percent_ = -1;
+    if (done_ < total_)
+        drawProgress();
 }
 
 void ConsoleHost::setListProgress(int value, int maximum) {
-    listValue_ = value;
-    listMaximum_ = maximum;
-    percent_ = 0;
+    if (!clock_.isValid())
+        clock_.start();
+    total_ = maximum;
+    done_ = value - 1;
     drawProgress();
 }
 
-void ConsoleHost::setPageProgress(qint64 value, qint64 maximum) {
-    if (maximum <= 0 || listValue_ == 0)
-        return;
-    const int percent = static_cast<int>(qBound<qint64>(0, value * 100 / maximum, qint64{100}));
-    if (percent == percent_)
-        return;
-    percent_ = percent;
+void ConsoleHost::setBytesDone(int pagesDone, qint64 bytes) {
+    done_ = pagesDone;
+    bytesDone_ = bytes;
     drawProgress();
 }
 
@@ -44,10 +38,26 @@ void ConsoleHost::showStatus(bool visible) {
 }
 
 void ConsoleHost::drawProgress() {
-    if (!progressLine_)
+    if (!progressBar_ || total_ <= 0)
         return;
-    err_ << "\r\x1b[K" << '[' << listValue_ << '/' << listMaximum_ << "] " << percent_ << "% "
-         << file_;
+    constexpr int kWidth = 30;
+    const int filled = static_cast<int>(qint64{kWidth} * done_ / total_);
+    const double seconds = clock_.isValid() ? clock_.elapsed() / 1000.0 : 0.0;
+    QString line = QStringLiteral("\r\x1b[K[%1%2] %3/%4")
+                       .arg(QString(filled, QLatin1Char('#')), QString(kWidth - filled, u'-'))
+                       .arg(done_)
+                       .arg(total_);
+    if (seconds > 0.2 && bytesDone_ > 0) {
+        const double rate = bytesDone_ / seconds;
+        line += QStringLiteral("  %1 MB/s").arg(rate / 1e6, 0, 'f', 1);
+        if (totalBytes_ > bytesDone_) {
+            const auto left = static_cast<qint64>((totalBytes_ - bytesDone_) / rate);
+            line += QStringLiteral("  %1:%2 übrig / left")
+                        .arg(left / 60)
+                        .arg(left % 60, 2, 10, QLatin1Char('0'));
+        }
+    }
+    err_ << line;
     err_.flush();
     progressShown_ = true;
 }

@@ -2,6 +2,7 @@
 
 #include "host.h"
 
+#include <QElapsedTimer>
 #include <QString>
 
 class QTextStream;
@@ -9,16 +10,19 @@ class QTextStream;
 namespace veltrano {
 
 // The host of the batch tool: every message is one line "TITLE: PROMPT" on standard error, and
-// on a terminal a progress line shows the page being converted. Dialogs answer "cancelled".
+// on a terminal a progress bar shows the pages done, the reading speed and the time left.
+// Dialogs answer "cancelled".
 class ConsoleHost : public Host {
 public:
-    ConsoleHost(QTextStream& err, bool progressLine) : err_(err), progressLine_(progressLine) {}
+    ConsoleHost(QTextStream& err, bool progressBar) : err_(err), progressBar_(progressBar) {}
 
     void message(const QString& prompt, const QString& title, Icon icon) override;
-    void setCurrentFile(const QString& path) override;
     void setListProgress(int value, int maximum) override;
-    void setPageProgress(qint64 value, qint64 maximum) override;
     void showStatus(bool visible) override;
+
+    // The bytes of all pages, for the speed and the time left; then the bytes read so far.
+    void setTotalBytes(qint64 bytes) { totalBytes_ = bytes; }
+    void setBytesDone(int pagesDone, qint64 bytes);
 
     int messageCount() const { return messages_; }
 
@@ -27,13 +31,14 @@ private:
     void clearProgress();
 
     QTextStream& err_;
-    bool progressLine_;
+    bool progressBar_;
     bool progressShown_ = false;
     int messages_ = 0;
-    QString file_;
-    int listValue_ = 0;
-    int listMaximum_ = 0;
-    int percent_ = -1;
+    int done_ = 0;
+    int total_ = 0;
+    qint64 totalBytes_ = 0;
+    qint64 bytesDone_ = 0;
+    QElapsedTimer clock_;
 };
 
 } // namespace veltrano

@@ -90,7 +90,10 @@ void AdvertPanel::takeReply() {
     if (reply == nullptr)
         return;
     reply->deleteLater();
-    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    // A web server's answer counts only with a success status; a page that comes without one
+    // (from a local or data address) counts when it arrived without error.
+    const QVariant code = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    const int status = code.isValid() ? code.toInt() : 200;
     if (reply->error() != QNetworkReply::NoError || status < 200 || status >= 300) {
         emit finished(false);
         return;

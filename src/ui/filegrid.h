@@ -8,7 +8,7 @@ class FileList;
 
 namespace veltrano::ui {
 
-// Flex: the grid that shows the FileList. Removed entries are drawn with no height, the
+// The grid that shows the FileList. Removed entries are drawn with no height, the
 // highlighted row follows the list's current entry, and a click makes an entry current.
 class FileGrid : public QTableView {
     Q_OBJECT

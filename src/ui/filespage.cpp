@@ -66,39 +66,41 @@ FilesPage::FilesPage(QWidget* parent) : QWidget(parent) {
                     this),
           150, 420, 7050, 660);
 
-    Drive1 = new DriveBox(this);
-    Drive1->setObjectName(QStringLiteral("Drive1"));
-    place(Drive1, 150, 1140, 3000, 330);
-    Dir1 = new FolderBox(this);
-    Dir1->setObjectName(QStringLiteral("Dir1"));
-    place(Dir1, 150, 1530, 3000, 1770);
-    File1 = new FileBox(this);
-    File1->setObjectName(QStringLiteral("File1"));
-    place(File1, 3270, 1140, 2700, 2160);
+    driveBox = new DriveBox(this);
+    driveBox->setObjectName(QStringLiteral("Drive1"));
+    place(driveBox, 150, 1140, 3000, 330);
+    folderBox = new FolderBox(this);
+    folderBox->setObjectName(QStringLiteral("Dir1"));
+    place(folderBox, 150, 1530, 3000, 1770);
+    fileBox = new FileBox(this);
+    fileBox->setObjectName(QStringLiteral("File1"));
+    place(fileBox, 3270, 1140, 2700, 2160);
 
     const QString addAllTip = QStringLiteral("Fügt alle Dateien des oben gewählten Ordners ein");
-    Command1 = smallButton(QStringLiteral("Command1"), QStringLiteral("+"),
-                           QStringLiteral("Fügt die in der Dateiliste gewählte Datei(en) ein."), this);
-    Command2 = smallButton(QStringLiteral("Command2"), QStringLiteral("++"), addAllTip, this);
-    Command5 = smallButton(QStringLiteral("Command5"), QStringLiteral("+++"), addAllTip, this);
-    Command3 = smallButton(
+    addSelectedButton =
+        smallButton(QStringLiteral("Command1"), QStringLiteral("+"),
+                    QStringLiteral("Fügt die in der Dateiliste gewählte Datei(en) ein."), this);
+    addAllButton = smallButton(QStringLiteral("Command2"), QStringLiteral("++"), addAllTip, this);
+    scanButton = smallButton(QStringLiteral("Command5"), QStringLiteral("+++"), addAllTip, this);
+    removeButton = smallButton(
         QStringLiteral("Command3"), QStringLiteral("-"),
-        QStringLiteral("Entfernt den gewählten Eintrag aus der Liste der zu verschlüsselnden Dateien."),
+        QStringLiteral(
+            "Entfernt den gewählten Eintrag aus der Liste der zu verschlüsselnden Dateien."),
         this);
-    Command4 = smallButton(
+    clearButton = smallButton(
         QStringLiteral("Command4"), QStringLiteral("--"),
         QStringLiteral("Entfernt alle Einträge aus der Liste der zu verschlüsselnden Dateien."),
         this);
-    place(Command1, 6060, 1140, 375, 375);
-    place(Command2, 6060, 1590, 375, 375);
-    place(Command5, 6060, 2040, 375, 375);
+    place(addSelectedButton, 6060, 1140, 375, 375);
+    place(addAllButton, 6060, 1590, 375, 375);
+    place(scanButton, 6060, 2040, 375, 375);
     place(makeMarker(QStringLiteral("Label13"), this), 6480, 2100, 780, 255);
 
-    Flex = new FileGrid(this);
-    Flex->setObjectName(QStringLiteral("Flex"));
-    place(Flex, 150, 3420, 5820, 2790);
-    place(Command3, 6060, 3420, 375, 375);
-    place(Command4, 6060, 3870, 375, 375);
+    fileGrid = new FileGrid(this);
+    fileGrid->setObjectName(QStringLiteral("Flex"));
+    place(fileGrid, 150, 3420, 5820, 2790);
+    place(removeButton, 6060, 3420, 375, 375);
+    place(clearButton, 6060, 3870, 375, 375);
 }
 
 } // namespace veltrano::ui

@@ -19,15 +19,15 @@ class FilesPage : public QWidget {
 public:
     explicit FilesPage(QWidget* parent = nullptr);
 
-    DriveBox* Drive1;
-    FolderBox* Dir1;
-    FileBox* File1;
-    QPushButton* Command1; // "+"
-    QPushButton* Command2; // "++"
-    QPushButton* Command5; // "+++"
-    QPushButton* Command3; // "-"
-    QPushButton* Command4; // "--"
-    FileGrid* Flex;
+    DriveBox* driveBox;
+    FolderBox* folderBox;
+    FileBox* fileBox;
+    QPushButton* addSelectedButton; // "+"
+    QPushButton* addAllButton;      // "++"
+    QPushButton* scanButton;        // "+++"
+    QPushButton* removeButton;      // "-"
+    QPushButton* clearButton;       // "--"
+    FileGrid* fileGrid;
 };
 
 // A heading label of a wizard page.

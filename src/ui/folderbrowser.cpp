@@ -138,8 +138,8 @@ QString FileBox::fullPath(const QString& name) const { return joinPath(path_, na
 
 FolderBrowser::FolderBrowser(DriveBox* drive, FolderBox* folder, FileBox* files, QObject* parent)
     : QObject(parent), drive_(drive), folder_(folder), files_(files) {
-    connect(drive_, &DriveBox::driveChanged, this, &FolderBrowser::Drive1_Change);
-    connect(folder_, &FolderBox::pathChanged, this, &FolderBrowser::Dir1_Change);
+    connect(drive_, &DriveBox::driveChanged, this, &FolderBrowser::changeDrive);
+    connect(folder_, &FolderBox::pathChanged, this, &FolderBrowser::changeFolder);
 }
 
 void FolderBrowser::start(const QString& folder) {
@@ -149,7 +149,7 @@ void FolderBrowser::start(const QString& folder) {
     files_->setPath(folder_->path());
 }
 
-void FolderBrowser::AddSelected(FileList& list) const {
+void FolderBrowser::addSelected(FileList& list) const {
     const int c = files_->count();
     for (int i = 0; i < c; ++i) {
         const QListWidgetItem* item = files_->item(i);
@@ -158,7 +158,7 @@ void FolderBrowser::AddSelected(FileList& list) const {
     }
 }
 
-void FolderBrowser::AddAll(FileList& list) const {
+void FolderBrowser::addAll(FileList& list) const {
     const int c = files_->count();
     for (int i = 0; i < c; ++i) {
         if (const QListWidgetItem* item = files_->item(i))
@@ -166,8 +166,12 @@ void FolderBrowser::AddAll(FileList& list) const {
     }
 }
 
-void FolderBrowser::Drive1_Change(const QString& root) { folder_->setPath(root); }
+void FolderBrowser::changeDrive(const QString& root) {
+    folder_->setPath(root);
+}
 
-void FolderBrowser::Dir1_Change(const QString& path) { files_->setPath(path); }
+void FolderBrowser::changeFolder(const QString& path) {
+    files_->setPath(path);
+}
 
 } // namespace veltrano::ui

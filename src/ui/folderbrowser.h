@@ -10,8 +10,8 @@ class FileList;
 
 namespace veltrano::ui {
 
-// Drive1: the volumes of the machine, by their root folders (drive letters where the platform
-// has them).
+// The drive box: the volumes of the machine, by their root folders (drive letters where the
+// platform has them).
 class DriveBox : public QComboBox {
     Q_OBJECT
 public:
@@ -29,8 +29,8 @@ signals:
     void driveChanged(const QString& root);
 };
 
-// Dir1: the open folder with its parents above it and its subfolders below; a double-click or
-// Enter opens a folder.
+// The folder box: the open folder with its parents above it and its subfolders below; a
+// double-click or Enter opens a folder.
 class FolderBox : public QListWidget {
     Q_OBJECT
 public:
@@ -47,7 +47,7 @@ private:
     QString path_;
 };
 
-// File1: the names in one folder that match the pattern "*.*ht*" (case ignored), sorted by
+// The file box: the names in one folder that match the pattern "*.*ht*" (case ignored), sorted by
 // name; several names can be selected.
 class FileBox : public QListWidget {
     Q_OBJECT
@@ -76,13 +76,13 @@ public:
     void start(const QString& folder);
 
     // "+" and the double-click: the selected names, in the box's order.
-    void AddSelected(FileList& list) const;
+    void addSelected(FileList& list) const;
     // "++": every listed name.
-    void AddAll(FileList& list) const;
+    void addAll(FileList& list) const;
 
-    // Drive1_Change and Dir1_Change; errors leave the boxes where they were.
-    void Drive1_Change(const QString& root);
-    void Dir1_Change(const QString& path);
+    // A new drive or folder; errors leave the boxes where they were.
+    void changeDrive(const QString& root);
+    void changeFolder(const QString& path);
 
 private:
     DriveBox* drive_;

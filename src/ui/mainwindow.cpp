@@ -21,18 +21,18 @@
 #include <QIcon>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QNetworkAccessManager>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
 
 namespace veltrano::ui {
 
-MainWindow::MainWindow(const QString& programFolder, QWidget* parent)
+MainWindow::MainWindow(QNetworkAccessManager* network, const QString& programFolder,
+                       QWidget* parent)
     : QMainWindow(parent), programFolder_(programFolder), options_(programFolder_),
       host_(this, pump_), commands_(options_, list_, host_),
       run_(options_, list_, host_, Random::program()), actions_(this, pump_, programFolder_),
-      network_(new QNetworkAccessManager(this)) {
+      network_(network) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(caption());
     setWindowIcon(programIcon());
@@ -42,44 +42,45 @@ MainWindow::MainWindow(const QString& programFolder, QWidget* parent)
     client->setMinimumSize(0, 0);
     setCentralWidget(client);
 
-    Tab1 = new QTabWidget(client);
-    Tab1->setObjectName(QStringLiteral("Tab1"));
-    place(Tab1, 120, 120, 7455, 6735);
-    page1 = new FilesPage;
-    page2 = new OptionsPage;
-    page3 = new RunPage(network_);
-    Tab1->addTab(page1, QStringLiteral("Schritt 1 - Dateien"));
-    Tab1->addTab(page2, QStringLiteral("Schritt 2 - Optionen"));
-    Tab1->addTab(page3, QStringLiteral("Schritt 3 - Ausführen"));
-    Tab1->setCurrentIndex(0);
+    wizardTabs = new QTabWidget(client);
+    wizardTabs->setObjectName(QStringLiteral("Tab1"));
+    place(wizardTabs, 120, 120, 7455, 6735);
+    filesPage = new FilesPage;
+    optionsPage = new OptionsPage;
+    runPage = new RunPage(network_);
+    wizardTabs->addTab(filesPage, QStringLiteral("Schritt 1 - Dateien"));
+    wizardTabs->addTab(optionsPage, QStringLiteral("Schritt 2 - Optionen"));
+    wizardTabs->addTab(runPage, QStringLiteral("Schritt 3 - Ausführen"));
+    wizardTabs->setCurrentIndex(0);
 
     buildBottom();
     buildMenu();
 
-    page1->Flex->setList(&list_);
-    browser_ = new FolderBrowser(page1->Drive1, page1->Dir1, page1->File1, this);
+    filesPage->fileGrid->setList(&list_);
+    browser_ =
+        new FolderBrowser(filesPage->driveBox, filesPage->folderBox, filesPage->fileBox, this);
     browser_->start(QDir::currentPath());
-    host_.setStatusWidgets(page3->frStat, page3->Command9);
+    host_.setStatusWidgets(runPage->statusFrame, runPage->startButton);
 
     binding_ = new OptionBinding(options_, this);
-    binding_->bind(CheckField::chkNativ, page2->chkNativ);
-    binding_->bind(CheckField::chkZange, page2->chkZange);
-    binding_->bind(CheckField::chkJava, page2->chkJava);
-    binding_->bind(CheckField::chkLine, page2->chkLine);
-    binding_->bind(CheckField::chkFake, page2->chkFake);
-    binding_->bind(CheckField::chkRClick, page2->chkRClick);
-    binding_->bind(CheckField::chkSel, page2->chkSel);
-    binding_->bind(CheckField::chkPrint, page2->chkPrint);
-    binding_->bind(CheckField::chkSeo, page2->chkSeo);
-    binding_->bind(CheckField::chkBkup, page3->chkBkup);
-    binding_->bind(TextField::txtStart, page2->txtStart);
-    binding_->bind(TextField::txtEnd, page2->txtEnd);
-    binding_->bind(TextField::txt404, page2->txt404);
-    binding_->bind(TextField::txtJava, page2->txtJava);
-    binding_->bind(TextField::txtPath, page3->txtPath);
-    binding_->bindPair(page3->chkNewFiles, page3->chkOverwrite);
-    modernPages = new ModernPagesControl(options_, list_, host_, cmdEinst, page3, page3->Command44,
-                                         page3->txtPath);
+    binding_->bind(CheckField::chkNativ, optionsPage->nativeCheck);
+    binding_->bind(CheckField::chkZange, optionsPage->sourceGuardCheck);
+    binding_->bind(CheckField::chkJava, optionsPage->javaScriptCheck);
+    binding_->bind(CheckField::chkLine, optionsPage->lineBreaksCheck);
+    binding_->bind(CheckField::chkFake, optionsPage->fakeMessageCheck);
+    binding_->bind(CheckField::chkRClick, optionsPage->rightClickCheck);
+    binding_->bind(CheckField::chkSel, optionsPage->selectionCheck);
+    binding_->bind(CheckField::chkPrint, optionsPage->printCheck);
+    binding_->bind(CheckField::chkSeo, optionsPage->seoCheck);
+    binding_->bind(CheckField::chkBkup, runPage->backupCheck);
+    binding_->bind(TextField::txtStart, optionsPage->startLinesEdit);
+    binding_->bind(TextField::txtEnd, optionsPage->endLinesEdit);
+    binding_->bind(TextField::txt404, optionsPage->fakeMessageEdit);
+    binding_->bind(TextField::txtJava, optionsPage->noScriptTextEdit);
+    binding_->bind(TextField::txtPath, runPage->outputFolderEdit);
+    binding_->bindPair(runPage->newFilesButton, runPage->overwriteButton);
+    modernPages = new ModernPagesControl(options_, list_, host_, settingsMenu, runPage,
+                                         runPage->browseButton, runPage->outputFolderEdit);
 
     connectControls();
 
@@ -91,96 +92,103 @@ MainWindow::MainWindow(const QString& programFolder, QWidget* parent)
     client->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     setFixedSize(size());
 
-    StartUp();
+    startUp();
 }
 
 MainWindow::~MainWindow() = default;
 
 void MainWindow::buildMenu() {
-    projekt = menuBar()->addMenu(QStringLiteral("&Projekt"));
-    projekt->setObjectName(QStringLiteral("projekt"));
+    projectMenu = menuBar()->addMenu(QStringLiteral("&Projekt"));
+    projectMenu->setObjectName(QStringLiteral("projekt"));
     auto entry = [](QMenu* menu, const QString& name, const QString& caption) {
         QAction* action = menu->addAction(caption);
         action->setObjectName(name);
         return action;
     };
-    cmdNeu = entry(projekt, QStringLiteral("cmdNeu"), QStringLiteral("&Neu"));
-    cmdLoad = entry(projekt, QStringLiteral("cmdLoad"), QStringLiteral("&Öffnen..."));
-    cmdLoad->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    projekt->addSeparator();
-    cmdSave = entry(projekt, QStringLiteral("cmdSave"), QStringLiteral("&Speichern"));
-    cmdSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    cmdSU = entry(projekt, QStringLiteral("cmdSU"), QStringLiteral("Speichern &unter..."));
-    projekt->addSeparator();
-    beenden = entry(projekt, QStringLiteral("beenden"), QStringLiteral("B&enden"));
+    newAction = entry(projectMenu, QStringLiteral("cmdNeu"), QStringLiteral("&Neu"));
+    openAction = entry(projectMenu, QStringLiteral("cmdLoad"), QStringLiteral("&Öffnen..."));
+    openAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    projectMenu->addSeparator();
+    saveAction = entry(projectMenu, QStringLiteral("cmdSave"), QStringLiteral("&Speichern"));
+    saveAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    saveAsAction =
+        entry(projectMenu, QStringLiteral("cmdSU"), QStringLiteral("Speichern &unter..."));
+    projectMenu->addSeparator();
+    exitAction = entry(projectMenu, QStringLiteral("beenden"), QStringLiteral("B&enden"));
 
-    cmdEinst = menuBar()->addMenu(QStringLiteral("&Einstellungen"));
-    cmdEinst->setObjectName(QStringLiteral("cmdEinst"));
-    cmdLoadSettings = entry(cmdEinst, QStringLiteral("cmdLoadSettings"), QStringLiteral("&Laden"));
-    cmdSaveSettings =
-        entry(cmdEinst, QStringLiteral("cmdSaveSettings"), QStringLiteral("&Speichern"));
+    settingsMenu = menuBar()->addMenu(QStringLiteral("&Einstellungen"));
+    settingsMenu->setObjectName(QStringLiteral("cmdEinst"));
+    loadSettingsAction =
+        entry(settingsMenu, QStringLiteral("cmdLoadSettings"), QStringLiteral("&Laden"));
+    saveSettingsAction =
+        entry(settingsMenu, QStringLiteral("cmdSaveSettings"), QStringLiteral("&Speichern"));
 
-    asdfas = menuBar()->addMenu(QStringLiteral("(Neu! 3.0)"));
-    asdfas->setObjectName(QStringLiteral("asdfas"));
+    newsMenu = menuBar()->addMenu(QStringLiteral("(Neu! 3.0)"));
+    newsMenu->setObjectName(QStringLiteral("asdfas"));
 }
 
 void MainWindow::buildBottom() {
     QWidget* client = centralWidget();
-    Command6 = new QPushButton(QStringLiteral("&Hilfe"), client);
-    Command6->setObjectName(QStringLiteral("Command6"));
-    place(Command6, 120, 6960, 1335, 495);
+    helpButton = new QPushButton(QStringLiteral("&Hilfe"), client);
+    helpButton->setObjectName(QStringLiteral("Command6"));
+    place(helpButton, 120, 6960, 1335, 495);
 
-    Image5 = new ActionLabel(QString(), client);
-    Image5->setObjectName(QStringLiteral("Image5"));
-    Image5->setPixmap(picture(QStringLiteral("logo.svg"), QSize(twips(1200), twips(420))));
-    Image5->setCursor(Qt::PointingHandCursor);
-    Image5->setToolTip(WindowActions::homePage());
-    place(Image5, 1620, 6990, 1200, 420);
+    makerLogo = new ActionLabel(QString(), client);
+    makerLogo->setObjectName(QStringLiteral("Image5"));
+    makerLogo->setPixmap(picture(QStringLiteral("logo.svg"), QSize(twips(1200), twips(420))));
+    makerLogo->setCursor(Qt::PointingHandCursor);
+    makerLogo->setToolTip(WindowActions::homePageAddress());
+    place(makerLogo, 1620, 6990, 1200, 420);
 
-    Label8 = new QLabel(QStringLiteral("© Veltrano Software"), client);
-    Label8->setObjectName(QStringLiteral("Label8"));
-    place(Label8, 2880, 7080, 1860, 285);
+    makerLabel = new QLabel(QStringLiteral("© Veltrano Software"), client);
+    makerLabel->setObjectName(QStringLiteral("Label8"));
+    place(makerLabel, 2880, 7080, 1860, 285);
 
-    Label10 = new ActionLabel(WindowActions::homePage(), client);
-    Label10->setObjectName(QStringLiteral("Label10"));
-    Label10->setStyleSheet(QStringLiteral("color: #1a5fb4; text-decoration: underline;"));
-    Label10->setCursor(Qt::PointingHandCursor);
-    Label10->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    place(Label10, 4740, 7080, 2835, 285);
+    homePageLink = new ActionLabel(WindowActions::homePageAddress(), client);
+    homePageLink->setObjectName(QStringLiteral("Label10"));
+    homePageLink->setStyleSheet(QStringLiteral("color: #1a5fb4; text-decoration: underline;"));
+    homePageLink->setCursor(Qt::PointingHandCursor);
+    homePageLink->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    place(homePageLink, 4740, 7080, 2835, 285);
 
-    Frame2 = new QGroupBox(client);
-    Frame2->setObjectName(QStringLiteral("Frame2"));
-    Frame2->setFlat(true);
-    place(Frame2, 120, 7560, 7455, 1335);
-    Brw = new AdvertPanel(network_, Frame2);
-    Brw->setObjectName(QStringLiteral("Brw"));
-    Brw->setGeometry(Frame2->rect());
+    advertBand = new QGroupBox(client);
+    advertBand->setObjectName(QStringLiteral("Frame2"));
+    advertBand->setFlat(true);
+    place(advertBand, 120, 7560, 7455, 1335);
+    bandAdvert = new AdvertPanel(network_, advertBand);
+    bandAdvert->setObjectName(QStringLiteral("Brw"));
+    bandAdvert->setGeometry(advertBand->rect());
 }
 
 void MainWindow::connectControls() {
-    connect(page1->Command1, &QPushButton::clicked, this, &MainWindow::Command1_Click);
-    connect(page1->File1, &QListWidget::itemDoubleClicked, this, &MainWindow::Command1_Click);
-    connect(page1->Command2, &QPushButton::clicked, this, &MainWindow::Command2_Click);
-    connect(page1->Command3, &QPushButton::clicked, this, &MainWindow::Command3_Click);
-    connect(page1->Command4, &QPushButton::clicked, this, &MainWindow::Command4_Click);
-    connect(page1->Command5, &QPushButton::clicked, this, &MainWindow::Command5_Click);
-    connect(page3->Command9, &QPushButton::clicked, this, &MainWindow::Command9_Click);
+    connect(filesPage->addSelectedButton, &QPushButton::clicked, this,
+            &MainWindow::addSelectedFiles);
+    connect(filesPage->fileBox, &QListWidget::itemDoubleClicked, this,
+            &MainWindow::addSelectedFiles);
+    connect(filesPage->addAllButton, &QPushButton::clicked, this, &MainWindow::addAllFiles);
+    connect(filesPage->removeButton, &QPushButton::clicked, this, &MainWindow::removeCurrentEntry);
+    connect(filesPage->clearButton, &QPushButton::clicked, this, &MainWindow::clearList);
+    connect(filesPage->scanButton, &QPushButton::clicked, this, &MainWindow::scanFolder);
+    connect(runPage->startButton, &QPushButton::clicked, this, &MainWindow::startRun);
 
-    connect(cmdNeu, &QAction::triggered, this, [this] { commands_.New(); });
-    connect(cmdLoad, &QAction::triggered, this, [this] { commands_.Open(); });
-    connect(cmdSave, &QAction::triggered, this, [this] { commands_.Save(); });
-    connect(cmdSU, &QAction::triggered, this, [this] { commands_.SaveAs(); });
-    connect(beenden, &QAction::triggered, this, [this] { actions_.EndProgram(); });
+    connect(newAction, &QAction::triggered, this, [this] { commands_.New(); });
+    connect(openAction, &QAction::triggered, this, [this] { commands_.Open(); });
+    connect(saveAction, &QAction::triggered, this, [this] { commands_.Save(); });
+    connect(saveAsAction, &QAction::triggered, this, [this] { commands_.SaveAs(); });
+    connect(exitAction, &QAction::triggered, this, [this] { actions_.endProgram(); });
 
-    connect(Command6, &QPushButton::clicked, this, [this] { actions_.Help(); });
-    connect(Image5, &ActionLabel::clicked, this, [this] { actions_.HomePage(); });
-    connect(Label10, &ActionLabel::clicked, this, [this] { actions_.HomePage(); });
-    connect(page2->Label1, &ActionLabel::clicked, this, [this] { actions_.EndProgram(); });
-    connect(page2->Label2, &ActionLabel::pressed, this, [this] { actions_.DragWindow(); });
-    connect(page2->Label2, &ActionLabel::doubleClicked, this, [this] { actions_.ShrinkWindow(); });
+    connect(helpButton, &QPushButton::clicked, this, [this] { actions_.openHelp(); });
+    connect(makerLogo, &ActionLabel::clicked, this, [this] { actions_.openHomePage(); });
+    connect(homePageLink, &ActionLabel::clicked, this, [this] { actions_.openHomePage(); });
+    connect(optionsPage->introLabel, &ActionLabel::clicked, this,
+            [this] { actions_.endProgram(); });
+    connect(optionsPage->headingLabel, &ActionLabel::pressed, this,
+            [this] { actions_.dragWindow(); });
+    connect(optionsPage->headingLabel, &ActionLabel::doubleClicked, this,
+            [this] { actions_.shrinkWindow(); });
 }
 
-void MainWindow::StartUp() {
+void MainWindow::startUp() {
     // Start-up never stops the program: a step that fails leaves its design value and the
     // next step runs. The advert panels only start loading; nothing waits for them.
     const auto step = [](const auto& operation) {
@@ -189,27 +197,35 @@ void MainWindow::StartUp() {
         } catch (...) {
         }
     };
-    step([this] { page3->Brw2->navigate(advertAddress(true)); });
-    step([this] { Brw->navigate(advertAddress(false)); });
+    step([this] { runPage->pageAdvert->navigate(advertAddress(true)); });
+    step([this] { bandAdvert->navigate(advertAddress(false)); });
     step([this] { options_.setText(TextField::txtPath, defaultOutputFolder(programFolder_)); });
     step([this] { list_.Initialise(); });
 }
 
-void MainWindow::Command1_Click() { browser_->AddSelected(list_); }
-
-void MainWindow::Command2_Click() { browser_->AddAll(list_); }
-
-void MainWindow::Command3_Click() { list_.RemoveCurrent(); }
-
-void MainWindow::Command4_Click() { list_.Clear(); }
-
-void MainWindow::Command5_Click() {
-    EventPump::Busy busy(pump_);
-    ScanFolder([this] { return page1->Dir1->path(); }, list_, host_);
+void MainWindow::addSelectedFiles() {
+    browser_->addSelected(list_);
 }
 
-void MainWindow::Command9_Click() {
-    if (run_.stopped() || !page3->Command9->isEnabled())
+void MainWindow::addAllFiles() {
+    browser_->addAll(list_);
+}
+
+void MainWindow::removeCurrentEntry() {
+    list_.RemoveCurrent();
+}
+
+void MainWindow::clearList() {
+    list_.Clear();
+}
+
+void MainWindow::scanFolder() {
+    EventPump::Busy busy(pump_);
+    ScanFolder([this] { return filesPage->folderBox->path(); }, list_, host_);
+}
+
+void MainWindow::startRun() {
+    if (run_.stopped() || !runPage->startButton->isEnabled())
         return;
     EventPump::Busy busy(pump_);
     run_.RunEncryption();
@@ -217,7 +233,7 @@ void MainWindow::Command9_Click() {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     event->accept();
-    actions_.EndProgram();
+    actions_.endProgram();
 }
 
 } // namespace veltrano::ui

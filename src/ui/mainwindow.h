@@ -35,8 +35,11 @@ class RunPage;
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    // Creates the window and runs start-up; the window is not shown yet.
-    explicit MainWindow(const QString& programFolder = veltrano::programFolder(),
+    // Creates the window and runs start-up; the window is not shown yet. The advert panels
+    // load their pages through the network access given (not owned; it must outlive the
+    // window); without one they keep their placeholder.
+    explicit MainWindow(QNetworkAccessManager* network,
+                        const QString& programFolder = veltrano::programFolder(),
                         QWidget* parent = nullptr);
     ~MainWindow() override;
 
@@ -49,37 +52,39 @@ public:
     WindowActions& actions() { return actions_; }
     ProjectCommands& projectCommands() { return commands_; }
     FolderBrowser& folderBrowser() { return *browser_; }
-    QNetworkAccessManager* network() const { return network_; }
 
-    // The event handlers, named after their control and event.
-    void Command1_Click();
-    void Command2_Click();
-    void Command3_Click();
-    void Command4_Click();
-    void Command5_Click();
-    void Command9_Click();
+    // The commands of the first and third page: "+" and a double-click in the file box, "++",
+    // "-", "--", "+++" and "Beginnen".
+    void addSelectedFiles();
+    void addAllFiles();
+    void removeCurrentEntry();
+    void clearList();
+    void scanFolder();
+    void startRun();
 
-    QTabWidget* Tab1;
-    FilesPage* page1;
-    OptionsPage* page2;
-    RunPage* page3;
-    QPushButton* Command6;
-    ActionLabel* Image5;
-    QLabel* Label8;
-    ActionLabel* Label10;
-    QGroupBox* Frame2;
-    AdvertPanel* Brw;
+    // The controls; each keeps its name from the window's design as its objectName, where
+    // tests and tools find it.
+    QTabWidget* wizardTabs;
+    FilesPage* filesPage;
+    OptionsPage* optionsPage;
+    RunPage* runPage;
+    QPushButton* helpButton;
+    ActionLabel* makerLogo;
+    QLabel* makerLabel;
+    ActionLabel* homePageLink;
+    QGroupBox* advertBand;
+    AdvertPanel* bandAdvert;
 
-    QMenu* projekt;
-    QAction* cmdNeu;
-    QAction* cmdLoad;
-    QAction* cmdSave;
-    QAction* cmdSU;
-    QAction* beenden;
-    QMenu* cmdEinst;
-    QAction* cmdLoadSettings;
-    QAction* cmdSaveSettings;
-    QMenu* asdfas;
+    QMenu* projectMenu;
+    QAction* newAction;
+    QAction* openAction;
+    QAction* saveAction;
+    QAction* saveAsAction;
+    QAction* exitAction;
+    QMenu* settingsMenu;
+    QAction* loadSettingsAction;
+    QAction* saveSettingsAction;
+    QMenu* newsMenu;
     ModernPagesControl* modernPages;
 
 protected:
@@ -89,7 +94,7 @@ private:
     void buildMenu();
     void buildBottom();
     void connectControls();
-    void StartUp();
+    void startUp();
 
     QString programFolder_;
     EventPump pump_;
@@ -99,7 +104,7 @@ private:
     ProjectCommands commands_;
     EncryptionRun run_;
     WindowActions actions_;
-    QNetworkAccessManager* network_;
+    QNetworkAccessManager* network_ = nullptr;
     FolderBrowser* browser_ = nullptr;
     OptionBinding* binding_ = nullptr;
 };

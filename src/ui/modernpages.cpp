@@ -51,8 +51,9 @@ ModernPagesControl::ModernPagesControl(OptionSet& options, FileList& list, Widge
 
 void ModernPagesControl::updateNote() {
     const int pages = list_.declaredUtf8Count();
-    note->setVisible(pages > 0 && !options_.modern());
-    if (!note->isVisible())
+    const bool shown = pages > 0 && !options_.modern();
+    note->setVisible(shown);
+    if (!shown)
         return;
     note->setText((pages == 1 ? QStringLiteral("1 Seite ist UTF-8 und kommt ohne")
                               : QStringLiteral("%1 Seiten sind UTF-8 und kommen ohne").arg(pages)) +

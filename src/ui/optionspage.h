@@ -17,25 +17,25 @@ class OptionsPage : public QWidget {
 public:
     explicit OptionsPage(QWidget* parent = nullptr);
 
-    ActionLabel* Label2; // drags the window
-    ActionLabel* Label1; // a click ends the program
-    OptionCheckBox* chkSeo;
-    OptionCheckBox* chkNativ;
-    OptionCheckBox* chkZange;
-    OptionCheckBox* chkJava;
-    OptionCheckBox* chkLine;
-    OptionCheckBox* chkFake;
-    OptionCheckBox* chkRClick;
-    OptionCheckBox* chkSel;
-    OptionCheckBox* chkPrint;
-    QLineEdit* txtJava;
-    QLineEdit* txt404;
-    QLineEdit* txtStart;
-    QLineEdit* txtEnd;
+    ActionLabel* headingLabel; // drags the window
+    ActionLabel* introLabel;   // a click ends the program
+    OptionCheckBox* seoCheck;
+    OptionCheckBox* nativeCheck;
+    OptionCheckBox* sourceGuardCheck;
+    OptionCheckBox* javaScriptCheck;
+    OptionCheckBox* lineBreaksCheck;
+    OptionCheckBox* fakeMessageCheck;
+    OptionCheckBox* rightClickCheck;
+    OptionCheckBox* selectionCheck;
+    OptionCheckBox* printCheck;
+    QLineEdit* noScriptTextEdit;
+    QLineEdit* fakeMessageEdit;
+    QLineEdit* startLinesEdit;
+    QLineEdit* endLinesEdit;
     // The hidden frame of an older choice of method; nothing reads it.
-    QGroupBox* Frame1;
-    QRadioButton* chkOld;
-    QRadioButton* chkNew;
+    QGroupBox* oldMethodFrame;
+    QRadioButton* oldMethodButton;
+    QRadioButton* newMethodButton;
 };
 
 // A separator line of a page.

@@ -22,17 +22,17 @@ class RunPage : public QWidget {
 public:
     RunPage(QNetworkAccessManager* network, QWidget* parent = nullptr);
 
-    QRadioButton* chkNewFiles;
-    QLineEdit* txtPath;
-    QPushButton* Command44;
-    QRadioButton* chkOverwrite;
-    OptionCheckBox* chkBkup;
-    QLabel* Image2;
-    QPushButton* Command9;
-    StatusFrame* frStat;
-    QGroupBox* Frame3;
-    AdvertPanel* Brw2;
-    QLineEdit* Text2;
+    QRadioButton* newFilesButton;
+    QLineEdit* outputFolderEdit;
+    QPushButton* browseButton;
+    QRadioButton* overwriteButton;
+    OptionCheckBox* backupCheck;
+    QLabel* warningPicture;
+    QPushButton* startButton;
+    StatusFrame* statusFrame;
+    QGroupBox* advertFrame;
+    AdvertPanel* pageAdvert;
+    QLineEdit* hiddenEdit;
 };
 
 } // namespace veltrano::ui

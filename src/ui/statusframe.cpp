@@ -26,27 +26,27 @@ void showProgress(QProgressBar* bar, qint64 value, qint64 maximum) {
 } // namespace
 
 StatusFrame::StatusFrame(QWidget* parent)
-    : QGroupBox(QStringLiteral("Status"), parent), prgr_(new QProgressBar(this)),
-      stat_(new QProgressBar(this)), label5_(new QLabel(QStringLiteral("Datei:"), this)),
-      lblFIl_(new QLabel(this)) {
+    : QGroupBox(QStringLiteral("Status"), parent), listBar_(new QProgressBar(this)),
+      pageBar_(new QProgressBar(this)), fileCaption_(new QLabel(QStringLiteral("Datei:"), this)),
+      fileLabel_(new QLabel(this)) {
     setObjectName(QStringLiteral("frStat"));
-    prgr_->setObjectName(QStringLiteral("prgr"));
-    stat_->setObjectName(QStringLiteral("Stat"));
-    label5_->setObjectName(QStringLiteral("Label5"));
-    lblFIl_->setObjectName(QStringLiteral("lblFIl"));
-    for (QProgressBar* bar : {prgr_, stat_}) {
+    listBar_->setObjectName(QStringLiteral("prgr"));
+    pageBar_->setObjectName(QStringLiteral("Stat"));
+    fileCaption_->setObjectName(QStringLiteral("Label5"));
+    fileLabel_->setObjectName(QStringLiteral("lblFIl"));
+    for (QProgressBar* bar : {listBar_, pageBar_}) {
         bar->setRange(0, 0);
         bar->setValue(0);
         bar->setTextVisible(false);
     }
-    prgr_->setMaximum(1);
-    stat_->setMaximum(1);
-    lblFIl_->setTextFormat(Qt::PlainText);
-    lblFIl_->setMinimumWidth(1);
-    place(prgr_, 120, 330, 6900, 240);
-    place(label5_, 120, 630, 600, 240);
-    place(lblFIl_, 720, 630, 6300, 240);
-    place(stat_, 120, 930, 6900, 240);
+    listBar_->setMaximum(1);
+    pageBar_->setMaximum(1);
+    fileLabel_->setTextFormat(Qt::PlainText);
+    fileLabel_->setMinimumWidth(1);
+    place(listBar_, 120, 330, 6900, 240);
+    place(fileCaption_, 120, 630, 600, 240);
+    place(fileLabel_, 720, 630, 6300, 240);
+    place(pageBar_, 120, 930, 6900, 240);
 }
 
 void StatusFrame::setCurrentFile(const QString& path) {
@@ -70,14 +70,14 @@ void StatusFrame::apply() {
     if (!dirty_)
         return;
     dirty_ = false;
-    if (lblFIl_->toolTip() != file_) {
+    if (fileLabel_->toolTip() != file_) {
         // A long path is cut in the middle so both the drive and the name stay readable.
-        lblFIl_->setText(lblFIl_->fontMetrics().elidedText(file_, Qt::ElideMiddle,
-                                                           lblFIl_->width()));
-        lblFIl_->setToolTip(file_);
+        fileLabel_->setText(
+            fileLabel_->fontMetrics().elidedText(file_, Qt::ElideMiddle, fileLabel_->width()));
+        fileLabel_->setToolTip(file_);
     }
-    showProgress(prgr_, listValue_, listMaximum_);
-    showProgress(stat_, pageValue_, pageMaximum_);
+    showProgress(listBar_, listValue_, listMaximum_);
+    showProgress(pageBar_, pageValue_, pageMaximum_);
 }
 
 } // namespace veltrano::ui

@@ -21,17 +21,17 @@ public:
     // Brings the widgets up to the values set since the last call.
     void apply();
 
-    QProgressBar* prgr() const { return prgr_; }
-    QProgressBar* stat() const { return stat_; }
-    QLabel* lblFIl() const { return lblFIl_; }
+    QProgressBar* listBar() const { return listBar_; }
+    QProgressBar* pageBar() const { return pageBar_; }
+    QLabel* fileLabel() const { return fileLabel_; }
     // The full path of the file shown (the label may shorten it).
     const QString& currentFile() const { return file_; }
 
 private:
-    QProgressBar* prgr_;
-    QProgressBar* stat_;
-    QLabel* label5_;
-    QLabel* lblFIl_;
+    QProgressBar* listBar_;
+    QProgressBar* pageBar_;
+    QLabel* fileCaption_;
+    QLabel* fileLabel_;
     QString file_;
     int listValue_ = 0;
     int listMaximum_ = 0;

@@ -33,7 +33,7 @@ WindowActions::WindowActions(QWidget* window, EventPump& pump, QString programFo
     };
 }
 
-void WindowActions::ShellOpen(const QString& target) {
+void WindowActions::shellOpen(const QString& target) {
     // A path goes to the desktop as the file it names ("//help.pdf" at a root is "/help.pdf").
     const QUrl url = target.contains(QLatin1String("://"))
                          ? QUrl(target)
@@ -42,7 +42,7 @@ void WindowActions::ShellOpen(const QString& target) {
         openUrl(url);
 }
 
-void WindowActions::EndProgram() {
+void WindowActions::endProgram() {
     if (exitProgram)
         exitProgram();
 }
@@ -52,14 +52,16 @@ QString WindowActions::helpPath() const {
     return programFolder_ + QDir::separator() + QStringLiteral("help.pdf");
 }
 
-void WindowActions::Help() { ShellOpen(helpPath()); }
+void WindowActions::openHelp() {
+    shellOpen(helpPath());
+}
 
-void WindowActions::DragWindow() {
+void WindowActions::dragWindow() {
     if (startMove)
         startMove();
 }
 
-void WindowActions::ShrinkWindow() {
+void WindowActions::shrinkWindow() {
     QWidget* top = window_->window();
     if (top->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
         top->setWindowFlag(Qt::WindowStaysOnTopHint, false);

@@ -20,23 +20,25 @@ public:
     WindowActions(QWidget* window, EventPump& pump, QString programFolder);
 
     // The maker's home page.
-    static QString homePage() { return QStringLiteral("http://www.veltrano.example/"); }
+    static QString homePageAddress() { return QStringLiteral("http://www.veltrano.example/"); }
 
     // Hands a path or a web address to the desktop; failures are not reported.
-    void ShellOpen(const QString& target);
-    // "B&enden", a click on Label1, any close request: the process ends at once, nothing is
-    // asked. Pages are never left half-written, since a page is written without yielding.
-    void EndProgram();
+    void shellOpen(const QString& target);
+    // "B&enden", a click on the introduction of the options page, any close request: the process
+    // ends at once, nothing is asked. Pages are never left half-written, since a page is written
+    // without yielding.
+    void endProgram();
     // "&Hilfe": the program folder, a separator and "help.pdf".
-    void Help();
+    void openHelp();
     QString helpPath() const;
-    // Image5 and Label10.
-    void HomePage() { ShellOpen(homePage()); }
-    // A press of any mouse button on Label2 moves the window as if its title bar were held.
-    void DragWindow();
-    // A double-click on Label2: out of the always-on-top band, then the window is made 6765
+    // The maker's logo and the home-page link.
+    void openHomePage() { shellOpen(homePageAddress()); }
+    // A press of any mouse button on the options page's heading moves the window as if its title
+    // bar were held.
+    void dragWindow();
+    // A double-click on that heading: out of the always-on-top band, then the window is made 6765
     // layout units high (the wizard pages and the help row stay, the advert band goes).
-    void ShrinkWindow();
+    void shrinkWindow();
 
     // Replaceable for tests.
     std::function<void()> exitProgram;

@@ -1,15 +1,17 @@
 #include "batchtool.h"
-#include "encoding/encodepage.h"
+#include "commandline.h"
 #include "encoding/random.h"
 #include "filelist/filelist.h"
 #include "host.h"
 #include "options/optionset.h"
 #include "project/projectfile.h"
-#include "run/pageheader.h"
-#include "support/pagebytes.h"
+#include "run/encryptionrun.h"
 #include "support/testfiles.h"
 
-#include <QDir>
+#include <QDirIterator>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTextStream>
 #include <QtTest>
@@ -19,53 +21,31 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QByteArray kDoneLine =
-    "Abschluss: Das verschl\xc3\xbcsseln der Dateien ist erfolgreich abgeschlossen!\n";
-
 struct Outcome {
     int code = -1;
-    QString out;
-    QString err;
+    QStringList out;
+    QStringList err;
 };
 
 Outcome runInProcess(const QStringList& args, bool terminal = false) {
-    Outcome o;
-    QTextStream out(&o.out);
-    QTextStream err(&o.err);
+    QString out;
+    QString err;
+    QTextStream outStream(&out);
+    QTextStream errStream(&err);
     Random::program().setState(Random::kStart);
-    o.code = runBatch(args, out, err, terminal);
-    return o;
+    const int code = runBatch(args, outStream, errStream, terminal);
+    return {code, out.split(u'\n', Qt::SkipEmptyParts), err.split(u'\n', Qt::SkipEmptyParts)};
 }
 
-// A project with small blank-line counts, the given pair and output folder, and pages.
-QByteArray project(const QString& outFolder, bool overwrite, const QStringList& pages,
-                   const QByteArray& version = "3.0.0") {
-    QByteArray b = version + "\r\n";
-    for (int i = 0; i < 9; ++i)
-        b += " 1 \r\n";
-    b += overwrite ? "Falsch\r\nWahr\r\n" : "Wahr\r\nFalsch\r\n";
-    b += " 1 \r\n3\r\n2\r\nError 404, file not found!\r\nJavaskript fehlt\r\n";
-    b += outFolder.toUtf8() + "\r\n";
-    for (const QString& p : pages)
-        b += p.toUtf8() + "\r\n";
-    return b;
-}
-
-// The pages a fresh process writes for the project's pages, in order.
-QList<QByteArray> expectedPages(const QString& projectFile) {
-    OptionSet options;
-    FileList list;
-    if (ReadProject(projectFile, options, list).status != ProjectReadResult::Status::Ok)
-        return {};
-    Random random;
-    NullHost host;
-    QList<QByteArray> result;
-    for (int i = 0; i < list.count(); ++i) {
-        const QByteArray page =
-            EncodePage(list.path(i), BuildPageHeader(options), options, random, host);
-        result << AppendEndLines(page, options) + "\r\n";
+// Every file below a folder, by its path relative to it.
+QMap<QString, QByteArray> tree(const QString& folder) {
+    QMap<QString, QByteArray> files;
+    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        files.insert(path.mid(folder.size() + 1), test::readFile(path));
     }
-    return result;
+    return files;
 }
 
 } // namespace
@@ -80,116 +60,155 @@ private slots:
     void init() {
         dir_.reset();
         test::writeFile(at(u"web/a.htm"_s), "<html><head></head><body>A</body></html>\r\n");
-        test::writeFile(at(u"web/b.htm"_s), "<p>B\r\nzwei\r\n");
-        QDir().mkpath(at(u"out"_s));
+        test::writeFile(at(u"web/sub/c.html"_s), "<p>C\r\nzwei\r\n");
+        test::writeFile(at(u"web/sub/deep/d.shtml"_s), "<p>D</p>");
+        test::writeFile(at(u"web/notes.txt"_s), "no page");
+        test::writeFile(at(u"other/a.htm"_s), "<p>other</p>");
+        test::writeFile(at(u"empty/e.htm"_s), "");
+        QDir().mkpath(at(u"block/a.htm"_s));
+        OptionSet options;
+        options.setText(TextField::txtPath, at(u"pout"_s));
+        FileList list;
+        list.Append(at(u"web/a.htm"_s));
+        QCOMPARE(WriteProject(at(u"p.vtp"_s), options, list), QString());
+        QByteArray old = test::readFile(at(u"p.vtp"_s));
+        test::writeFile(at(u"old.vtp"_s), old.replace("3.0.0", "2.0.0"));
     }
 
-    void help() {
-        for (const QString& arg : {u"--help"_s, u"-h"_s}) {
-            const Outcome o = runInProcess({arg});
-            QCOMPARE(o.code, 0);
-            QVERIFY(o.out.contains(u"Rückgabewert"_s));
-            QVERIFY(o.out.contains(u"Exit status"_s));
-            QVERIFY(o.err.isEmpty());
+    // The command lines of the data file: exit status, messages and the files written.
+    void commandLines_data() {
+        QTest::addColumn<QStringList>("spec");
+        QFile file(QFINDTESTDATA("data/commandlines.txt"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(file.readAll()).replace(u"{d}"_s, dir_.path());
+        for (const QString& block : text.split(u"\ncase "_s).mid(1)) {
+            QStringList lines = block.split(u'\n', Qt::SkipEmptyParts);
+            QTest::newRow(qPrintable(lines.takeFirst())) << lines;
         }
     }
-
-    void usage_data() {
-        QTest::addColumn<QStringList>("args");
-        QTest::newRow("nothing") << QStringList();
-        QTest::newRow("two projects") << QStringList({u"a.vtp"_s, u"b.vtp"_s});
-        QTest::newRow("unknown option") << QStringList({u"--fast"_s, u"a.vtp"_s});
-        QTest::newRow("empty name") << QStringList({QString()});
-    }
-    void usage() {
-        QFETCH(QStringList, args);
-        const Outcome o = runInProcess(args);
-        QCOMPARE(o.code, 64);
-        QVERIFY(!o.err.isEmpty());
-    }
-
-    void exitCodes_data() {
-        QTest::addColumn<QString>("outFolder");
-        QTest::addColumn<QStringList>("pages");
-        QTest::addColumn<int>("code");
-        QTest::addColumn<QString>("firstLine");
-        const QString a = at(u"web/a.htm"_s);
-        const QString missing = at(u"web/missing.htm"_s);
-        const QString out = at(u"out"_s);
-        QTest::newRow("completed") << out << QStringList({a}) << 0 << QString::fromUtf8(kDoneLine);
-        QTest::newRow("write errors") << at(u"nowhere"_s) << QStringList({a}) << 1
-                                      << u"Fehler: Fehler (Ist das Ausgabeverzeichnis "_s +
-                                             at(u"nowhere"_s) + u" vorhanden?): "_s;
-        QTest::newRow("stopped")
-            << out << QStringList({missing, a}) << 2
-            << u"Schwerwiegender Fehler: Datei konnte nicht gefunden werden: "_s + missing +
-                   u"\n"_s;
-        QTest::newRow("other version")
-            << out << QStringList({a}) << 3
-            << u"Fehler: Die Datei wurde mit Version 2.0.0 erstellt, und ist zu 3.0.0 nicht kompatibel!\n"_s;
-        QTest::newRow("damaged") << out << QStringList() << 3 << u"Fehler: Die Projektdatei"_s;
-        // A project file that is not there is named in the message.
-        QTest::newRow("missing project") << out << QStringList() << 3 << u"Fehler: "_s;
-    }
-    void exitCodes() {
-        QFETCH(QString, outFolder);
-        QFETCH(QStringList, pages);
-        QFETCH(int, code);
-        QFETCH(QString, firstLine);
-        const QByteArray tag = QTest::currentDataTag();
-        QByteArray bytes =
-            project(outFolder, false, pages, tag == "other version" ? "2.0.0" : "3.0.0");
-        if (tag == "damaged")
-            bytes.replace("Wahr", "Jein");
-        if (tag != "missing project")
-            test::writeFile(at(u"p.vtp"_s), bytes);
-        const Outcome o = runInProcess({at(u"p.vtp"_s)});
-        QCOMPARE(o.code, code);
-        QVERIFY2(o.err.startsWith(firstLine), qPrintable(o.err));
-        QVERIFY(o.out.isEmpty());
-        // Every message is one line.
-        for (const QString& line : o.err.split(u'\n', Qt::SkipEmptyParts))
-            QVERIFY(line.contains(u": "_s));
-        if (tag == "missing project")
-            QVERIFY(o.err.contains(at(u"p.vtp"_s)));
+    void commandLines() {
+        QFETCH(QStringList, spec);
+        QHash<QString, QStringList> d;
+        for (const QString& line : spec)
+            d[line.section(u' ', 0, 0)] << line.section(u' ', 1);
+        const QStringList err = d[u"err"_s], out = d[u"out"_s];
+        const Outcome o = runInProcess(d[u"args"_s].value(0).split(u' '));
+        QCOMPARE(o.code, d[u"exit"_s].value(0).toInt());
+        QCOMPARE(o.err.size(), err.size());
+        for (qsizetype i = 0; i < err.size(); ++i)
+            QVERIFY2(o.err[i].startsWith(err[i]), qPrintable(o.err[i]));
+        qsizetype found = 0;
+        for (const QString& line : o.out)
+            found += found < out.size() && line == out[found];
+        QVERIFY2(found == out.size(), qPrintable(o.out.join(u'\n')));
+        for (const QString& f : d[u"files"_s].join(u' ').split(u' ', Qt::SkipEmptyParts))
+            QVERIFY2(QFileInfo::exists(at(f)), qPrintable(f));
+        for (const QString& f : d[u"absent"_s].join(u' ').split(u' ', Qt::SkipEmptyParts))
+            QVERIFY2(!QFileInfo::exists(at(f)), qPrintable(f));
     }
 
-    // On a terminal a progress line shows the page; it is cleared before every message.
-    void progressLine() {
-        test::writeFile(at(u"p.vtp"_s), project(at(u"out"_s), false, {at(u"web/a.htm"_s)}));
-        const Outcome o = runInProcess({at(u"p.vtp"_s)}, true);
+    // Every flag sets its option field; --save-project writes them with the pages, and the
+    // window's project code reads back the same.
+    void flagsAndSavedProject() {
+        const QStringList flags =
+            u"--no-native --no-zange --no-javascript --no-lines --no-fake "
+            u"--no-rclick --no-select --no-print --seo=dimmed --start-lines 7 "
+            u"--end-lines 0 --fake-text Nichts --noscript-text Skript --modern"_s.split(u' ') +
+            QStringList{u"-o"_s, at(u"out"_s)};
+        OptionValues expected = OptionValues::defaults(QString());
+        expected.checks = {0, 0, 0, 0, 0, 0, 0, 0, 2, 1};
+        expected.texts = {u"7"_s, u"0"_s, u"Nichts"_s, u"Skript"_s, at(u"out"_s)};
+        QString error;
+        OptionSet applied;
+        parseCommandLine(flags, &error)->applyTo(applied);
+        QCOMPARE(applied.values(), expected);
+        QVERIFY(applied.modern());
+        const Outcome o = runInProcess(
+            flags + QStringList{u"-q"_s, u"--save-project"_s, at(u"s.vtp"_s), at(u"web"_s)});
         QCOMPARE(o.code, 0);
-        QVERIFY(o.err.startsWith(u"\r\x1b[K[1/1] 0% "_s + at(u"web/a.htm"_s)));
-        QVERIFY(o.err.endsWith(u"\r\x1b[K"_s + QString::fromUtf8(kDoneLine)));
+        OptionSet read;
+        FileList list;
+        QCOMPARE(ReadProject(at(u"s.vtp"_s), read, list).status, ProjectReadResult::Status::Ok);
+        QCOMPARE(read.values(), expected);
+        QStringList pages;
+        for (int i = 0; i < list.count(); ++i)
+            pages << list.path(i);
+        QCOMPARE(pages, QStringList({at(u"web/a.htm"_s), at(u"web/sub/c.html"_s),
+                                     at(u"web/sub/deep/d.shtml"_s)}));
     }
 
-    // A fresh process: the pages byte for byte, the generator continuing from page to page,
-    // and no progress line on a pipe.
-    void endToEnd_data() {
-        QTest::addColumn<bool>("overwrite");
-        QTest::newRow("output folder") << false;
-        QTest::newRow("overwrite with backup") << true;
+    // The report names every page with its sizes and the totals.
+    void report() {
+        const Outcome o =
+            runInProcess({u"--report"_s, at(u"r.json"_s), u"-o"_s, at(u"out"_s), at(u"web/sub"_s)});
+        QCOMPARE(o.code, 0);
+        const QJsonObject report =
+            QJsonDocument::fromJson(test::readFile(at(u"r.json"_s))).object();
+        const QJsonArray pages = report[u"pages"_s].toArray();
+        const QJsonObject c = pages[0].toObject();
+        QCOMPARE(c.keys(),
+                 QStringList({u"backup"_s, u"encoding"_s, u"inputBytes"_s, u"message"_s,
+                              u"milliseconds"_s, u"output"_s, u"outputBytes"_s, u"source"_s}));
+        QCOMPARE(c[u"output"_s].toString(), at(u"out/c.html"_s));
+        QCOMPARE(c[u"inputBytes"_s].toInteger(), 12);
+        QCOMPARE(c[u"outputBytes"_s].toInteger(), QFileInfo(at(u"out/c.html"_s)).size());
+        QVERIFY(c[u"backup"_s].isNull() && c[u"message"_s].isNull() && c[u"encoding"_s].isNull());
+        const QJsonObject totals = report[u"totals"_s].toObject();
+        QCOMPARE(totals[u"converted"_s].toInt(), 2);
+        QCOMPARE(totals[u"inputBytes"_s].toInteger(), 12 + 8);
     }
-    void endToEnd() {
-        QFETCH(bool, overwrite);
-        const QStringList pages = {at(u"web/a.htm"_s), at(u"web/b.htm"_s)};
-        const QByteArray sourceB = test::readFile(pages[1]);
-        test::writeFile(at(u"p.vtp"_s), project(at(u"out/"_s), overwrite, pages));
-        const QList<QByteArray> expected = expectedPages(at(u"p.vtp"_s));
-        QCOMPARE(expected.size(), 2);
 
-        QProcess process;
-        process.start(QStringLiteral(VELTRANO_BATCH_EXE), {at(u"p.vtp"_s)});
-        QVERIFY(process.waitForFinished(120000));
-        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(process.exitCode(), 0);
-        QCOMPARE(process.readAllStandardError(), kDoneLine);
-        QCOMPARE(process.readAllStandardOutput(), QByteArray());
-        const QString folder = overwrite ? at(u"web"_s) : at(u"out"_s);
-        QCOMPARE(test::readFile(folder + u"/a.htm"_s), expected[0]);
-        QCOMPARE(test::readFile(folder + u"/b.htm"_s), expected[1]);
-        if (overwrite)
-            QCOMPARE(test::readFile(pages[1] + u".bak"_s), sourceB);
+    // On a terminal a bar shows the pages done; it is cleared before every message.
+    void progressBar() {
+        const Outcome o = runInProcess({u"-o"_s, at(u"out"_s), at(u"web/a.htm"_s)}, true);
+        QCOMPARE(o.code, 0);
+        QVERIFY(o.err.first().startsWith(u"\r\x1b[K[------------------------------] 0/1"_s));
+        QVERIFY(o.err.first().contains(u"\r\x1b[KAbschluss: "_s));
+    }
+
+    // A nested site converted with 1, 2 and 7 jobs (the last in a process of its own) gives the
+    // bytes of the window's one-thread run over the same pages from a project.
+    void sameBytesWithAnyJobs() {
+        QStringList pages;
+        for (int i = 0; i < 40; ++i) {
+            const QString path = at(u"site/%1/%2/p%3.htm"_s.arg(i % 3).arg(i % 5).arg(i));
+            QByteArray page = "<html><head><title>T</title></head><body>\r\n";
+            for (int k = 0; k < 40 + i * 7; ++k)
+                page += "<p class=\"x\">Seite " + QByteArray::number(i * k) + " &amp; mehr</p>\r\n";
+            test::writeFile(path, page + "</body></html>");
+        }
+        const QString site = at(u"site"_s);
+        QMap<QString, QByteArray> previous;
+        for (const QString& jobs : {u"1"_s, u"2"_s, u"7"_s}) {
+            const QStringList args = {
+                u"-j"_s,          jobs, u"-o"_s, at(u"out"_s + jobs), site, u"--save-project"_s,
+                at(u"site.vtp"_s)};
+            if (jobs == u"7") {
+                QProcess process;
+                process.start(QStringLiteral(VELTRANO_BATCH_EXE), args);
+                QVERIFY(process.waitForFinished(120000));
+                QCOMPARE(process.exitCode(), 0);
+            } else {
+                QCOMPARE(runInProcess(args).code, 0);
+            }
+            const QMap<QString, QByteArray> outputs = tree(at(u"out"_s + jobs));
+            QCOMPARE(outputs.size(), 40);
+            QVERIFY(previous.isEmpty() || outputs == previous);
+            previous = outputs;
+        }
+
+        OptionSet options;
+        FileList list;
+        QCOMPARE(ReadProject(at(u"site.vtp"_s), options, list).status,
+                 ProjectReadResult::Status::Ok);
+        options.setText(TextField::txtPath, at(u"window"_s));
+        QDir().mkpath(at(u"window"_s));
+        NullHost host;
+        Random random;
+        EncryptionRun run(options, list, host, random);
+        QCOMPARE(run.RunEncryption(), EncryptionRun::Outcome::Completed);
+        for (auto it = previous.cbegin(); it != previous.cend(); ++it)
+            QCOMPARE(test::readFile(at(u"window/"_s) + QFileInfo(it.key()).fileName()), it.value());
     }
 };
 

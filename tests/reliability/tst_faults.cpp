@@ -218,8 +218,9 @@ private slots:
                         without(jobOptions(QString()), {CheckField::chkNativ, CheckField::chkSeo}),
                         {big, later});
 
+        // One job, so the later page is read only after the large one.
         QProcess process;
-        process.start(batchProgram(), {project});
+        process.start(batchProgram(), {QStringLiteral("-j"), QStringLiteral("1"), project});
         QVERIFY(process.waitForStarted());
         // Wait until the large page is being backed up or written: a hidden file of it lies
         // beside it. It must still lie there once the tool is stopped, or the tool may have gone

@@ -128,7 +128,8 @@ private slots:
             const qint64 delay =
                 random.bounded(5) == 0 ? random.bounded(end) : random.bounded(startTime, end);
             QProcess process;
-            process.start(batchProgram(), {project_});
+            // One job: the pages are converted in list order.
+            process.start(batchProgram(), {QStringLiteral("-j"), QStringLiteral("1"), project_});
             QVERIFY(process.waitForStarted());
             QThread::usleep(static_cast<unsigned long>(delay));
             const bool wasRunning = process.state() == QProcess::Running;

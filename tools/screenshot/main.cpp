@@ -39,18 +39,19 @@ int main(int argc, char* argv[]) {
     }
     QDir::setCurrent(root);
 
-    veltrano::ui::MainWindow window(QStringLiteral("/opt/veltrano"));
+    // No network: the advert panels show their placeholder, the same in every picture.
+    veltrano::ui::MainWindow window(nullptr, QStringLiteral("/opt/veltrano"));
     window.actions().exitProgram = [] {};
     window.show();
-    window.page1->Dir1->setPath(root);
-    window.Command5_Click();
-    window.page1->File1->item(0)->setSelected(true);
+    window.filesPage->folderBox->setPath(root);
+    window.scanFolder();
+    window.filesPage->fileBox->item(0)->setSelected(true);
     QTest::qWait(600);
 
     const char* names[] = {"screenshot-1-dateien.png", "screenshot-2-optionen.png",
                            "screenshot-3-ausfuehren.png"};
     for (int i = 0; i < 3; ++i) {
-        window.Tab1->setCurrentIndex(i);
+        window.wizardTabs->setCurrentIndex(i);
         QTest::qWait(300);
         const QString path = out + QLatin1Char('/') + QString::fromLatin1(names[i]);
         if (!window.grab().save(path)) {

@@ -11,32 +11,9 @@ namespace veltrano {
 
 namespace {
 
-// Where a DOCTYPE at the start of a page text ends, its line end included; 0 when there is none.
-qsizetype leadingDoctypeEnd(QByteArrayView text) {
-    qsizetype p = 0;
-    while (p < text.size() && (text[p] == ' ' || text[p] == '\t' || text[p] == '\r' ||
-                               text[p] == '\n' || text[p] == '\f'))
-        ++p;
-    if (indexOfAsciiNoCase(text.sliced(p, qMin<qsizetype>(9, text.size() - p)), "<!doctype") != 0)
-        return 0;
-    const qsizetype close = text.indexOf('>', p);
-    if (close < 0)
-        return 0;
-    qsizetype end = close + 1;
-    if (text.sliced(end).startsWith("\r\n"))
-        end += 2;
-    else if (text.sliced(end).startsWith("\n"))
-        end += 1;
-    return end;
-}
-
-// Joins the passes in their order: native crippling, then the JavaScript form or the plain join
-// with the header text.
-void encodePageText(QByteArrayView pageText, QByteArrayView header, const OptionSet& options,
-                    Random& random, Host& host, ByteBuffer& nativeScratch, PageSink& out) {
-    QByteArrayView text = pageText;
-    if (CrippleNative(pageText, options, nativeScratch, host))
-        text = nativeScratch.view();
+// The step after the native pass: the JavaScript form, or the header joined with the text.
+void encodeNativeText(QByteArrayView text, QByteArrayView header, const OptionSet& options,
+                      Random& random, Host& host, PageSink& out) {
     if (options.modern()) {
         // Every browser reads the page as UTF-8, and its DOCTYPE, moved in front of the header,
         // keeps it in standards mode.
@@ -56,11 +33,22 @@ void encodePageText(QByteArrayView pageText, QByteArrayView header, const Option
 } // namespace
 
 QString PageEncoder::ReadPage(const QString& path, const OptionSet& options) {
+    prepared_ = false;
     return ReadPageSource(path, options, page_, file_, host_);
 }
 
+qint64 PageEncoder::PrepareReadPage(const OptionSet& options) {
+    nativeDone_ = CrippleNative(page_.view(), options, native_, host_);
+    prepared_ = true;
+    return JavaScriptDrawCount(nativeDone_ ? native_.view() : page_.view(), options);
+}
+
 void PageEncoder::EncodeReadPage(QByteArrayView header, const OptionSet& options, PageSink& out) {
-    encodePageText(page_.view(), header, options, random_, host_, native_, out);
+    if (!prepared_)
+        PrepareReadPage(options);
+    prepared_ = false;
+    encodeNativeText(nativeDone_ ? native_.view() : page_.view(), header, options, random_, host_,
+                     out);
 }
 
 } // namespace veltrano

@@ -24,12 +24,19 @@ public:
     QString ReadPage(const QString& path, const OptionSet& options);
     void EncodeReadPage(QByteArrayView header, const OptionSet& options, PageSink& out);
 
+    // Between the two: runs the native pass over the page read and returns the number of draws
+    // its encoding will take from the generator, so a caller can start the generator where
+    // the pages before it leave it. EncodeReadPage then goes on from the native result.
+    qint64 PrepareReadPage(const OptionSet& options);
+
 private:
     Random& random_;
     Host& host_;
     ByteBuffer file_;
     ByteBuffer page_;
     ByteBuffer native_;
+    bool prepared_ = false;
+    bool nativeDone_ = false;
 };
 
 } // namespace veltrano

@@ -154,19 +154,22 @@ qsizetype utf16Length(QByteArrayView utf8) {
     return n;
 }
 
+// Where encoding begins: behind the first head end when the head stays readable. This pass
+// keeps the head readable only for exactly 1; the dimmed 2 counts as clear.
+qsizetype encodingStart(QByteArrayView page, const OptionValues& v) {
+    if (v.check(CheckField::chkSeo) != 1)
+        return 0;
+    const qsizetype k = indexOfAsciiNoCase(page, "</head>");
+    return k >= 0 ? k + 7 : 0;
+}
+
 // The pass for both ways of reading a page. Byte by byte, an item is one byte of the host code
 // page and its code. Modern: the page is UTF-8 and an item is one of its UTF-16 code units, so
 // a character beyond the Basic Multilingual Plane gives two items; positions count items.
 template <bool Modern>
 void encryptJavaScript(QByteArrayView page, QByteArrayView header, const OptionValues& v,
                        Random& random, PageSink& out, Host& host) {
-    // This pass keeps the head readable only for exactly 1; the dimmed 2 counts as clear.
-    qsizetype start = 0;
-    if (v.check(CheckField::chkSeo) == 1) {
-        const qsizetype k = indexOfAsciiNoCase(page, "</head>");
-        if (k >= 0)
-            start = k + 7;
-    }
+    const qsizetype start = encodingStart(page, v);
     if (start > 0)
         out.append(removeAll(page.first(start), kEmptyCall));
     out.append(removeAll(header, kEmptyCall));
@@ -252,6 +255,22 @@ void encryptJavaScript(QByteArrayView page, QByteArrayView header, const OptionV
 }
 
 } // namespace
+
+qint64 JavaScriptDrawCount(QByteArrayView page, const OptionSet& options) {
+    if (options.check(CheckField::chkJava) == 0)
+        return 0;
+    if (!options.modern())
+        return page.size() - encodingStart(page, options.values());
+    // The DOCTYPE of a modern page is moved in front of the script, not encoded.
+    page = page.sliced(leadingDoctypeEnd(page));
+    const qsizetype start = encodingStart(page, options.values());
+    // Modern pages draw once per UTF-16 code unit.
+    qint64 units = 0;
+    const auto* text = reinterpret_cast<const unsigned char*>(page.data());
+    for (qsizetype i = start; i < page.size();)
+        i = forUnits(text, i, page.size(), [&units](char32_t) { ++units; });
+    return units;
+}
 
 void EncryptJavaScript(QByteArrayView page, QByteArrayView header, const OptionSet& options,
                        Random& random, PageSink& out, Host& host) {

@@ -145,11 +145,12 @@ QList<FileError> ReplaceFile(const QString& path, QByteArrayView bytes) {
     return errors;
 }
 
-void BackupSource(const QString& source, ByteBuffer& fileScratch, ByteBuffer& text, Host& host) {
+void BackupSource(const QString& source, ByteBuffer& fileScratch, ByteBuffer& text, Host& host,
+                  const QString& backupPath) {
     if (!ReadWholeFile(source, fileScratch).isEmpty())
         return;
     SplitPageLines(fileScratch.view(), 0, text, host);
-    ReplaceFile(source + QStringLiteral(".bak"), text.view());
+    ReplaceFile(backupPath.isEmpty() ? source + QStringLiteral(".bak") : backupPath, text.view());
 }
 
 namespace {

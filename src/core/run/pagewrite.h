@@ -52,9 +52,11 @@ private:
 // place), in that order; a step after a failed creation fails too. Empty on success.
 QList<FileError> ReplaceFile(const QString& path, QByteArrayView bytes);
 
-// Writes source + ".bak": the source's lines, each followed by CR LF, read from disk now.
-// Failures are passed over silently. The buffers are kept by the caller for reuse.
-void BackupSource(const QString& source, ByteBuffer& fileScratch, ByteBuffer& text, Host& host);
+// Writes source + ".bak" (or backupPath when given): the source's lines, each followed by
+// CR LF, read from disk now. Failures are passed over silently. The buffers are kept by the
+// caller for reuse.
+void BackupSource(const QString& source, ByteBuffer& fileScratch, ByteBuffer& text, Host& host,
+                  const QString& backupPath = QString());
 
 // True when both paths name the same existing file, whatever their spelling.
 bool sameFile(const QString& a, const QString& b);

@@ -144,22 +144,24 @@ private slots:
         QCOMPARE(keptPlacePath(u"/elsewhere/x.htm"_s, web_ + u"/"_s, out_), out_ + u"/x.htm"_s);
     }
 
-    // Over the sources; without backup an old ".bak" is neither replaced nor deleted. Listed
-    // again, under another spelling too, a page is converted once, passed over without a draw.
+    // Over the sources; without backup an old ".bak" is neither replaced nor deleted, and the
+    // dimmed state 2 of a project counts as set. Listed again, under another spelling too, a page
+    // is converted once, passed over without a draw.
     void overwrite_data() {
-        QTest::addColumn<bool>("backup");
+        QTest::addColumn<int>("backup"); // the state of the check box
         QTest::addColumn<int>("listed");
-        QTest::newRow("with backup") << true << 1;
-        QTest::newRow("without backup") << false << 1;
-        QTest::newRow("listed three times") << true << 3;
+        QTest::newRow("with backup") << 1 << 1;
+        QTest::newRow("without backup") << 0 << 1;
+        QTest::newRow("dimmed backup") << 2 << 1;
+        QTest::newRow("listed three times") << 1 << 3;
     }
     void overwrite() {
-        QFETCH(bool, backup);
+        QFETCH(int, backup);
         QFETCH(int, listed);
         writeFile(b_ + u".bak"_s, "old backup");
         setUp(out_, QStringList({b_, web_ + u"/../web/b.htm"_s, b_}).mid(0, listed));
         options_.setOverwrite(true);
-        options_.setCheck(CheckField::chkBkup, backup ? 1 : 0);
+        options_.setCheck(CheckField::chkBkup, CheckState(backup));
         Random expectedRandom;
         const QByteArray expected = expectedPage(b_, options_, expectedRandom);
         Random random;

@@ -1,0 +1,135 @@
+#include "batchplan.h"
+
+#include "filelist/folderscan.h"
+#include "host.h"
+#include "options/optionset.h"
+#include "run/pagewrite.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QSet>
+
+namespace veltrano {
+
+namespace {
+
+QString joined(const QString& folder, const QString& relative) {
+    return folder.endsWith(QLatin1Char('/')) ? folder + relative
+                                             : folder + QLatin1Char('/') + relative;
+}
+
+QString key(const QString& path) {
+    return QDir::cleanPath(fileKey(path));
+}
+
+QString planError(const QString& german, const QString& english, const QString& what) {
+    return QStringLiteral("veltrano-batch: %1 / %2: %3").arg(german, english, what);
+}
+
+} // namespace
+
+SourcePage namedPage(const QString& path) {
+    return {path, path.mid(path.lastIndexOf(QLatin1Char('/')) + 1)};
+}
+
+std::optional<QList<SourcePage>> collectPages(const QStringList& paths, QString* error) {
+    QList<SourcePage> pages;
+    NullHost host;
+    for (const QString& path : paths) {
+        const QFileInfo info(path);
+        if (!info.exists()) {
+            *error = planError(QStringLiteral("Pfad nicht gefunden"),
+                               QStringLiteral("no such file or folder"), path);
+            return std::nullopt;
+        }
+        if (!info.isDir()) {
+            pages.append(namedPage(path));
+            continue;
+        }
+        const QString folder = path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
+        for (const QString& pattern : kScanPatterns) {
+            for (const QString& found : FindFiles(path, pattern, host))
+                pages.append({found, found.mid(folder.size()), true});
+        }
+    }
+    return pages;
+}
+
+std::optional<QList<PlannedPage>> planOutputs(const QList<SourcePage>& pages,
+                                              const OptionSet& options, const QString& backupDir,
+                                              QString* error) {
+    const bool overwrite = options.overwrite();
+    const QString folder = options.text(TextField::txtPath);
+    if (!overwrite && (!options.newFiles() || folder.isEmpty())) {
+        *error = planError(QStringLiteral("kein Ziel im Projekt, -o ORDNER oder --overwrite "
+                                          "angeben"),
+                           QStringLiteral("no output in the project, give -o DIR or --overwrite"),
+                           options.projectFile());
+        return std::nullopt;
+    }
+    const bool backup = overwrite && options.check(CheckField::chkBkup) != 0;
+
+    QHash<QString, qsizetype> sources; // source key -> first page
+    for (qsizetype i = 0; i < pages.size(); ++i)
+        sources.insert(key(pages[i].path), i);
+
+    QList<PlannedPage> planned;
+    QHash<QString, qsizetype> outputs; // output key -> page
+    const QString outputFolder = key(folder) + QLatin1Char('/');
+    for (qsizetype i = 0; i < pages.size(); ++i) {
+        const SourcePage& page = pages[i];
+        if (!overwrite && page.found && key(page.path).startsWith(outputFolder))
+            continue;
+        PlannedPage p;
+        p.source = page.path;
+        p.output = overwrite ? page.path : joined(folder, page.relative);
+        if (backup) {
+            p.backup = backupDir.isEmpty()
+                           ? page.path + QStringLiteral(".bak")
+                           : joined(backupDir, page.relative + QStringLiteral(".bak"));
+        }
+        const QString sourceKey = key(p.source);
+        const QString outputKey = key(p.output);
+        const auto taken = outputs.constFind(outputKey);
+        if (taken != outputs.cend()) {
+            if (key(pages[*taken].path) == sourceKey)
+                continue; // the same page again
+            *error = planError(
+                QStringLiteral("zwei Seiten, eine Ausgabe"),
+                QStringLiteral("two pages, one output"),
+                QStringLiteral("%1, %2 -> %3").arg(pages[*taken].path, page.path, p.output));
+            return std::nullopt;
+        }
+        const auto source = sources.constFind(outputKey);
+        if (!overwrite && source != sources.cend()) {
+            *error = planError(QStringLiteral("die Ausgabe ist eine Quelldatei"),
+                               QStringLiteral("the output is a source page"),
+                               QStringLiteral("%1 -> %2").arg(page.path, pages[*source].path));
+            return std::nullopt;
+        }
+        outputs.insert(outputKey, i);
+        planned.append(p);
+    }
+    return planned;
+}
+
+QString makeFolders(const QList<PlannedPage>& pages) {
+    QSet<QString> made;
+    for (const PlannedPage& p : pages) {
+        for (const QString& file : {p.output, p.backup}) {
+            // A page written over its source, or backed up beside it, needs no new folder.
+            if (file.isEmpty() || file == p.source || file == p.source + QStringLiteral(".bak"))
+                continue;
+            const QString folder = QFileInfo(file).path();
+            if (made.contains(folder))
+                continue;
+            if (!QDir().mkpath(folder))
+                return folder;
+            made.insert(folder);
+        }
+    }
+    return {};
+}
+
+} // namespace veltrano

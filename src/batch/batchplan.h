@@ -1,0 +1,44 @@
+#pragma once
+
+#include "run/parallelrun.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace veltrano {
+
+class OptionSet;
+
+// A page to convert and the path it keeps below the output folder: its path below the folder
+// argument it was found in, or its file name when it was named on its own.
+struct SourcePage {
+    QString path;
+    QString relative;
+    bool found = false; // found in a folder argument
+};
+
+// The pages of the arguments in order: a page as named, a folder searched recursively for the
+// patterns of "+++", pattern after pattern. A path that is not there is an error naming it.
+std::optional<QList<SourcePage>> collectPages(const QStringList& paths, QString* error);
+
+// A named page (from a project or the command line) keeps only its file name.
+SourcePage namedPage(const QString& path);
+
+// Where every page goes and where its backup goes, from the output choice of the options:
+// folder output keeps the pages' relative paths below txtPath; overwriting writes over the
+// source, with the ".bak" copy beside it or below backupDir. A page listed twice for the same
+// output is taken once; pages a folder argument found inside the output folder (the outputs of
+// an earlier run) are left out. Two pages for one output, or an output that is a listed page, are
+// an error naming both.
+std::optional<QList<PlannedPage>> planOutputs(const QList<SourcePage>& pages,
+                                              const OptionSet& options, const QString& backupDir,
+                                              QString* error);
+
+// Creates the folders the outputs and backups go into. Returns the first folder that could not
+// be made, empty on success.
+QString makeFolders(const QList<PlannedPage>& pages);
+
+} // namespace veltrano

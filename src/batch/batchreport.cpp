@@ -1,0 +1,64 @@
+#include "batchreport.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+
+namespace veltrano {
+
+namespace {
+
+QJsonValue textOrNull(const QString& text) {
+    return text.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(text);
+}
+
+} // namespace
+
+QString writeReport(const QString& fileName, const QList<PlannedPage>& pages,
+                    const QList<PageOutcome>& outcomes, int exitCode, qint64 milliseconds) {
+    QJsonArray list;
+    qint64 inputBytes = 0;
+    qint64 outputBytes = 0;
+    int converted = 0;
+    for (qsizetype i = 0; i < outcomes.size(); ++i) {
+        const PageOutcome& o = outcomes[i];
+        QStringList messages;
+        for (const PageMessage& m : o.messages)
+            messages << m.title + QStringLiteral(": ") + m.prompt;
+        list.append(QJsonObject{
+            {QStringLiteral("source"), pages[i].source},
+            {QStringLiteral("output"), pages[i].output},
+            {QStringLiteral("backup"), textOrNull(pages[i].backup)},
+            {QStringLiteral("inputBytes"), o.inputBytes},
+            {QStringLiteral("outputBytes"), o.outputBytes},
+            {QStringLiteral("encoding"), textOrNull(o.encoding)},
+            {QStringLiteral("milliseconds"), o.milliseconds},
+            {QStringLiteral("message"), textOrNull(messages.join(u'\n'))},
+        });
+        inputBytes += o.inputBytes;
+        outputBytes += o.outputBytes;
+        converted += o.converted ? 1 : 0;
+    }
+    const QJsonObject totals{
+        {QStringLiteral("pages"), pages.size()},
+        {QStringLiteral("converted"), converted},
+        {QStringLiteral("failed"), outcomes.size() - converted},
+        {QStringLiteral("notReached"), pages.size() - outcomes.size()},
+        {QStringLiteral("inputBytes"), inputBytes},
+        {QStringLiteral("outputBytes"), outputBytes},
+        {QStringLiteral("milliseconds"), milliseconds},
+        {QStringLiteral("exitCode"), exitCode},
+    };
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        return file.errorString();
+    file.write(QJsonDocument(
+                   QJsonObject{{QStringLiteral("pages"), list}, {QStringLiteral("totals"), totals}})
+                   .toJson());
+    if (!file.commit())
+        return file.errorString();
+    return {};
+}
+
+} // namespace veltrano

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "options/optionset.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace veltrano {
+
+// What the command line asks for, checked for form but not yet against the disk.
+struct BatchRequest {
+    bool help = false;
+    bool version = false;
+    QStringList paths; // pages and folders, in the order given
+    QString project;   // -p, or a lone project argument
+    QString output;    // -o: folder output
+    bool overwrite = false;
+    QString backupDir;
+    QString saveProject;
+    QString report;
+    bool dryRun = false;
+    bool quiet = false;
+    int jobs = 0; // 0: one per core
+    bool modern = false;
+
+    // The option fields the flags set, applied over the defaults or the project's options.
+    std::vector<std::pair<CheckField, CheckState>> checks;
+    std::vector<std::pair<TextField, QString>> texts;
+
+    void applyTo(OptionSet& options) const;
+};
+
+// Parses the arguments after the program name. On a wrong command line returns nothing and
+// sets error to a one-line message that names the argument.
+std::optional<BatchRequest> parseCommandLine(const QStringList& args, QString* error);
+
+// The help text, German and English.
+QString batchHelp();
+
+} // namespace veltrano

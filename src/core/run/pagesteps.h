@@ -1,0 +1,90 @@
+#pragma once
+
+#include "encoding/bytebuffer.h"
+#include "encoding/encodepage.h"
+#include "host.h"
+#include "pagewrite.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+namespace veltrano {
+
+class OptionSet;
+class Random;
+
+// Why a page was not converted, as a value. The steps of a page return it; the driver of the
+// run alone turns it into messages for the user.
+struct PageError {
+    enum class Kind {
+        Refused, // the page is passed over: text is the whole message
+        Files,   // file steps failed or would do harm: each shown with the output folder
+        Fatal,   // the source is missing or empty: text is the message, the run stops
+    };
+    Kind kind = Kind::Refused;
+    QString text;
+    QList<FileError> files;
+
+    static PageError refused(const QString& text) { return {Kind::Refused, text, {}}; }
+    static PageError fatal(const QString& text) { return {Kind::Fatal, text, {}}; }
+    static PageError file(const FileError& error) { return {Kind::Files, {}, {error}}; }
+    static PageError fileSteps(const QList<FileError>& errors) { return {Kind::Files, {}, errors}; }
+};
+
+// One message box of a page error.
+struct PageMessage {
+    QString prompt;
+    QString title;
+    Host::Icon icon = Host::Icon::Information;
+};
+
+// The messages that show a page error; outputFolder is the text of txtPath at that moment.
+QList<PageMessage> messagesFor(const PageError& error, const QString& outputFolder);
+
+// The steps of one page that do not depend on where the list lives: the window's run and the
+// batch tool's parallel run take every page through them. An object holds the working buffers
+// of its pages and is used by one thread.
+class PageSteps {
+public:
+    // One page on its way through the steps.
+    struct Job {
+        QString source;
+        QByteArray header;     // built from the options as they were when the page was read
+        QString plannedOutput; // the output path as planned before the page was encoded
+        NewFile file;          // the new file beside plannedOutput that holds the page
+        bool streamed = false; // false: the page is held whole in the page buffer
+    };
+
+    // The most blank lines a page may ask for at its start or at its end.
+    static constexpr qint64 kMaxBlankLines = 50'000'000;
+
+    PageSteps(Random& random, Host& host) : host_(host), encoder_(random, host) {}
+
+    // The header for the options of this moment, then the page text, read whole; the page
+    // file is closed again before any output is made.
+    std::optional<PageError> readPage(Job& job, const OptionSet& options);
+    // After readPage: the native pass, and the number of draws the encoding will take.
+    qint64 countDraws(const OptionSet& options) { return encoder_.PrepareReadPage(options); }
+    // The page goes straight into a new file beside the planned output, so a large page is
+    // never held whole; without a plan, or where no new file can be made, it is held in memory.
+    std::optional<PageError> encodeInto(Job& job, const OptionSet& options);
+    // The source's lines into backupPath (source + ".bak" when empty); a failure is passed over.
+    void backUp(const Job& job, const QString& backupPath = QString());
+    // The page replaces the output: the new file is renamed over it when the output is still
+    // the planned one; otherwise the page is written anew, from memory, with the same step.
+    std::optional<PageError> commit(Job& job, const QString& output);
+
+    static std::optional<PageError> blankLinesFit(qint64 count, const QString& source);
+
+private:
+    Host& host_;
+    PageEncoder encoder_;
+    ByteBuffer page_;       // the converted page, reused from page to page
+    ByteBuffer backupFile_; // the source as read for its backup
+    ByteBuffer backupText_; // the backup's lines
+};
+
+} // namespace veltrano

@@ -1,0 +1,189 @@
+#include "parallelrun.h"
+
+#include "encoding/random.h"
+#include "options/optionset.h"
+#include "pagesteps.h"
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace veltrano {
+
+namespace {
+
+// The state shared by the threads of one run.
+struct Shared {
+    Shared(const QList<PlannedPage>& p, const OptionSet& o, qsizetype r, std::uint32_t first)
+        : pages(p), options(o), reached(r), draws(static_cast<size_t>(r)),
+          counted(static_cast<size_t>(r)), start(static_cast<size_t>(r)), state(first),
+          done(static_cast<size_t>(r)), outcomes(static_cast<size_t>(r)) {}
+
+    const QList<PlannedPage>& pages;
+    const OptionSet& options;
+    const qsizetype reached; // the pages before the first missing or empty source
+
+    std::mutex mutex;
+    std::condition_variable changed;
+    qsizetype next = 0;               // the next page a thread takes
+    std::vector<qint64> draws;        // per page, once counted
+    std::vector<char> counted;        // per page: draws known
+    std::vector<std::uint32_t> start; // per page: the generator state it starts from
+    qsizetype known = 0;              // the pages whose start state is known
+    std::uint32_t state = 0;          // the state after the pages whose start is known
+    std::vector<char> done;           // per page: outcome complete
+    std::vector<PageOutcome> outcomes;
+
+    // Records page i's draw count and works out the start states it completes.
+    void publish(qsizetype i, qint64 count) {
+        std::lock_guard lock(mutex);
+        draws[static_cast<size_t>(i)] = count;
+        counted[static_cast<size_t>(i)] = 1;
+        while (known < reached && counted[static_cast<size_t>(known)]) {
+            start[static_cast<size_t>(known)] = state;
+            state =
+                Random::jump(state, static_cast<std::uint64_t>(draws[static_cast<size_t>(known)]));
+            ++known;
+        }
+        changed.notify_all();
+    }
+    std::uint32_t startOf(qsizetype i) {
+        std::unique_lock lock(mutex);
+        changed.wait(lock, [&] { return known > i; });
+        return start[static_cast<size_t>(i)];
+    }
+    void finish(qsizetype i, PageOutcome outcome) {
+        std::lock_guard lock(mutex);
+        outcomes[static_cast<size_t>(i)] = std::move(outcome);
+        done[static_cast<size_t>(i)] = 1;
+        changed.notify_all();
+    }
+};
+
+// The pages' work on one thread: take the next page, read it and count its draws, wait for its
+// start state, then encode, back up and write it through the steps of every run.
+void work(Shared& s) {
+    NullHost host;
+    Random random;
+    PageSteps steps(random, host);
+    for (;;) {
+        qsizetype i = 0;
+        {
+            std::lock_guard lock(s.mutex);
+            if (s.next >= s.reached)
+                return;
+            i = s.next++;
+        }
+        const PlannedPage& planned = s.pages[i];
+        PageOutcome outcome;
+        QElapsedTimer timer;
+        timer.start();
+        PageSteps::Job job;
+        job.source = planned.source;
+        job.plannedOutput = planned.output;
+        std::optional<PageError> error = steps.readPage(job, s.options);
+        s.publish(i, error ? 0 : steps.countDraws(s.options));
+        if (!error) {
+            outcome.inputBytes = QFileInfo(planned.source).size();
+            random.setState(s.startOf(i));
+            error = steps.encodeInto(job, s.options);
+        }
+        if (!error && !planned.backup.isEmpty())
+            steps.backUp(job, planned.backup);
+        if (!error)
+            error = steps.commit(job, planned.output);
+        if (error) {
+            outcome.fatal = error->kind == PageError::Kind::Fatal;
+            outcome.messages = messagesFor(*error, s.options.text(TextField::txtPath));
+        } else {
+            outcome.converted = true;
+            outcome.outputBytes = QFileInfo(planned.output).size();
+        }
+        outcome.milliseconds = timer.elapsed();
+        s.finish(i, std::move(outcome));
+    }
+}
+
+qsizetype firstMissing(const QList<PlannedPage>& pages) {
+    for (qsizetype i = 0; i < pages.size(); ++i) {
+        const QFileInfo info(pages[i].source);
+        if (!info.exists() || info.size() < 1)
+            return i;
+    }
+    return pages.size();
+}
+
+} // namespace
+
+ParallelRun::ParallelRun(const OptionSet& options, Host& host, Random& random, int jobs)
+    : options_(options), host_(host), random_(random), jobs_(qMax(1, jobs)) {}
+
+ParallelRun::Outcome ParallelRun::run(const QList<PlannedPage>& pages,
+                                      QList<PageOutcome>* outcomes) {
+    const qsizetype reached = firstMissing(pages);
+    Shared s(pages, options_, reached, random_.state());
+
+    host_.showStatus(true);
+    std::vector<std::thread> threads;
+    const int count = static_cast<int>(qMin<qsizetype>(jobs_, qMax<qsizetype>(1, reached)));
+    for (int t = 0; t < count; ++t)
+        threads.emplace_back(work, std::ref(s));
+
+    bool errors = false;
+    qint64 inputBytes = 0;
+    for (qsizetype i = 0; i < reached; ++i) {
+        host_.setCurrentFile(pages[i].source);
+        host_.setListProgress(static_cast<int>(i + 1), static_cast<int>(pages.size()));
+        PageOutcome outcome;
+        {
+            std::unique_lock lock(s.mutex);
+            s.changed.wait(lock, [&] { return s.done[static_cast<size_t>(i)] != 0; });
+            outcome = s.outcomes[static_cast<size_t>(i)];
+        }
+        for (const PageMessage& m : outcome.messages)
+            host_.message(m.prompt, m.title, m.icon);
+        // A source that vanished after the run was planned stops it there, as in the window;
+        // pages after it that other threads have finished stay written.
+        if (outcome.fatal) {
+            if (outcomes)
+                outcomes->append(std::move(outcome));
+            {
+                std::lock_guard lock(s.mutex);
+                s.next = s.reached;
+            }
+            for (std::thread& t : threads)
+                t.join();
+            random_.setState(s.state);
+            return Outcome::Stopped;
+        }
+        errors = errors || !outcome.messages.isEmpty();
+        inputBytes += outcome.inputBytes;
+        if (progress)
+            progress(static_cast<int>(i + 1), inputBytes);
+        if (outcomes)
+            outcomes->append(std::move(outcome));
+    }
+    for (std::thread& t : threads)
+        t.join();
+    random_.setState(s.state);
+
+    if (reached < pages.size()) {
+        host_.message(QStringLiteral("Datei konnte nicht gefunden werden: ") +
+                          pages[reached].source,
+                      QStringLiteral("Schwerwiegender Fehler"), Host::Icon::Information);
+        return Outcome::Stopped;
+    }
+    host_.showStatus(false);
+    if (completionMessage) {
+        host_.message(
+            QStringLiteral("Das verschlüsseln der Dateien ist erfolgreich abgeschlossen!"),
+            QStringLiteral("Abschluss"), Host::Icon::Information);
+    }
+    return errors ? Outcome::CompletedWithErrors : Outcome::Completed;
+}
+
+} // namespace veltrano

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "host.h"
+#include "pagesteps.h"
+
+#include <QList>
+#include <QString>
+
+#include <functional>
+
+namespace veltrano {
+
+class OptionSet;
+class Random;
+
+// One page of a planned run: where it comes from, where it goes and where its backup goes.
+struct PlannedPage {
+    QString source;
+    QString output; // the source itself when overwriting
+    QString backup; // empty: no backup
+};
+
+// What became of one page, for messages and reports.
+struct PageOutcome {
+    bool converted = false; // the output was written
+    bool fatal = false;     // the source was missing: the run stopped here
+    qint64 inputBytes = 0;
+    qint64 outputBytes = 0;
+    qint64 milliseconds = 0;
+    QString encoding; // the page's encoding when the reading mode knows it
+    QList<PageMessage> messages;
+};
+
+// The run over a planned list with several threads. Every page's generator state is known
+// before it is encoded: the draws of a page are counted after its native pass, the counts are
+// added in list order and the generator jumps ahead to each page's start. So the bytes are
+// those of a one-thread run over the same list, whatever the number of threads. Messages go
+// to the host in list order, from the calling thread.
+class ParallelRun {
+public:
+    enum class Outcome { Completed, CompletedWithErrors, Stopped };
+
+    // The options are read, not changed, by every thread: nobody may change them meanwhile.
+    ParallelRun(const OptionSet& options, Host& host, Random& random, int jobs);
+
+    // Called on the calling thread after each page in list order: pages done, bytes read.
+    std::function<void(int done, qint64 inputBytes)> progress;
+    // Whether the run ends with the completion message.
+    bool completionMessage = true;
+
+    // Converts the pages; outcomes receives one entry per page that was reached, in list order.
+    // A missing or empty source stops the run there, as in the window, with the pages before
+    // it written and none after it touched.
+    Outcome run(const QList<PlannedPage>& pages, QList<PageOutcome>* outcomes = nullptr);
+
+private:
+    const OptionSet& options_;
+    Host& host_;
+    Random& random_;
+    int jobs_;
+};
+
+} // namespace veltrano

@@ -1,0 +1,345 @@
+// The window's wiring and what only the window does, through real widgets. Boxes and the file
+// dialog are answered by the host, the network stays local, ending and opening are recorded.
+#include "actionlabel.h"
+#include "advertpanel.h"
+#include "filegrid.h"
+#include "filespage.h"
+#include "folderbrowser.h"
+#include "mainwindow.h"
+#include "modernpages.h"
+#include "optionspage.h"
+#include "runpage.h"
+#include "statusframe.h"
+#include "support/testfiles.h"
+
+#include <QNetworkAccessManager>
+#include <QtTest>
+#include <QtWidgets>
+
+using namespace veltrano;
+using namespace Qt::StringLiterals;
+
+namespace {
+// Network access that never leaves the process: requests are recorded and answered from memory
+// with an advert page of the content type given, or refused when there is none.
+struct LocalNetwork : QNetworkAccessManager {
+    explicit LocalNetwork(const QByteArray& contentType) : type(contentType) {}
+    QByteArray type;
+    QList<QUrl> requests;
+    QNetworkReply* createRequest(Operation op, const QNetworkRequest& request,
+                                 QIODevice* body) override {
+        requests.append(request.url());
+        const QByteArray page = "<p>Anzeige f\xc3\xbcr Sie</p><script>document.write('x')</script>";
+        const QByteArray local =
+            type.isNull() ? "refused:" : "data:" + type + ";base64," + page.toBase64();
+        return QNetworkAccessManager::createRequest(
+            op, QNetworkRequest(QUrl(QString::fromLatin1(local))), body);
+    }
+};
+
+// A window as the program makes it, with modal boxes off and every pump running the events.
+struct Window {
+    explicit Window(const QString& folder = u"/opt/veltrano"_s, const QByteArray& type = {})
+        : network(type), w(&network, folder) {
+        w.host().setModalBoxes(false);
+        w.eventPump().setInterval(0);
+        w.actions().exitProgram = [this] { ++exits; };
+        w.actions().openUrl = [this](const QUrl& url) { opened.append(url); };
+        w.actions().startMove = [this] { return ++moves > 0; };
+    }
+    QStringList messages() {
+        QStringList shown;
+        for (const auto& m : w.host().messages())
+            shown.append(m.title + u": "_s + m.prompt);
+        return shown;
+    }
+    QStringList livePaths(const QDir& under) { // relative to a folder
+        QStringList paths;
+        for (int i = 0; i < w.list().count(); ++i)
+            paths += w.list().removed(i) ? QStringList()
+                                         : QStringList{under.relativeFilePath(w.list().path(i))};
+        return paths;
+    }
+    LocalNetwork network;
+    ui::MainWindow w;
+    int exits = 0, moves = 0;
+    QList<QUrl> opened;
+};
+
+} // namespace
+
+class TestWindow : public QObject {
+    Q_OBJECT
+    static void click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton); }
+private slots:
+    // Preferences go to a folder of the test's own, never to the user's.
+    void initTestCase() {
+        static QTemporaryDir settings;
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+    }
+
+    // "Moderne Seiten" is a preference the next window restores. While it is off, step 3 counts
+    // the pages that declare UTF-8, and its link turns it on; "..." chooses a folder only with it.
+    void modernPages() {
+        QTemporaryDir dir;
+        test::writeFile(dir.filePath(u"u.htm"_s), "\xEF\xBB\xBF<p>\xC3\xA4");
+        {
+            Window f;
+            f.w.list().Append(dir.filePath(u"u.htm"_s));
+            QVERIFY(f.w.modernPages->note->text().startsWith(u"1 Seite ist UTF-8"_s));
+            QVERIFY(f.w.modernPages->note->isVisibleTo(f.w.runPage));
+            f.w.host().setNextFileName(u"/ziel"_s);
+            click(f.w.runPage->browseButton);
+            QCOMPARE(f.w.host().dialogsShown(), 0);
+            emit f.w.modernPages->note->linkActivated(u"modern"_s);
+            QVERIFY(f.w.options().modern() && f.w.modernPages->note->isHidden());
+            click(f.w.runPage->browseButton);
+            QCOMPARE(f.w.options().text(TextField::txtPath), u"/ziel"_s);
+        }
+        Window next;
+        QVERIFY(next.w.modernPages->action->isChecked() && next.w.options().modern());
+        next.w.modernPages->action->trigger();
+        QVERIFY(!Window().w.options().modern());
+    }
+
+    // The texts of the window against one table.
+    void captions() {
+        Window f;
+        QFile table(QStringLiteral(UI_DATA "/captions.txt"));
+        QVERIFY(table.open(QIODevice::ReadOnly | QIODevice::Text));
+        while (!table.atEnd()) {
+            const QStringList row = QString::fromUtf8(table.readLine()).chopped(1).split(u'|');
+            if (row.size() < 3)
+                continue; // a comment
+            QObject* control = row[0] == u"Form1"_s ? &f.w : f.w.findChild<QObject*>(row[0]);
+            QVERIFY2(control, qPrintable(row[0]));
+            const int tab = f.w.wizardTabs->indexOf(qobject_cast<QWidget*>(control));
+            QCOMPARE(tab >= 0 ? f.w.wizardTabs->tabText(tab)
+                              : control->property(qPrintable(row[1])).toString(),
+                     row[2]);
+        }
+    }
+
+    // Start-up fills the job like New and asks the advert panels for their pages without waiting.
+    // A page is shown as rich text without its scripts, in the character set its server names;
+    // without one the panel keeps its placeholder.
+    void startUp_data() {
+        QTest::addColumn<QByteArray>("type");
+        QTest::addColumn<QString>("shown"); // empty: the placeholder
+        QTest::newRow("utf-8") << QByteArray("text/html;charset=utf-8") << u"Anzeige für Sie"_s;
+        QTest::newRow("no charset") << QByteArray("text/html") << u"Anzeige fÃ¼r Sie"_s;
+        QTest::newRow("plain") << QByteArray("text/plain") << u"<script>document"_s;
+        QTest::newRow("refused") << QByteArray() << ui::AdvertPanel(nullptr).toPlainText();
+    }
+    void startUp() {
+        QFETCH(QByteArray, type);
+        QFETCH(QString, shown);
+        Window f(u"/srv/prog"_s, type);
+        ui::MainWindow& w = f.w;
+        QCOMPARE(w.centralWidget()->size(), QSize(513, 593)); // 7695 x 8895 units
+        QCOMPARE(w.options().values(), OptionValues::defaults(u"/srv/prog"_s));
+        QVERIFY(w.runPage->statusFrame->isHidden() && w.optionsPage->oldMethodFrame->isHidden());
+        const QString ads = u"http://www.veltrano.example/_ads/vts.cgi?prg=vtp&lang=deu"_s;
+        QCOMPARE(f.network.requests, (QList<QUrl>{QUrl(ads + u"&type=allg"_s), QUrl(ads)}));
+        QVERIFY(!w.bandAdvert->loaded() && !w.runPage->pageAdvert->loaded());
+        QSignalSpy finished(w.bandAdvert, &ui::AdvertPanel::finished);
+        QVERIFY(finished.wait());
+        QCOMPARE(w.bandAdvert->loaded(), type != QByteArray());
+        QVERIFY2(w.bandAdvert->toPlainText().contains(shown), qPrintable(shown));
+        QCOMPARE(w.bandAdvert->toPlainText().contains(u"write"_s), type == "text/plain");
+    }
+
+    // Each option control writes its field and shows the record; a box clicks between off and on,
+    // shows the dimmed state 2 partly checked and leaves it for "on"; a text shows its beginning.
+    void fields_data() {
+        QTest::addColumn<int>("check"); // a check field, or -1 for a text field
+        QTest::addColumn<int>("text");
+        for (int i = 0; i < kCheckFieldCount; ++i)
+            QTest::newRow(fieldName(CheckField(i))) << i << -1;
+        for (int i = 0; i < kTextFieldCount; ++i)
+            QTest::newRow(fieldName(TextField(i))) << -1 << i;
+    }
+    void fields() {
+        QFETCH(int, check);
+        QFETCH(int, text);
+        Window f;
+        OptionSet& o = f.w.options();
+        if (text >= 0) {
+            auto* edit = f.w.findChild<QLineEdit*>(QString::fromLatin1(fieldName(TextField(text))));
+            QTest::keyClicks(edit, u" zwoelf 12 "_s);
+            QCOMPARE(o.text(TextField(text)), edit->text());
+            o.setText(TextField(text), u"aus dem Projekt"_s);
+            QCOMPARE(edit->text(), u"aus dem Projekt"_s);
+            QCOMPARE(edit->cursorPosition(), 0);
+            return;
+        }
+        auto* box = f.w.findChild<QCheckBox*>(QString::fromLatin1(fieldName(CheckField(check))));
+        for (int expected : {0, 1, 0}) {
+            box->click();
+            QCOMPARE(o.check(CheckField(check)), CheckState(expected));
+        }
+        o.setCheck(CheckField(check), 2);
+        QCOMPARE(box->checkState(), Qt::PartiallyChecked);
+        box->click();
+        QCOMPARE(o.check(CheckField(check)), CheckState(1));
+        box->setCheckState(Qt::PartiallyChecked);
+        QCOMPARE(o.check(CheckField(check)), CheckState(2));
+    }
+
+    // The output pair: a project may leave both off; one click chooses, and the record agrees.
+    void outputPair() {
+        Window f;
+        QRadioButton* newFiles = f.w.runPage->newFilesButton;
+        QRadioButton* overwrite = f.w.runPage->overwriteButton;
+        OptionValues values = f.w.options().values();
+        values.chkNewFiles = values.chkOverwrite = false;
+        f.w.options().setValues(values);
+        QVERIFY(!newFiles->isChecked() && !overwrite->isChecked());
+        for (QRadioButton* button : {overwrite, overwrite, newFiles, overwrite}) {
+            button->click();
+            QVERIFY(button->isChecked() &&
+                    !(button == overwrite ? newFiles : overwrite)->isChecked());
+            QCOMPARE(f.w.options().overwrite(), button == overwrite);
+            QCOMPARE(f.w.options().newFiles(), button == newFiles);
+        }
+    }
+
+    // Page 1: the boxes, "+", the double-click, "++", "-", "--", "+++" and the grid.
+    void filesPage() {
+        QTemporaryDir dir;
+        const QString site = dir.path();
+        for (const QString& name : {u"index.htm"_s, u"b.HTML"_s, u".htaccess"_s, u"D.shtml"_s,
+                                    u"index.htm.bak"_s, u"xhtml"_s, u"sub/x.txt"_s})
+            test::writeFile(site + u'/' + name, QByteArray(name.size(), 'a'));
+        Window f;
+        f.w.show();
+        ui::FilesPage& p = *f.w.filesPage;
+        ui::FileGrid* grid = p.fileGrid;
+        p.folderBox->setPath(site);
+        QStringList names;
+        for (int i = 0; i < p.fileBox->count(); ++i)
+            names.append(p.fileBox->item(i)->text());
+        QCOMPARE(names, (QStringList{u".htaccess"_s, u"b.HTML"_s, u"D.shtml"_s, u"index.htm"_s,
+                                     u"index.htm.bak"_s}));
+        p.fileBox->item(1)->setSelected(true);
+        p.fileBox->item(3)->setSelected(true);
+        click(p.addSelectedButton);
+        emit p.fileBox->itemDoubleClicked(p.fileBox->item(3));
+        QCOMPARE(f.livePaths(site),
+                 (QStringList{u"b.HTML"_s, u"index.htm"_s, u"b.HTML"_s, u"index.htm"_s}));
+        QCOMPARE(f.w.list().entry(0).size, u"6"_s);
+        click(p.removeButton); // the last added entry: its row stays, hidden
+        QVERIFY(grid->isRowHidden(3) && !grid->isRowHidden(2));
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                          grid->visualRect(f.w.list().index(0, 0)).center());
+        click(p.removeButton);
+        QCOMPARE(f.livePaths(site), (QStringList{u"index.htm"_s, u"b.HTML"_s}));
+        QVERIFY(grid->isRowHidden(0));
+        click(p.clearButton);
+        click(p.addAllButton);
+        QCOMPARE(f.livePaths(site), names);
+        QVERIFY(!grid->isRowHidden(0));
+
+        // "--" while "+++" walks: the event runs, and the scan appends afterwards. Then the
+        // folder box: a failed change keeps the folder, and opening one moves the file box.
+        QTimer::singleShot(0, p.clearButton, &QPushButton::click);
+        click(p.scanButton);
+        QCOMPARE(f.livePaths(site), (QStringList{u"index.htm"_s, u"b.HTML"_s, u"D.shtml"_s}));
+        f.w.folderBrowser().changeDrive(site + u"/fehlt"_s);
+        QCOMPARE(p.folderBox->path(), site);
+        QCOMPARE(ui::joinPath(u"/"_s, u"a"_s), u"/a"_s); // one separator, also at a root
+        emit p.folderBox->itemActivated(p.folderBox->findItems(u"sub"_s, Qt::MatchEndsWith)[0]);
+        QCOMPARE(p.fileBox->path(), site + u"/sub"_s);
+    }
+
+    // "Beginnen": the status frame while the run goes, only the start button disabled, the
+    // grid following the run, the message at the end.
+    void run() {
+        QTemporaryDir dir;
+        Window f;
+        ui::MainWindow& w = f.w;
+        ui::StatusFrame* status = w.runPage->statusFrame;
+        w.runPage->overwriteButton->click();
+        const QStringList pages{dir.filePath(u"a"_s), dir.filePath(u"b"_s), dir.filePath(u"c"_s)};
+        for (const QString& page : pages) {
+            test::writeFile(page, "<html><body>Hallo</body></html>");
+            w.list().Append(page);
+        }
+        w.list().setCurrentRow(1);
+        w.list().RemoveCurrent();
+        QStringList shown;
+        bool usable = true;
+        QTimer watch; // looks at the window at every turn of the event loop
+        connect(&watch, &QTimer::timeout, [&] {
+            const QString file = status->fileLabel()->toolTip(); // as shown, the full path
+            if (!status->isHidden() && !shown.contains(file)) {
+                shown.append(file);
+                usable = usable && !w.runPage->startButton->isEnabled() &&
+                         w.filesPage->scanButton->isEnabled() && w.saveAction->isEnabled();
+            }
+        });
+        watch.start(0);
+        click(w.runPage->startButton);
+        QCOMPARE(shown, (QStringList{pages[0], pages[2]}));
+        QVERIFY(usable);
+        QCOMPARE(status->listBar()->maximum(), 3);
+        QCOMPARE(w.filesPage->fileGrid->currentIndex().row(), 2);
+        QVERIFY(status->isHidden() && w.runPage->startButton->isEnabled());
+        QCOMPARE(f.messages(), QStringList{u"Abschluss: Das verschlüsseln der Dateien ist "
+                                           "erfolgreich abgeschlossen!"_s});
+        QVERIFY(test::readFile(pages[0]).contains("document.write"));
+    }
+
+    // The menu entries reach the project commands; the file dialog and messages use the host.
+    void projectMenu() {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(u"job.vtp"_s);
+        Window f;
+        ui::MainWindow& w = f.w;
+        w.optionsPage->startLinesEdit->setText(u"7"_s);
+        w.host().setNextFileName(file);
+        w.saveAsAction->trigger();
+        w.newAction->trigger();
+        QCOMPARE(w.optionsPage->startLinesEdit->text(), u"200"_s);
+        w.host().setNextFileName(file);
+        w.openAction->trigger();
+        QCOMPARE(w.optionsPage->startLinesEdit->text(), u"7"_s);
+        w.saveAction->trigger(); // to the same file, without asking
+        w.openAction->trigger(); // asks, and is cancelled
+        QCOMPARE(w.host().dialogsShown(), 3);
+        const QString saved = u"Speichern: Projekt nach \""_s + file + u"\" gespeichert!"_s;
+        QCOMPARE(f.messages(), (QStringList{saved, saved, u"Fehler: Keine Datei gewählt!"_s}));
+    }
+
+    // Help beside the program (plainly joined at a root), the home page, the heading of page 2
+    // that moves the window with any button and shrinks it on a double-click, and the end:
+    // "B&enden", a click on the introduction of page 2 and a close request end at once.
+    void windowHandling() {
+        Window root(u"/"_s);
+        QCOMPARE(root.w.actions().helpPath(), u"//help.pdf"_s);
+        click(root.w.helpButton);
+        QCOMPARE(root.opened, QList<QUrl>{QUrl::fromLocalFile(u"/help.pdf"_s)});
+        Window f;
+        click(f.w.helpButton);
+        click(f.w.makerLogo);
+        click(f.w.homePageLink);
+        const QUrl home(u"http://www.veltrano.example/"_s);
+        QCOMPARE(f.opened,
+                 (QList<QUrl>{QUrl::fromLocalFile(u"/opt/veltrano/help.pdf"_s), home, home}));
+        f.w.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+        f.w.show();
+        for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton})
+            QTest::mousePress(f.w.optionsPage->headingLabel, button, Qt::ShiftModifier);
+        QCOMPARE(f.moves, 3);
+        QTest::mouseDClick(f.w.optionsPage->headingLabel, Qt::LeftButton);
+        QVERIFY(!f.w.windowFlags().testFlag(Qt::WindowStaysOnTopHint) && f.w.isVisible());
+        QCOMPARE(f.w.height(), 6765 / 15);
+        f.w.exitAction->trigger();
+        click(f.w.optionsPage->introLabel);
+        QVERIFY(f.w.close());
+        QCOMPARE(f.exits, 3);
+    }
+};
+
+QTEST_MAIN(TestWindow)
+#include "tst_window.moc"
