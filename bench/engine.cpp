@@ -56,7 +56,7 @@ double bareWrite(const QString& path, qint64 bytes) {
     return seconds(t);
 }
 
-int runCase(const QString& name, bool streamed) {
+int runCase(const QString& name, bool streamed, bool modern) {
     QTemporaryDir dir;
     const bool big = name == QLatin1String("large");
     const int pages = big ? 1 : 500;
@@ -75,6 +75,7 @@ int runCase(const QString& name, bool streamed) {
     QDir().mkpath(dir.filePath(QStringLiteral("out")));
 
     OptionSet options(dir.path());
+    options.setModern(modern);
     NullHost host;
     Random random;
     PageEncoder encoder(random, host);
@@ -104,9 +105,9 @@ int runCase(const QString& name, bool streamed) {
     const double bare = bareWrite(dir.filePath(QStringLiteral("out/bare")), outputBytes);
 
     const double mb = 1e6;
-    std::printf("%-6s %-8s pages %4d  input %7.1f MB %7.1f MB/s  output %8.1f MB %7.1f MB/s  "
+    std::printf("%-6s %-8s %-6s pages %4d  input %7.1f MB %7.1f MB/s  output %8.1f MB %7.1f MB/s  "
                 "peak %7.1f MB  bare write %6.3f s  convert+write %6.3f s  ratio %.2f\n",
-                qPrintable(name), streamed ? "streamed" : "memory", pages, inputBytes / mb,
+                qPrintable(name), streamed ? "streamed" : "memory", modern ? "modern" : "plain", pages, inputBytes / mb,
                 inputBytes / mb / convert, outputBytes / mb, outputBytes / mb / convert,
                 peak / 1024.0, bare, convert, convert / bare);
     return 0;
@@ -117,20 +118,26 @@ int runCase(const QString& name, bool streamed) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() == 3)
-        return runCase(args[1], args[2] == QLatin1String("streamed"));
+    if (args.size() == 4)
+        return runCase(args[1], args[2] == QLatin1String("streamed"),
+                       args[3] == QLatin1String("modern"));
 
     std::printf("Engine throughput, default options (all protections on)\n");
     std::fflush(stdout);
     for (const char* name : {"large", "many"}) {
         for (const char* mode : {"streamed", "memory"}) {
-            QProcess child;
-            child.setProcessChannelMode(QProcess::ForwardedChannels);
-            child.start(app.applicationFilePath(),
-                        {QString::fromLatin1(name), QString::fromLatin1(mode)});
-            child.waitForFinished(-1);
-            if (child.exitCode() != 0)
-                std::printf("%s %s failed with %d\n", name, mode, child.exitCode());
+            // The same pages with the modern-pages mode: decoded, converted per character and
+            // written as UTF-8.
+            for (const char* pages : {"plain", "modern"}) {
+                QProcess child;
+                child.setProcessChannelMode(QProcess::ForwardedChannels);
+                child.start(app.applicationFilePath(), {QString::fromLatin1(name),
+                                                        QString::fromLatin1(mode),
+                                                        QString::fromLatin1(pages)});
+                child.waitForFinished(-1);
+                if (child.exitCode() != 0)
+                    std::printf("%s %s %s failed with %d\n", name, mode, pages, child.exitCode());
+            }
         }
     }
     return 0;

@@ -7,6 +7,7 @@
 #include "filelist/folderscan.h"
 #include "filespage.h"
 #include "folderbrowser.h"
+#include "modernpages.h"
 #include "optionbinding.h"
 #include "optionspage.h"
 #include "pictures.h"
@@ -78,6 +79,8 @@ MainWindow::MainWindow(QNetworkAccessManager* network, const QString& programFol
     binding_->bind(TextField::txtJava, optionsPage->noScriptTextEdit);
     binding_->bind(TextField::txtPath, runPage->outputFolderEdit);
     binding_->bindPair(runPage->newFilesButton, runPage->overwriteButton);
+    modernPages = new ModernPagesControl(options_, list_, host_, settingsMenu, runPage,
+                                         runPage->browseButton, runPage->outputFolderEdit);
 
     connectControls();
 

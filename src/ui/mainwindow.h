@@ -24,6 +24,7 @@ class ActionLabel;
 class AdvertPanel;
 class FilesPage;
 class FolderBrowser;
+class ModernPagesControl;
 class OptionBinding;
 class OptionsPage;
 class RunPage;
@@ -84,6 +85,7 @@ public:
     QAction* loadSettingsAction;
     QAction* saveSettingsAction;
     QMenu* newsMenu;
+    ModernPagesControl* modernPages;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

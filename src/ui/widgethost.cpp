@@ -40,12 +40,17 @@ void WidgetHost::message(const QString& prompt, const QString& title, Icon icon)
 QString WidgetHost::openFileName() { return fileName(false); }
 QString WidgetHost::saveFileName() { return fileName(true); }
 
-QString WidgetHost::fileName(bool save) {
+QString WidgetHost::folderName(const QString& start) { return fileName(false, start, true); }
+
+QString WidgetHost::fileName(bool save, const QString& folderStart, bool folder) {
     ++dialogs_;
     if (!nextNames_.isEmpty())
         return nextNames_.takeFirst();
     if (!modal_)
         return {};
+    if (folder)
+        return QFileDialog::getExistingDirectory(window_, QStringLiteral("Ausgabeverzeichnis"),
+                                                 folderStart);
     // One dialog serves Open and Save as; the save form asks before it replaces a file. Its name
     // field starts with the pattern, and the name comes back as the user typed it, with no
     // extension added. Qt's own dialog, so it looks and speaks the same on every desktop.

@@ -31,6 +31,8 @@ public:
     void message(const QString& prompt, const QString& title, Icon icon) override;
     QString openFileName() override;
     QString saveFileName() override;
+    // A folder chooser opened at start; empty when cancelled.
+    QString folderName(const QString& start);
     void showStatus(bool visible) override;
     void setCurrentFile(const QString& path) override;
     void setListProgress(int value, int maximum) override;
@@ -49,7 +51,7 @@ public:
     static QString dialogTitle();
 
 private:
-    QString fileName(bool save);
+    QString fileName(bool save, const QString& folderStart = {}, bool folder = false);
 
     QWidget* window_;
     EventPump& pump_;

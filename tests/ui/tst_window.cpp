@@ -6,6 +6,7 @@
 #include "filespage.h"
 #include "folderbrowser.h"
 #include "mainwindow.h"
+#include "modernpages.h"
 #include "optionspage.h"
 #include "runpage.h"
 #include "statusframe.h"
@@ -71,6 +72,36 @@ class TestWindow : public QObject {
     Q_OBJECT
     static void click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton); }
 private slots:
+    // Preferences go to a folder of the test's own, never to the user's.
+    void initTestCase() {
+        static QTemporaryDir settings;
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+    }
+
+    // "Moderne Seiten" is a preference the next window restores. While it is off, step 3 counts
+    // the pages that declare UTF-8, and its link turns it on; "..." chooses a folder only with it.
+    void modernPages() {
+        QTemporaryDir dir;
+        test::writeFile(dir.filePath(u"u.htm"_s), "\xEF\xBB\xBF<p>\xC3\xA4");
+        {
+            Window f;
+            f.w.list().Append(dir.filePath(u"u.htm"_s));
+            QVERIFY(f.w.modernPages->note->text().startsWith(u"1 Seite ist UTF-8"_s));
+            QVERIFY(f.w.modernPages->note->isVisibleTo(f.w.runPage));
+            f.w.host().setNextFileName(u"/ziel"_s);
+            click(f.w.runPage->browseButton);
+            QCOMPARE(f.w.host().dialogsShown(), 0);
+            emit f.w.modernPages->note->linkActivated(u"modern"_s);
+            QVERIFY(f.w.options().modern() && f.w.modernPages->note->isHidden());
+            click(f.w.runPage->browseButton);
+            QCOMPARE(f.w.options().text(TextField::txtPath), u"/ziel"_s);
+        }
+        Window next;
+        QVERIFY(next.w.modernPages->action->isChecked() && next.w.options().modern());
+        next.w.modernPages->action->trigger();
+        QVERIFY(!Window().w.options().modern());
+    }
+
     // The texts of the window against one table.
     void captions() {
         Window f;

@@ -5,6 +5,7 @@
 #include "native.h"
 #include "pagesink.h"
 #include "pagesource.h"
+#include "textops.h"
 
 namespace veltrano {
 
@@ -13,6 +14,14 @@ namespace {
 // The step after the native pass: the JavaScript form, or the header joined with the text.
 void encodeNativeText(QByteArrayView text, QByteArrayView header, const OptionSet& options,
                       Random& random, Host& host, PageSink& out) {
+    if (options.modern()) {
+        // Every browser reads the page as UTF-8, and its DOCTYPE, moved in front of the header,
+        // keeps it in standards mode.
+        out.append("\xEF\xBB\xBF");
+        const qsizetype doctype = leadingDoctypeEnd(text);
+        out.append(text.first(doctype));
+        text = text.sliced(doctype);
+    }
     if (options.check(CheckField::chkJava) != 0) {
         EncryptJavaScript(text, header, options, random, out, host);
     } else {

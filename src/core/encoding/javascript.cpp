@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 namespace veltrano {
 
@@ -68,15 +69,89 @@ bool isMultiple(std::uint64_t position, std::uint32_t divisor) {
     return position % divisor == 0;
 }
 
-QByteArray notice(const QString& txtJava) {
+QByteArray notice(const QString& txtJava, bool modern) {
+    const auto encode = [modern](QStringView text) {
+        return modern ? text.toUtf8() : codepage::fromUnicode(text);
+    };
     QByteArray text = "</script><noscript>";
-    text += codepage::fromUnicode(txtJava);
+    text += encode(txtJava);
     text += "<br><br>Diese Seite wurde mit <a href=";
     text += kHomePage;
-    text += codepage::fromUnicode(
+    text += encode(
         u">Veltrano</a> [3.00] verschlüsselt, da der Webmaster die Javaskript Option gewählt hat "
         u"müssen Sie leider Javaskript aktivieren um sich diese Seite anzusehen.</center></noscript>");
     return text;
+}
+
+// Calls back with every UTF-16 code unit of the UTF-8 sequence at text[i]; returns the end of
+// the sequence. A byte that starts no valid sequence stands for U+FFFD.
+template <typename Unit>
+qsizetype forUnits(const unsigned char* text, qsizetype i, qsizetype length, Unit&& unit) {
+    const unsigned char lead = text[i];
+    if (lead < 0x80) {
+        unit(lead);
+        return i + 1;
+    }
+    const int extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : 1;
+    bool valid = lead >= 0xC2 && lead <= 0xF4 && i + extra < length;
+    char32_t c = lead & (0x3F >> extra);
+    for (int k = 1; valid && k <= extra; ++k) {
+        valid = (text[i + k] & 0xC0) == 0x80;
+        c = (c << 6) | (text[i + k] & 0x3F);
+    }
+    if (!valid) {
+        unit(0xFFFD);
+        return i + 1;
+    }
+    if (c >= 0x10000) {
+        unit(0xD800 + ((c - 0x10000) >> 10));
+        unit(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+        unit(c);
+    }
+    return i + 1 + extra;
+}
+
+// The line that fills the table entries beyond 254 that the encoded text uses, or nothing.
+QByteArray extraTableLine(QByteArrayView encoded) {
+    const auto* text = reinterpret_cast<const unsigned char*>(encoded.data());
+    std::vector<bool> used(0x10000);
+    bool any = false;
+    for (qsizetype i = 0; i < encoded.size();) {
+        if (text[i] < 0x80) {
+            ++i;
+            continue;
+        }
+        i = forUnits(text, i, encoded.size(), [&](char32_t u) {
+            if (u >= 255) {
+                used[u] = true;
+                any = true;
+            }
+        });
+    }
+    if (!any)
+        return {};
+    QByteArray line = "for(z of[";
+    for (char32_t u = 255; u < 0x10000; ++u) {
+        if (used[u]) {
+            line += QByteArray::number(static_cast<uint>(u));
+            line += ',';
+        }
+    }
+    line.chop(1);
+    line += "])c[z]=String.fromCharCode(z)\r\n";
+    return line;
+}
+
+// The UTF-16 length of a UTF-8 text.
+qsizetype utf16Length(QByteArrayView utf8) {
+    qsizetype n = 0;
+    for (char c : utf8) {
+        const auto b = static_cast<unsigned char>(c);
+        n += (b & 0xC0) != 0x80;
+        n += b >= 0xF0;
+    }
+    return n;
 }
 
 // Where encoding begins: behind the first head end when the head stays readable. This pass
@@ -88,54 +163,82 @@ qsizetype encodingStart(QByteArrayView page, const OptionValues& v) {
     return k >= 0 ? k + 7 : 0;
 }
 
-} // namespace
-
-qint64 JavaScriptDrawCount(QByteArrayView page, const OptionSet& options) {
-    if (options.check(CheckField::chkJava) == 0)
-        return 0;
-    return page.size() - encodingStart(page, options.values());
-}
-
-void EncryptJavaScript(QByteArrayView page, QByteArrayView header, const OptionSet& options,
+// The pass for both ways of reading a page. Byte by byte, an item is one byte of the host code
+// page and its code. Modern: the page is UTF-8 and an item is one of its UTF-16 code units, so
+// a character beyond the Basic Multilingual Plane gives two items; positions count items.
+template <bool Modern>
+void encryptJavaScript(QByteArrayView page, QByteArrayView header, const OptionValues& v,
                        Random& random, PageSink& out, Host& host) {
-    const OptionValues& v = options.values();
     const qsizetype start = encodingStart(page, v);
     if (start > 0)
         out.append(removeAll(page.first(start), kEmptyCall));
     out.append(removeAll(header, kEmptyCall));
     out.append(QByteArrayView(kTable, sizeof(kTable) - 1));
+    if constexpr (Modern)
+        out.append(extraTableLine(page.sliced(start)));
 
     const auto* text = reinterpret_cast<const unsigned char*>(page.data());
     const qsizetype length = page.size();
     PageProgress progress(host, length);
     std::uint32_t x = random.state();
     bool callOpen = false;
+    std::uint64_t position = Modern ? utf16Length(page.first(start)) : start;
     constexpr qsizetype kBlock = 4096;
-    // Per character at most an opening call, an item and a closing ");".
+    // Per character at most an opening call, an item and a closing ");"; in UTF-8 a sequence
+    // of n bytes gives at most n / 2 items of at most 9 bytes.
     constexpr qsizetype kPerChar = kOpenCallLength + 8 + 2;
     qsizetype nextProgress = start + PageProgress::kStep;
     for (qsizetype i = start; i < length;) {
         const qsizetype blockEnd = qMin(length, i + kBlock);
-        char* w = out.room((blockEnd - i) * kPerChar);
-        for (; i < blockEnd; ++i) {
-            const Item& item = kItems[text[i]];
-            if (callOpen) {
-                std::memcpy(w, item.text, 8);
-                w += item.length;
+        char* w = out.room((blockEnd - i) * kPerChar + (Modern ? 64 : 0));
+        const auto item = [&](char32_t code) {
+            if constexpr (Modern) {
+                if (!callOpen) {
+                    std::memcpy(w, kOpenCall, kOpenCallLength);
+                    w += kOpenCallLength;
+                } else {
+                    *w++ = ',';
+                }
+                if (code < 256) {
+                    std::memcpy(w, kItems[code].text + 1, 7);
+                    w += kItems[code].length - 1;
+                } else {
+                    *w++ = 'c';
+                    *w++ = '[';
+                    char digits[5];
+                    int n = 0;
+                    for (; code > 0; code /= 10)
+                        digits[n++] = static_cast<char>('0' + code % 10);
+                    while (n > 0)
+                        *w++ = digits[--n];
+                    *w++ = ']';
+                }
             } else {
-                std::memcpy(w, kOpenCall, kOpenCallLength);
-                w += kOpenCallLength;
-                std::memcpy(w, item.text + 1, 7);
-                w += item.length - 1;
-                callOpen = true;
+                const Item& it = kItems[code];
+                if (callOpen) {
+                    std::memcpy(w, it.text, 8);
+                    w += it.length;
+                } else {
+                    std::memcpy(w, kOpenCall, kOpenCallLength);
+                    w += kOpenCallLength;
+                    std::memcpy(w, it.text + 1, 7);
+                    w += it.length - 1;
+                }
             }
+            callOpen = true;
             x = Random::step(x);
             const std::uint32_t divisor = Random::splitDivisor(x);
-            if (isMultiple(static_cast<std::uint64_t>(i) + 1, divisor)) {
+            if (isMultiple(++position, divisor)) {
                 *w++ = ')';
                 *w++ = ';';
                 callOpen = false;
             }
+        };
+        while (i < blockEnd) {
+            if constexpr (Modern)
+                i = forUnits(text, i, length, item);
+            else
+                item(text[i++]);
         }
         out.commit(w);
         if (i >= nextProgress && i < length) {
@@ -148,7 +251,33 @@ void EncryptJavaScript(QByteArrayView page, QByteArrayView header, const OptionS
     if (callOpen)
         out.append(QByteArrayView(");"));
     out.append(QByteArrayView("\r\n"));
-    out.append(notice(v.text(TextField::txtJava)));
+    out.append(notice(v.text(TextField::txtJava), Modern));
+}
+
+} // namespace
+
+qint64 JavaScriptDrawCount(QByteArrayView page, const OptionSet& options) {
+    if (options.check(CheckField::chkJava) == 0)
+        return 0;
+    if (!options.modern())
+        return page.size() - encodingStart(page, options.values());
+    // The DOCTYPE of a modern page is moved in front of the script, not encoded.
+    page = page.sliced(leadingDoctypeEnd(page));
+    const qsizetype start = encodingStart(page, options.values());
+    // Modern pages draw once per UTF-16 code unit.
+    qint64 units = 0;
+    const auto* text = reinterpret_cast<const unsigned char*>(page.data());
+    for (qsizetype i = start; i < page.size();)
+        i = forUnits(text, i, page.size(), [&units](char32_t) { ++units; });
+    return units;
+}
+
+void EncryptJavaScript(QByteArrayView page, QByteArrayView header, const OptionSet& options,
+                       Random& random, PageSink& out, Host& host) {
+    if (options.modern())
+        encryptJavaScript<true>(page, header, options.values(), random, out, host);
+    else
+        encryptJavaScript<false>(page, header, options.values(), random, out, host);
 }
 
 } // namespace veltrano

@@ -51,16 +51,73 @@ bool NativeScanState::tagIs(QByteArrayView lowerWord) const {
     return true;
 }
 
-bool CrippleNative(QByteArrayView page, const OptionSet& options, ByteBuffer& out, Host& host) {
-    out.clear();
-    const OptionValues& v = options.values();
-    if (v.check(CheckField::chkNativ) == 0)
-        return false;
+namespace {
+
+// Elements whose content the browser reads as raw text: references in it are not decoded.
+constexpr const char* kRawTextElements[] = {"script", "style", "xmp", "iframe", "noembed",
+                                            "noframes", "plaintext"};
+
+// The raw-text element a tag opens at text[i] ("<"), or nullptr.
+const char* rawTextElement(const unsigned char* text, qsizetype i, qsizetype length) {
+    qsizetype e = i + 1;
+    while (e < length && ((text[e] | 0x20) >= 'a' && (text[e] | 0x20) <= 'z'))
+        ++e;
+    const QByteArrayView name(reinterpret_cast<const char*>(text) + i + 1, e - i - 1);
+    for (const char* element : kRawTextElements) {
+        if (name.compare(QByteArrayView(element), Qt::CaseInsensitive) == 0)
+            return element;
+    }
+    return nullptr;
+}
+
+// The end of the UTF-8 sequence that starts at text[i] and its code point; a byte that starts
+// no valid sequence stands for itself as U+FFFD.
+qsizetype readUtf8(const unsigned char* text, qsizetype i, qsizetype length, char32_t& code) {
+    const unsigned char lead = text[i];
+    const int extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
+    if (lead < 0xC2 || lead > 0xF4 || i + extra >= length) {
+        code = 0xFFFD;
+        return i + 1;
+    }
+    char32_t c = lead & (0x3F >> extra);
+    for (int k = 1; k <= extra; ++k) {
+        if ((text[i + k] & 0xC0) != 0x80) {
+            code = 0xFFFD;
+            return i + 1;
+        }
+        c = (c << 6) | (text[i + k] & 0x3F);
+    }
+    code = c;
+    return i + 1 + extra;
+}
+
+char* writeDecimal(char* w, char32_t value) {
+    char digits[10];
+    int n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value > 0);
+    while (n > 0)
+        *w++ = digits[--n];
+    return w;
+}
+
+// The pass for both ways of reading a page. Byte by byte, a character is one byte of the host
+// code page, numbered by its byte value, and every run of markup is read as characters.
+// Modern: a character is a UTF-8 sequence numbered by its code point; comments, server-side
+// includes and the content of raw-text elements are copied as they are; quotes count inside
+// tags only, single ones as well; line breaks stay, so no reference is removed afterwards.
+template <bool Modern>
+bool crippleNative(QByteArrayView page, const OptionValues& v, ByteBuffer& out, Host& host) {
     // The head stays readable for search engines while chkSeo is set; with it clear every
     // character may be encoded.
     const bool seo = v.check(CheckField::chkSeo) != 0;
 
     NativeScanState s;
+    bool inSingle = false;
+    bool afterEquals = false; // in a tag, the last character other than white space was "="
+    const char* rawElement = nullptr;
     const qsizetype length = page.size();
     // Room for the largest possible result at once: untouched memory costs nothing, while
     // growing a large buffer step by step would copy it again and again.
@@ -69,23 +126,59 @@ bool CrippleNative(QByteArrayView page, const OptionSet& options, ByteBuffer& ou
     PageProgress progress(host, length);
     qsizetype blockEnd = 0;
     char* w = nullptr;
+    // Copies text[i, end) unchanged and goes on behind it.
+    auto copyRun = [&](qsizetype& i, qsizetype end) {
+        out.commit(w);
+        out.append(page.data() + i, end - i);
+        w = out.room(0);
+        i = end - 1;
+        blockEnd = end;
+    };
     for (qsizetype i = 0; i < length; ++i) {
-        if (i == blockEnd) {
+        if (i >= blockEnd) {
             if (w)
                 out.commit(w);
             if (i > 0)
                 progress.at(i);
             blockEnd = qMin(length, i + PageProgress::kStep);
-            w = out.room((blockEnd - i) * 6);
+            // A character read across the block's end needs a few bytes more.
+            w = out.room((blockEnd - i) * 6 + (Modern ? 16 : 0));
         }
         const unsigned char ch = text[i];
         switch (ch) {
         case '<':
+            if constexpr (Modern) {
+                const unsigned char next = i + 1 < length ? text[i + 1] : 0;
+                if (s.inTag) {
+                    *w++ = '<'; // inside a tag, a "<" belongs to a name or value
+                    continue;
+                }
+                if (next == '!' && page.sliced(i).startsWith("<!--")) {
+                    // A comment ends at the first "-->", which may share the opening dashes.
+                    const qsizetype close = page.indexOf("-->", i + 2);
+                    copyRun(i, close < 0 ? length : close + 3);
+                    continue;
+                }
+                if (!(((next | 0x20) >= 'a' && (next | 0x20) <= 'z') || next == '/' ||
+                      next == '!' || next == '?')) {
+                    *w++ = '<'; // a "<" that opens no tag is text
+                    continue;
+                }
+                rawElement = next == '/' ? nullptr : rawTextElement(text, i, length);
+                inSingle = false;
+                s.inQuote = false;
+            }
             s.inTag = true;
             s.tagLength = 0;
             *w++ = '<';
             continue;
         case '>':
+            if constexpr (Modern) {
+                if (s.inTag && (s.inQuote || inSingle)) {
+                    *w++ = '>';
+                    continue;
+                }
+            }
             s.inTag = false;
             if (s.tagIs("script"))
                 s.inScript = true;
@@ -94,6 +187,21 @@ bool CrippleNative(QByteArrayView page, const OptionSet& options, ByteBuffer& ou
             else if (s.tagIs("/head"))
                 s.inHead = false;
             *w++ = '>';
+            if constexpr (Modern) {
+                if (rawElement) {
+                    // The element's content runs to its end tag, in any letter case.
+                    const QByteArray endTag = QByteArray("</") + rawElement;
+                    const qsizetype close = indexOfAsciiNoCase(page.sliced(i + 1), endTag);
+                    const bool plain = close < 0 || rawElement[0] == 'p';
+                    rawElement = nullptr;
+                    s.inScript = false;
+                    const qsizetype to = plain ? length : i + 1 + close;
+                    if (to > i + 1) {
+                        ++i;
+                        copyRun(i, to);
+                    }
+                }
+            }
             continue;
         case '&':
             s.inEntity = true;
@@ -107,12 +215,56 @@ bool CrippleNative(QByteArrayView page, const OptionSet& options, ByteBuffer& ou
             *w++ = ' ';
             continue;
         case '"':
-            s.inQuote = !s.inQuote;
+            if constexpr (Modern) {
+                // A quote opens a value only right after "=": elsewhere it is a character.
+                if (s.inTag && !inSingle && (s.inQuote || afterEquals))
+                    s.inQuote = !s.inQuote;
+            } else {
+                s.inQuote = !s.inQuote;
+            }
+            break;
+        case '\'':
+            if constexpr (Modern) {
+                if (s.inTag && !s.inQuote && (inSingle || afterEquals))
+                    inSingle = !inSingle;
+            }
+            break;
+        case '\r':
+        case '\n':
+            if constexpr (Modern) {
+                *w++ = static_cast<char>(ch);
+                continue;
+            }
             break;
         default:
             break;
         }
-        if (s.inScript || s.inEntity || s.inTag || s.inQuote) {
+        if constexpr (Modern) {
+            if (ch >= 0x80) {
+                char32_t code = 0;
+                const qsizetype end = readUtf8(text, i, length, code);
+                const bool markup = s.inScript || s.inEntity || s.inTag || s.inQuote || inSingle;
+                if (markup || (seo && s.inHead)) {
+                    for (qsizetype k = i; k < end; ++k) {
+                        *w++ = static_cast<char>(text[k]);
+                        if (markup)
+                            s.collect(static_cast<char>(text[k]));
+                    }
+                } else {
+                    *w++ = '&';
+                    *w++ = '#';
+                    w = writeDecimal(w, code);
+                    *w++ = ';';
+                }
+                i = end - 1;
+                continue;
+            }
+        }
+        if constexpr (Modern) {
+            if (ch != '\t' && ch != '\f' && !s.inQuote && !inSingle)
+                afterEquals = ch == '=';
+        }
+        if (s.inScript || s.inEntity || s.inTag || s.inQuote || (Modern && inSingle)) {
             *w++ = static_cast<char>(ch);
             s.collect(static_cast<char>(ch));
         } else if (seo && s.inHead) {
@@ -127,11 +279,22 @@ bool CrippleNative(QByteArrayView page, const OptionSet& options, ByteBuffer& ou
         out.commit(w);
     progress.done();
 
-    removeAll(out, "&#32;", &host);
-    removeAll(out, "&#13;&#10;", &host);
-    if (out.isEmpty())
+    if constexpr (!Modern) {
+        removeAll(out, "&#32;", &host);
+        removeAll(out, "&#13;&#10;", &host);
+    }
+    return !out.isEmpty();
+}
+
+} // namespace
+
+bool CrippleNative(QByteArrayView page, const OptionSet& options, ByteBuffer& out, Host& host) {
+    out.clear();
+    const OptionValues& v = options.values();
+    if (v.check(CheckField::chkNativ) == 0)
         return false;
-    return true;
+    return options.modern() ? crippleNative<true>(page, v, out, host)
+                            : crippleNative<false>(page, v, out, host);
 }
 
 } // namespace veltrano

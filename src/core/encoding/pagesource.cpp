@@ -1,12 +1,14 @@
 #include "pagesource.h"
 
 #include "bytebuffer.h"
+#include "charset.h"
 #include "host.h"
 #include "textops.h"
 
 #include <QFile>
 
 #include <cstring>
+#include <utility>
 
 namespace veltrano {
 
@@ -152,6 +154,13 @@ QString ReadPageSource(const QString& path, const OptionSet& options, ByteBuffer
     QString error = ReadWholeFile(path, scratch);
     if (!error.isEmpty())
         return error;
+    if (options.modern()) {
+        // The page is read in its own encoding and worked on as UTF-8, which it then declares.
+        charset::decodeToUtf8(scratch.view(), page);
+        charset::declareUtf8(page);
+        std::swap(scratch, page);
+        host.pump();
+    }
     SplitPageLines(scratch.view(), zange, page, host);
     return {};
 }

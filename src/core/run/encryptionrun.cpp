@@ -4,6 +4,7 @@
 #include "host.h"
 #include "options/optionset.h"
 #include "outputpath.h"
+#include "outputplan.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -17,7 +18,11 @@ EncryptionRun::EncryptionRun(OptionSet& options, FileList& list, Host& host, Ran
     : options_(options), list_(list), host_(host), random_(random), steps_(random, host) {}
 
 QString EncryptionRun::outputPath(const QString& source) const {
-    return OutputPath(options_.values(), source);
+    // Modern pages keep the site's folders below the output folder.
+    const OptionValues& v = options_.values();
+    if (options_.modern() && v.chkNewFiles && !v.text(TextField::txtPath).isEmpty())
+        return keptPlacePath(source, siteFolder_, v.text(TextField::txtPath));
+    return OutputPath(v, source);
 }
 
 bool EncryptionRun::namesListedPage(const QString& output) const {
@@ -98,6 +103,12 @@ EncryptionRun::Outcome EncryptionRun::RunEncryption() {
     bool errors = false;
 
     const int n = list_.count();
+    QStringList live;
+    for (int row = 0; row < n; ++row) {
+        if (!list_.removed(row))
+            live.append(list_.path(row));
+    }
+    siteFolder_ = commonFolder(live);
     for (int row = 0; row < n; ++row) {
         // The list may have shrunk during a yield; an entry that is gone is passed over.
         if (row >= list_.count())

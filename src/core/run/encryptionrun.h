@@ -57,6 +57,7 @@ private:
     Random& random_;
     PageSteps steps_;
     QSet<QString> overwritten_;
+    QString siteFolder_; // the deepest folder of every listed page, when the run started
     bool stopped_ = false;
 };
 

@@ -24,7 +24,8 @@ QByteArray BuildPageHeader(const OptionSet& options) {
     QByteArray header;
     if (v.check(CheckField::chkFake) != 0) {
         header += "<!--";
-        header += codepage::fromUnicode(v.text(TextField::txt404));
+        const QString& text = v.text(TextField::txt404);
+        header += options.modern() ? text.toUtf8() : codepage::fromUnicode(text);
         header += "-->";
     }
     const qint64 lines = startLineCount(v);
@@ -38,7 +39,7 @@ QByteArray BuildPageHeader(const OptionSet& options) {
         }
     }
     header += BuildProtectionScript(v.check(CheckField::chkRClick), v.check(CheckField::chkSel),
-                                    v.check(CheckField::chkPrint));
+                                    v.check(CheckField::chkPrint), options.modern());
     return header;
 }
 

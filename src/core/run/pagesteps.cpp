@@ -5,6 +5,7 @@
 #include "options/optionset.h"
 #include "pageheader.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include <cerrno>
@@ -60,6 +61,9 @@ std::optional<PageError> PageSteps::readPage(Job& job, const OptionSet& options)
 }
 
 std::optional<PageError> PageSteps::encodeInto(Job& job, const OptionSet& options) {
+    // Modern pages make the folders of their output; a failure shows when the file is made.
+    if (options.modern() && !job.plannedOutput.isEmpty())
+        QDir().mkpath(QFileInfo(job.plannedOutput).absolutePath());
     job.streamed = !job.plannedOutput.isEmpty() && job.file.create(job.plannedOutput);
     PageSink sink(page_, job.streamed ? job.file.fd() : -1);
     encoder_.EncodeReadPage(job.header, options, sink);

@@ -6,10 +6,22 @@ namespace veltrano {
 
 namespace {
 
-enum class When { Always, RClickSet, SelSet, RClickOne, PrintOne };
+enum class When {
+    Always,
+    RClickSet,
+    SelSet,
+    RClickOne,
+    PrintOne,
+    // Only in modern pages:
+    ModernRClickSet,
+    ModernSelSet,
+    ModernPrintSet,
+    Modern,
+    NotModern,
+};
 
 struct ScriptLine {
-    const char* text; // UTF-8; turned into the host code page when written
+    const char* text; // UTF-8; turned into the host code page unless the page is modern
     When when;
     bool lineBreak;
 };
@@ -75,20 +87,42 @@ constexpr ScriptLine kLines[] = {
     {"", When::Always, true},
     {"window.onbeforeprint=noprint;        window.onafterprint=printe;", When::PrintOne, true},
     {"function clearClipB(){", When::Always, true},
-    {"     setInterval(\"window.clipboardData.setData('text','')\",20);", When::Always, true},
+    {"     setInterval(\"window.clipboardData.setData('text','')\",20);", When::NotModern, true},
+    {"     setInterval(\"if(window.clipboardData)window.clipboardData.setData('text','')\",20);", When::Modern, true},
     {"}", When::Always, true},
     {"function bErr(){", When::Always, true},
     {"     window.location.reload(true);", When::Always, true},
     {"     return true;", When::Always, true},
     {"}", When::Always, true},
+    // Today's browsers: listeners that cancel the context menu and the selection, no selection
+    // by style, a print style that hides the body, an error handler that exists, and a
+    // clipboard clearing that runs only where the old clipboard object is there.
+    {"document.addEventListener(\"contextmenu\",function(e){e.preventDefault()});", When::ModernRClickSet, true},
+    {"document.addEventListener(\"selectstart\",function(e){e.preventDefault()});", When::ModernSelSet, true},
+    {"document.documentElement.style.userSelect=\"none\";", When::ModernSelSet, true},
+    {"var vps=document.createElement(\"style\");vps.media=\"print\";vps.textContent=\"body{display:none!important}\";", When::ModernPrintSet, true},
+    {"(document.head||document.documentElement).appendChild(vps);", When::ModernPrintSet, true},
+    {"function blockError(){", When::Modern, true},
+    {"     return true;", When::Modern, true},
+    {"}", When::Modern, true},
     {"window.onerror = blockError;", When::Always, true},
     {"clearClipB();", When::Always, true},
     {"//--></script>", When::Always, true},
 };
 // clang-format on
 
-bool written(When when, CheckState rclick, CheckState sel, CheckState print) {
+bool written(When when, CheckState rclick, CheckState sel, CheckState print, bool modern) {
     switch (when) {
+    case When::ModernRClickSet:
+        return modern && rclick != 0;
+    case When::ModernSelSet:
+        return modern && sel != 0;
+    case When::ModernPrintSet:
+        return modern && print != 0;
+    case When::Modern:
+        return modern;
+    case When::NotModern:
+        return !modern;
     case When::Always:
         return true;
     case When::RClickSet:
@@ -105,13 +139,14 @@ bool written(When when, CheckState rclick, CheckState sel, CheckState print) {
 
 } // namespace
 
-QByteArray BuildProtectionScript(CheckState chkRClick, CheckState chkSel, CheckState chkPrint) {
+QByteArray BuildProtectionScript(CheckState chkRClick, CheckState chkSel, CheckState chkPrint,
+                                 bool modern) {
     QByteArray block;
     block.reserve(2048);
     for (const ScriptLine& line : kLines) {
-        if (!written(line.when, chkRClick, chkSel, chkPrint))
+        if (!written(line.when, chkRClick, chkSel, chkPrint, modern))
             continue;
-        block += codepage::fromUnicode(QString::fromUtf8(line.text));
+        block += modern ? QByteArray(line.text) : codepage::fromUnicode(QString::fromUtf8(line.text));
         if (line.lineBreak)
             block += "\r\n";
     }

@@ -1,5 +1,7 @@
 // What the page cases (tests/data/pages) cannot show as bytes of one page: the code page both
 // ways, the generator, the helpers at their edges, the passes yielding on a large page.
+#include "encoding/bytebuffer.h"
+#include "encoding/charset.h"
 #include "encoding/codepage.h"
 #include "encoding/javascript.h"
 #include "encoding/native.h"
@@ -127,6 +129,39 @@ private slots:
         for (std::uint64_t n = 0; n < 3000; ++n, x = Random::step(x))
             QCOMPARE(Random::jump(777, n), x);
         QCOMPARE(Random::jump(777, (1u << 24) + 3000), x);
+    }
+
+    // The encoding a browser finds for a local file; the decoded pages are shown by the cases.
+    void charsetDetect_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QByteArray>("encoding");
+        const QByteArray far = QByteArray(1020, ' ') + "<meta charset=utf-8>\xE4";
+        const std::pair<QByteArray, const char*> rows[] = {
+            {"\xFE\xFF\0a<meta charset=latin1>", "UTF-16BE"},
+            {"<meta charset=' Latin1 '>\xC3\xA4", "windows-1252"},
+            {"<META content='text/html;charset=\"koi8-r\"' http-equiv=Content-Type>", "KOI8-R"},
+            {"<meta content='text/html; charset=koi8-r'>\xC3\xA4", "UTF-8"},
+            {"<!-- <meta charset=gbk> --><meta charset=x-user-defined>", "windows-1252"},
+            {"<p title='<meta charset=gbk>'><meta charset=utf-16le>\xE4", "UTF-8"},
+            {"<meta charset=unknown><meta charset=sjis>", "Shift_JIS"},
+            {far, "windows-1252"},
+            {"plain ASCII", "windows-1252"}};
+        for (const auto& [bytes, encoding] : rows)
+            QTest::addRow("%s", bytes.left(40).constData()) << bytes << QByteArray(encoding);
+    }
+    void charsetDetect() {
+        QFETCH(QByteArray, bytes);
+        QTEST(charset::detect(bytes).encoding, "encoding");
+        QCOMPARE(charset::declaresUtf8(bytes), charset::declaredEncoding(bytes) == "UTF-8");
+    }
+
+    void charsetDecodesAndDeclares() {
+        ByteBuffer text;
+        charset::decodeToUtf8("<meta charset=\"iso-8859-16\">\xA4<META CHARSET=x>\xFF", text);
+        charset::declareUtf8(text);
+        QCOMPARE(text.view().toByteArray(), "<meta charset=\"utf-8\">\u20AC<META CHARSET=utf-8>\u00FF");
+        charset::decodeToUtf8("<meta charset=hz-gb-2312>~{", text);
+        QCOMPARE(text.view().toByteArray(), "\uFFFD");
     }
 };
 

@@ -4,6 +4,7 @@
 #include "options/optionset.h"
 #include "run/encryptionrun.h"
 #include "run/outputpath.h"
+#include "run/outputplan.h"
 #include "run/pageheader.h"
 #include "support/pagebytes.h"
 #include "support/recordinghost.h"
@@ -126,6 +127,21 @@ private slots:
         QCOMPARE(OutputPath(options_.values(), a_), a_);
         options_.setOverwrite(false);
         QCOMPARE(OutputPath(options_.values(), a_), QString());
+    }
+
+    // Modern pages keep their place below the deepest common folder; missing folders, the output
+    // folder included, are made.
+    void modernKeepsFolders() {
+        const QString c = web_ + u"/sub/a.htm"_s;
+        writeFile(c, "<p>\xC3\xA4</p>");
+        setUp(out_ + u"/neu/"_s, {a_, c});
+        options_.setModern(true);
+        QCOMPARE(run(), Outcome::Completed);
+        options_.setModern(false);
+        QVERIFY(readFile(out_ + u"/neu/a.htm"_s).startsWith("\xEF\xBB\xBF"));
+        QVERIFY(readFile(out_ + u"/neu/sub/a.htm"_s).contains("c[228]"));
+        QCOMPARE(commonFolder({c, web_ + u"/b.htm"_s, web_ + u"/sub2/x"_s}), web_ + u"/"_s);
+        QCOMPARE(keptPlacePath(u"/elsewhere/x.htm"_s, web_ + u"/"_s, out_), out_ + u"/x.htm"_s);
     }
 
     // Over the sources; without backup an old ".bak" is neither replaced nor deleted, and the

@@ -1,0 +1,95 @@
+// Modern pages over arbitrary bytes: the encoding found and the decoding, then both passes on
+// the decoded text. The JavaScript form must spell the text's UTF-16 code units, and the native
+// output must read, once its character references are resolved as a browser resolves them, as
+// the same characters as the page.
+
+#include "encoding/bytebuffer.h"
+#include "encoding/charset.h"
+#include "encoding/javascript.h"
+#include "encoding/native.h"
+#include "encoding/pagesink.h"
+#include "encoding/random.h"
+#include "host.h"
+#include "options/optionset.h"
+#include "support/fuzzcheck.h"
+
+#include <QRegularExpression>
+#include <QSet>
+
+#include <cctype>
+
+using namespace veltrano;
+using namespace veltrano::fuzz;
+
+namespace {
+
+// The text with every decimal character reference replaced by its character, in UTF-8.
+QByteArray resolveReferences(QByteArrayView t) {
+    QByteArray r;
+    for (qsizetype i = 0; i < t.size();) {
+        qsizetype j = i + 2;
+        char32_t v = 0;
+        while (t.sliced(i).startsWith("&#") && j < t.size() && j - i < 9 && std::isdigit(t[j]))
+            v = v * 10 + static_cast<char32_t>(t[j++] - '0');
+        if (j > i + 2 && j < t.size() && t[j] == ';' && v <= 0x10FFFF) {
+            const auto c = QChar::fromUcs4(v);
+            r += QStringView(c).toUtf8();
+            i = j + 1;
+        } else {
+            r += t[i++];
+        }
+    }
+    return r;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
+    static ByteBuffer decoded, out;
+    FuzzInput in(data, size);
+    const std::uint8_t flags = in.byte();
+    const QByteArrayView bytes = in.rest();
+    charset::decodeToUtf8(bytes, decoded);
+    const QByteArray text = decoded.view().toByteArray();
+    FUZZ_CHECK(QString::fromUtf8(text).toUtf8() == text, "decoded text is valid UTF-8");
+    if (charset::detect(bytes).from == charset::Detected::From::Utf8Bytes)
+        checkSame(text, bytes, "valid UTF-8 passes unchanged");
+
+    OptionSet options;
+    options.setModern(true);
+    options.setCheck(CheckField::chkNativ, 1);
+    options.setCheck(CheckField::chkSeo, flags & 1);
+    NullHost host;
+    if (CrippleNative(text, options, out, host)) {
+        checkSame(resolveReferences(out.view()), resolveReferences(text),
+                  "native output reads as the page");
+    }
+
+    options.setCheck(CheckField::chkSeo, 0);
+    Random random;
+    static ByteBuffer formBuffer;
+    formBuffer.clear();
+    PageSink sink(formBuffer);
+    EncryptJavaScript(text, {}, options, random, sink, host);
+    const QByteArray form = formBuffer.view().toByteArray();
+    const qsizetype table = form.indexOf(" z++;\r\n}\r\n") + 10;
+    const qsizetype notice = form.lastIndexOf("\r\n</script><noscript>");
+    FUZZ_CHECK(table > 10 && notice >= table, "JavaScript form layout");
+    QSet<uint> filled;
+    QList<char16_t> items;
+    const QByteArrayView calls = QByteArrayView(form).sliced(table, notice - table);
+    static const QRegularExpression number(QStringLiteral("(c\\[|of\\[|,)(\\d+)"));
+    bool inTable = calls.startsWith("for(z of[");
+    for (const auto& m : number.globalMatch(QString::fromLatin1(calls))) {
+        inTable = inTable && m.captured(1) != QLatin1String("c[");
+        if (inTable)
+            filled.insert(m.captured(2).toUInt());
+        else if (m.captured(1) == QLatin1String("c["))
+            items.append(static_cast<char16_t>(m.captured(2).toUInt()));
+    }
+    const QString expected = QString::fromUtf8(text);
+    FUZZ_CHECK(QStringView(items.data(), items.size()) == expected, "items spell the UTF-16 text");
+    for (char16_t unit : items)
+        FUZZ_CHECK(unit < 255 || filled.contains(unit), "every item has its table entry");
+    return 0;
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+
+namespace veltrano {
+
+class ByteBuffer;
+
+// How a browser finds the encoding of a local page file, and the decoding into UTF-8 that the
+// modern pages mode works on.
+namespace charset {
+
+// The standard name of the encoding a label stands for ("latin1" gives "windows-1252"), or an
+// empty text when the label names no encoding. Blanks around the label and letter case do not
+// matter.
+QByteArray encodingForLabel(QByteArrayView label);
+
+// The encoding declared by a meta element in the first 1024 bytes, found the way a browser
+// scans them before parsing; empty when there is none. A declared UTF-16 counts as UTF-8.
+QByteArray declaredEncoding(QByteArrayView bytes);
+
+struct Detected {
+    enum class From { ByteOrderMark, Declaration, Utf8Bytes, Default };
+    QByteArray encoding;
+    From from = From::Default;
+    int bomLength = 0;
+};
+
+// Byte-order mark first, then a meta declaration, then UTF-8 when the bytes are valid UTF-8
+// with at least one non-ASCII sequence, else windows-1252.
+Detected detect(QByteArrayView bytes);
+
+// True when the first bytes of a page say it is UTF-8: a UTF-8 byte-order mark or a charset
+// declaration that names UTF-8.
+bool declaresUtf8(QByteArrayView head);
+
+// Decodes a whole page file, as detect() finds its encoding, into UTF-8 without a byte-order
+// mark. Bytes that do not decode become U+FFFD.
+void decodeToUtf8(QByteArrayView bytes, ByteBuffer& out);
+
+// Rewrites the charset of every meta declaration in a UTF-8 page text to utf-8, so a page
+// written as UTF-8 never claims another encoding.
+void declareUtf8(ByteBuffer& text);
+
+} // namespace charset
+} // namespace veltrano
