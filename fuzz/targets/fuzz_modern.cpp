@@ -11,7 +11,7 @@
 #include "encoding/random.h"
 #include "host.h"
 #include "options/optionset.h"
-#include "support/fuzzcheck.h"
+#include "support/reference.h"
 
 #include <QRegularExpression>
 #include <QSet>
@@ -46,12 +46,11 @@ QByteArray resolveReferences(QByteArrayView t) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     static ByteBuffer decoded, out;
-    FuzzInput in(data, size);
-    const std::uint8_t flags = in.byte();
-    const QByteArrayView bytes = in.rest();
+    QByteArrayView bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    const int flags = pick(bytes, 256);
     charset::decodeToUtf8(bytes, decoded);
     const QByteArray text = decoded.view().toByteArray();
-    FUZZ_CHECK(QString::fromUtf8(text).toUtf8() == text, "decoded text is valid UTF-8");
+    check(QString::fromUtf8(text).toUtf8() == text, "decoded text is valid UTF-8");
     if (charset::detect(bytes).from == charset::Detected::From::Utf8Bytes)
         checkSame(text, bytes, "valid UTF-8 passes unchanged");
 
@@ -74,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     const QByteArray form = formBuffer.view().toByteArray();
     const qsizetype table = form.indexOf(" z++;\r\n}\r\n") + 10;
     const qsizetype notice = form.lastIndexOf("\r\n</script><noscript>");
-    FUZZ_CHECK(table > 10 && notice >= table, "JavaScript form layout");
+    check(table > 10 && notice >= table, "JavaScript form layout");
     QSet<uint> filled;
     QList<char16_t> items;
     const QByteArrayView calls = QByteArrayView(form).sliced(table, notice - table);
@@ -88,8 +87,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
             items.append(static_cast<char16_t>(m.captured(2).toUInt()));
     }
     const QString expected = QString::fromUtf8(text);
-    FUZZ_CHECK(QStringView(items.data(), items.size()) == expected, "items spell the UTF-16 text");
+    check(QStringView(items.data(), items.size()) == expected, "items spell the UTF-16 text");
     for (char16_t unit : items)
-        FUZZ_CHECK(unit < 255 || filled.contains(unit), "every item has its table entry");
+        check(unit < 255 || filled.contains(unit), "every item has its table entry");
     return 0;
 }
