@@ -36,12 +36,8 @@ const pages = prepareSources(path.join(here, 'corpus'), work, data);
 const plain = data.sets.map(({ id, render, ...changes }) => ({ id, render, options: { ...data.defaults, ...changes } }));
 const sets = [...plain, ...plain.map((s) => ({ ...s, id: `modern-${s.id}`, modern: true }))];
 for (const set of sets) set.failed = convert(path.resolve(args.batch), work, pages, set, data);
-// A batch tool that does not know the mode yet (usage error) leaves its column out, loudly.
-const noMode = sets.every((s) => !s.modern || /exited with 64.*--modern/s.test(s.failed));
-if (noMode) console.log('SKIP mode "Moderne Seiten": this veltrano-batch does not know --modern');
-const used = sets.filter((s) => !(noMode && s.modern));
-console.log(`converted ${pages.length} pages with ${used.length} option sets`);
-for (const set of used.filter((s) => s.failed)) console.log(`FAIL ${set.id}: ${set.failed}`);
+console.log(`converted ${pages.length} pages with ${sets.length} option sets`);
+for (const set of sets.filter((s) => s.failed)) console.log(`FAIL ${set.id}: ${set.failed}`);
 
 const server = await serve(work);
 const origin = `http://127.0.0.1:${server.address().port}`;
@@ -50,7 +46,7 @@ const browser = await playwright.chromium.launch({ executablePath: chromium, hea
 let exitCode = 1;
 try {
     // Every load is one job; a few tabs of the one browser share them.
-    const render = used.filter((s) => s.render);
+    const render = sets.filter((s) => s.render);
     const jobs = pages.flatMap((page) => [{ page, rel: `src/${page}` }, ...render.map((set) => ({ page, set, rel: `out/${set.id}/${page}` }))]);
     const views = new Map();
     const context = await browser.newContext();
@@ -61,7 +57,7 @@ try {
         for (let job; (job = jobs.shift());) {
             errors.length = 0;
             const view = job.set?.failed ? { failed: job.set.failed } : await tab.goto(`${origin}/${job.rel}`, { waitUntil: 'load', timeout: 120000 })
-                .then(async () => ({ ...(await tab.evaluate(pageView)), errors: errors.join(' | ') }))
+                .then(async () => ({ ...(await tab.evaluate(pageView, expect.addedComments)), errors: errors.join(' | ') }))
                 .catch((e) => ({ failed: `${job.rel} could not be loaded: ${e.message.split('\n')[0]}` }));
             views.set(job.rel, view);
         }
@@ -73,7 +69,7 @@ try {
     const judge = makeJudge(expect);
     const results = pages.flatMap((page) => render.map((set) =>
         ({ page, set, ...judge(page, set, views.get(`src/${page}`), views.get(`out/${set.id}/${page}`)) })));
-    const checks = await protectionChecks(browser, origin, protection.rows.filter((r) => !(noMode && r.url.includes('/modern-'))));
+    const checks = await protectionChecks(browser, origin, protection.rows);
 
     const failures = [...results.filter((r) => r.status === 'fault').map((r) => `${r.page} [${r.set.id}]: ${r.detail}`),
         ...checks.filter((c) => !c.ok).map((c) => `protection: ${c.name}: ${c.detail}`)];

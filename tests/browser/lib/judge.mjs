@@ -3,8 +3,9 @@
 import fs from 'node:fs';
 import { decodeCp1252, toC1 } from './setup.mjs';
 
-// Runs in the page. White space is collapsed everywhere, as a reader does not see it.
-export function pageView() {
+// Runs in the page. White space is collapsed everywhere, as a reader does not see it; the
+// comments the conversion adds (the fake message, the mark of the script form) are left out.
+export function pageView(added) {
     const ws = (s) => String(s ?? '').replace(/\s+/g, ' ').trim();
     const fields = [...document.querySelectorAll('input, select, textarea, button')];
     // A frame of another origin has no document here and counts as empty.
@@ -21,7 +22,7 @@ export function pageView() {
         values: fields.map((f) => ws(f.value)).join(' | '),
         frames: [...document.querySelectorAll('frame, iframe')].map(frame).join(' | '),
         compatMode: document.compatMode,
-        comments: comments.join(' | '),
+        comments: comments.filter((c) => !added.includes(c)).join('\n'),
     };
 }
 
@@ -53,6 +54,8 @@ const WHEN = {
     encodedHead: (o, p) => WHEN.tableHead(o, p) || WHEN.nativeHead(o),
     // Line breaks that only survive into the native pass while chkZange leaves them in place.
     nativeBodyNoZange: (o, p) => WHEN.nativeBody(o, p) && o.chkZange === 0,
+    // The header leads the output unless the script form keeps a readable head in front of it.
+    headerFirst: (o) => !(java(o) && o.chkSeo === 1),
     always: () => true,
 };
 
@@ -101,7 +104,7 @@ export function summary(results, sets) {
     const rs = results.filter((r) => sets.includes(r.set));
     const n = (s) => rs.filter((r) => r.status === s).length;
     return `${rs.length} combinations (${rs.length / sets.length} pages x ${sets.length} option sets): ` +
-        `${n('equal')} equal, ${n('by-design')} differ by design, ${n('fault')} faults`;
+        `${n('equal')} equal, ${n('by-design')} differ for a named reason, ${n('fault')} faults`;
 }
 
 // The table page x option set, with the mode's verdicts in one column, as Markdown.
@@ -110,17 +113,19 @@ export function writeReport(file, pages, sets, results, protection, data, expect
     const on = sets.filter((s) => s.modern);
     const cell = (r) => ({ equal: '=', fault: '**FAULT**' })[r.status] ?? r.reasons.join(' ');
     const lines = [...expect.report.intro, '',
-        `**Mode off: ${summary(results, off)}. Mode "Moderne Seiten" on: ${on.length ? summary(results, on) : 'not run (the batch tool has no --modern)'}.** ` +
+        `**Mode off: ${summary(results, off)}. Mode "Moderne Seiten" on: ${summary(results, on)}.** ` +
         `Protection checks: ${protection.filter((c) => c.ok).length} of ${protection.length} passed.`,
         '', '## Option sets', '', '| Set | Options |', '|---|---|',
         ...off.map((s) => `| ${s.id} | ${data.shown.map((k) => `${k.slice(3)}=${s.options[k]}`).join(' ')} |`),
         '', '## Results', '', ...expect.report.legend, '', `| Page | ${off.map((s) => s.id).join(' | ')} | Moderne Seiten |`, `|---|${off.map(() => '---|').join('')}---|`];
     for (const page of pages) {
         const at = (s) => results.find((r) => r.page === page && r.set === s);
-        const modern = on.map((s) => at(s)).filter((r) => r.status !== 'equal').map((r) => `${r.set.id.slice(7)}: ${cell(r)}`);
-        lines.push(`| ${page} | ${off.map((s) => cell(at(s))).join(' | ')} | ${on.length ? modern.join('<br>') || '=' : 'not run'} |`);
+        const groups = {};
+        for (const r of on.map(at).filter((r) => r.status !== 'equal')) (groups[cell(r)] ??= []).push(r.set.id.slice(7));
+        const modern = Object.entries(groups).map(([c, ids]) => `${ids.length === on.length ? 'all' : ids.join(' ')}: ${c}`);
+        lines.push(`| ${page} | ${off.map((s) => cell(at(s))).join(' | ')} | ${modern.join('<br>') || '='} |`);
     }
-    lines.push('', '## Differences by design', '', '| Code | Reason | Combinations |', '|---|---|---|');
+    lines.push('', '## Named differences', '', '| Code | Reason | Combinations |', '|---|---|---|');
     for (const [id, reason] of Object.entries(expect.reasons))
         lines.push(`| ${id} | ${reason.why} | ${results.filter((r) => r.status === 'by-design' && r.reasons.includes(id)).length} |`);
     const faults = results.filter((r) => r.status === 'fault');
