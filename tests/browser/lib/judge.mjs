@@ -3,15 +3,20 @@
 import fs from 'node:fs';
 import { decodeCp1252, toC1 } from './setup.mjs';
 
+// Runs in the page before its scripts: every script error, also one a handler of the page hides.
+export function watchErrors() {
+    window.errorsSeen = [];
+    addEventListener('error', (e) => window.errorsSeen.push(e.message));
+}
+
 // Runs in the page. White space is collapsed everywhere, as a reader does not see it; the
 // comments the conversion adds (the fake message, the mark of the script form) are left out.
 export function pageView(added) {
     const ws = (s) => String(s ?? '').replace(/\s+/g, ' ').trim();
     const fields = [...document.querySelectorAll('input, select, textarea, button')];
-    // A frame of another origin has no document here and counts as empty.
-    const frame = (f) => ws(f.contentDocument?.body?.innerText);
+    const frames = [...document.querySelectorAll('frame, iframe')].map((f) => ws(f.contentDocument?.body?.innerText));
     const comments = [];
-    for (const w = document.createTreeWalker(document.documentElement, NodeFilter.SHOW_COMMENT); w.nextNode();)
+    for (const w = document.createTreeWalker(document, NodeFilter.SHOW_COMMENT); w.nextNode();)
         comments.push(ws(w.currentNode.data));
     return {
         title: ws(document.title),
@@ -20,9 +25,10 @@ export function pageView(added) {
         images: document.images.length,
         fields: fields.length,
         values: fields.map((f) => ws(f.value)).join(' | '),
-        frames: [...document.querySelectorAll('frame, iframe')].map(frame).join(' | '),
+        frames: frames.join(' | '),
         compatMode: document.compatMode,
         comments: comments.filter((c) => !added.includes(c)).join('\n'),
+        errors: window.errorsSeen.join('\n'),
     };
 }
 
@@ -36,7 +42,6 @@ const TRANSFORMS = {
     noSpace: (s) => s.replace(/\s+/g, ''),
     without: (s, ...texts) => texts.reduce((t, x) => t.split(x).join(' '), s).replace(/\s+/g, ' ').trim(),
     upTo: (s, marker) => (s.includes(marker) ? s.slice(0, s.indexOf(marker) + marker.length) : s),
-    replace: (s, from, to) => s.split(from).join(to),
     none: () => '',
 };
 
@@ -54,8 +59,9 @@ const WHEN = {
     encodedHead: (o, p) => WHEN.tableHead(o, p) || WHEN.nativeHead(o),
     // Line breaks that only survive into the native pass while chkZange leaves them in place.
     nativeBodyNoZange: (o, p) => WHEN.nativeBody(o, p) && o.chkZange === 0,
-    // The header leads the output unless the script form keeps a readable head in front of it.
-    headerFirst: (o) => !(java(o) && o.chkSeo === 1),
+    // The script form keeps a readable head in front of the header; elsewhere the header leads.
+    headFirst: (o) => java(o) && o.chkSeo === 1,
+    headerFirst: (o) => !WHEN.headFirst(o),
     always: () => true,
 };
 
@@ -63,7 +69,8 @@ export function makeJudge(expect) {
     const reasonsFor = (page, set) => {
         const p = { headEnd: !expect.noHeadEnd.includes(page) };
         const mode = set.modern ? 'on' : 'off';
-        const holds = ([id, when]) => (expect.reasons[id].modes ?? ['off']).includes(mode) && WHEN[when](set.options, p);
+        const inMode = (id) => (expect.reasons[id].modes ?? ['off']).includes(mode);
+        const holds = ([id, when]) => inMode(id) && WHEN[when](set.options, p);
         return [...new Set((expect.pages[page] ?? []).filter(holds).map(([id]) => id))];
     };
     // The view in which the given reasons no longer count; for the original, first what the
@@ -77,27 +84,29 @@ export function makeJudge(expect) {
         return out;
     };
     return (page, set, original, converted) => {
-        if (original.failed || converted.failed) return { status: 'fault', detail: original.failed || converted.failed };
+        const failed = original.failed ?? converted.failed;
+        if (failed) return { status: 'fault', detail: failed };
         const reasons = reasonsFor(page, set);
         const keys = set.modern ? MODERN_KEYS : KEYS;
         const raw = keys.filter((k) => original[k] !== converted[k]);
         const a = seen(original, reasons, ['original', 'view']);
         const b = seen(converted, reasons, ['converted', 'view']);
         const left = keys.filter((k) => a[k] !== b[k]);
-        if (left.length) return { status: 'fault', reasons, detail: left.map((k) => describe(k, original[k], converted[k])).join('; ') };
-        if (reasons.length && !raw.length) return { status: 'fault', detail: `expected a difference (${reasons.join(', ')}) that did not show` };
+        const detail = left.map((k) => describe(k, original[k], converted[k])).join('; ');
+        if (left.length) return { status: 'fault', detail };
+        if (reasons.length && !raw.length)
+            return { status: 'fault', detail: `expected a difference (${reasons.join(', ')}) that did not show` };
         return { status: raw.length ? 'by-design' : 'equal', reasons };
     };
 }
 
 // Where two values part, for failure messages.
 function describe(key, expected, actual) {
-    if (typeof expected !== 'string' || typeof actual !== 'string') return `${key}: expected ${expected}, got ${actual}`;
+    const [a, b] = [String(expected), String(actual)];
     let i = 0;
-    while (i < expected.length && expected[i] === actual[i]) i++;
-    const clip = (s) => (s.length > 160 ? s.slice(0, 160) + '…' : s);
-    const from = Math.max(0, i - 40);
-    return `${key} differs at ${i}: expected "${clip(expected.slice(from))}" got "${clip(actual.slice(from))}"`;
+    while (i < a.length && a[i] === b[i]) i++;
+    const clip = (s) => s.slice(Math.max(0, i - 40), i + 120);
+    return `${key} differs at ${i}: expected "${clip(a)}" got "${clip(b)}"`;
 }
 
 export function summary(results, sets) {
@@ -109,28 +118,32 @@ export function summary(results, sets) {
 
 // The table page x option set, with the mode's verdicts in one column, as Markdown.
 export function writeReport(file, pages, sets, results, protection, data, expect) {
-    const off = sets.filter((s) => !s.modern);
-    const on = sets.filter((s) => s.modern);
+    const [off, on] = [false, true].map((m) => sets.filter((s) => !!s.modern === m));
     const cell = (r) => ({ equal: '=', fault: '**FAULT**' })[r.status] ?? r.reasons.join(' ');
     const lines = [...expect.report.intro, '',
         `**Mode off: ${summary(results, off)}. Mode "Moderne Seiten" on: ${summary(results, on)}.** ` +
         `Protection checks: ${protection.filter((c) => c.ok).length} of ${protection.length} passed.`,
         '', '## Option sets', '', '| Set | Options |', '|---|---|',
         ...off.map((s) => `| ${s.id} | ${data.shown.map((k) => `${k.slice(3)}=${s.options[k]}`).join(' ')} |`),
-        '', '## Results', '', ...expect.report.legend, '', `| Page | ${off.map((s) => s.id).join(' | ')} | Moderne Seiten |`, `|---|${off.map(() => '---|').join('')}---|`];
+        '', '## Results', '', ...expect.report.legend, '',
+        `| Page | ${off.map((s) => s.id).join(' | ')} | Moderne Seiten |`,
+        `|---|${off.map(() => '---|').join('')}---|`];
     for (const page of pages) {
         const at = (s) => results.find((r) => r.page === page && r.set === s);
         const groups = {};
-        for (const r of on.map(at).filter((r) => r.status !== 'equal')) (groups[cell(r)] ??= []).push(r.set.id.slice(7));
-        const modern = Object.entries(groups).map(([c, ids]) => `${ids.length === on.length ? 'all' : ids.join(' ')}: ${c}`);
+        for (const r of on.map(at).filter((r) => r.status !== 'equal'))
+            (groups[cell(r)] ??= []).push(r.set.id.slice(7));
+        const modern = Object.entries(groups).map(([c, ids]) => `${ids.length < on.length ? ids : 'all'}: ${c}`);
         lines.push(`| ${page} | ${off.map((s) => cell(at(s))).join(' | ')} | ${modern.join('<br>') || '='} |`);
     }
     lines.push('', '## Named differences', '', '| Code | Reason | Combinations |', '|---|---|---|');
     for (const [id, reason] of Object.entries(expect.reasons))
-        lines.push(`| ${id} | ${reason.why} | ${results.filter((r) => r.status === 'by-design' && r.reasons.includes(id)).length} |`);
+        lines.push(`| ${id} | ${reason.why} | ${results.filter((r) => r.reasons?.includes(id)).length} |`);
     const faults = results.filter((r) => r.status === 'fault');
     if (faults.length) lines.push('', '## Faults', '', ...faults.map((r) => `- ${r.page} [${r.set.id}]: ${r.detail}`));
-    lines.push('', '## Notes', '', ...expect.report.notes, '', '## Protection script', '', '| Check | Result |', '|---|---|');
-    for (const c of protection) lines.push(`| ${c.name} | ${c.ok ? 'passed' : 'FAILED: ' + c.detail.replace(/\s+/g, ' ').slice(0, 200)} |`);
+    lines.push('', '## Notes', '', ...expect.report.notes);
+    lines.push('', '## Protection script', '', '| Check | Result |', '|---|---|');
+    const verdict = (c) => (c.ok ? 'passed' : 'FAILED: ' + c.detail.replace(/\s+/g, ' ').slice(0, 200));
+    lines.push(...protection.map((c) => `| ${c.name} | ${verdict(c)} |`));
     fs.writeFileSync(file, lines.join('\n') + '\n');
 }

@@ -2,15 +2,12 @@
 // context menu, selection, printing, the errors the page throws, the served source, and the
 // page with scripts disabled.
 import zlib from 'node:zlib';
+import { watchErrors } from './judge.mjs';
 import { decodeCp1252 } from './setup.mjs';
 
 // Runs in the page: whether the page cancels a context-menu event.
-function menuCancelled() {
-    const init = { bubbles: true, cancelable: true, view: window, button: 2, buttons: 2 };
-    const e = new MouseEvent('contextmenu', init);
-    (document.querySelector('p, td') || document.body).dispatchEvent(e);
-    return e.defaultPrevented;
-}
+const menuCancelled = () => !(document.querySelector('p, td') ?? document.body)
+    .dispatchEvent(new MouseEvent('contextmenu', { bubbles: true, cancelable: true, view: window, button: 2 }));
 
 // Whether a mouse drag across the first text selects anything.
 async function dragSelects(tab) {
@@ -32,13 +29,22 @@ function pdfHasText(pdf) {
     return false;
 }
 
+// The served bytes as a browser reads them: UTF-8 after a byte-order mark, else Windows-1252.
+const served = (b) =>
+    (b.subarray(0, 3).equals(Buffer.from([0xef, 0xbb, 0xbf])) ? b.subarray(3).toString() : decodeCp1252(b));
+
 async function checkRow(context, origin, row) {
     const url = `${origin}/${row.url}`;
     const problems = [];
-    const expect = (key, got) => JSON.stringify(got) === JSON.stringify(row[key]) || problems.push(`${key}: ${JSON.stringify(got)}`);
+    const expect = (key, got) =>
+        JSON.stringify(got) === JSON.stringify(row[key]) || problems.push(`${key}: ${JSON.stringify(got)}`);
+    // Patterns a text must match, and texts it must not hold.
+    const look = (what, s, must = [], mustNot = []) => {
+        const bad = [...must.filter((p) => !new RegExp(p).test(s)).map((p) => `${what} does not match /${p}/`),
+            ...mustNot.filter((t) => s.includes(t)).map((t) => `${what} holds "${t}"`)];
+        if (bad.length) problems.push(...bad, `${what}: "${s.slice(0, 300)}"`);
+    };
     const tab = await context.newPage();
-    const errors = [];
-    tab.on('pageerror', (e) => errors.push(e.message));
     await tab.goto(url, { waitUntil: 'load' });
     const text = () => tab.evaluate(() => document.body.innerText);
     if ('menu' in row) expect('menu', await tab.evaluate(menuCancelled));
@@ -47,34 +53,24 @@ async function checkRow(context, origin, row) {
         const before = await text();
         expect('blankPrint', !pdfHasText(await tab.pdf()));
         const after = await text();
-        if (!before.trim() || after !== before) problems.push(`page text before printing "${before.slice(0, 80)}", after "${after.slice(0, 80)}"`);
+        if (!before.trim() || after !== before) problems.push(`text before printing "${before}", after "${after}"`);
     }
     if ('errors' in row) {
         await tab.waitForTimeout(200); // a started interval would throw by then
-        expect('errors', errors);
+        expect('errors', await tab.evaluate(() => window.errorsSeen));
     }
-    if (row.source || row.notInSource) {
-        const bytes = Buffer.from(await (await fetch(url)).arrayBuffer());
-        const bom = bytes.subarray(0, 3).equals(Buffer.from([0xef, 0xbb, 0xbf]));
-        const s = bom ? bytes.subarray(3).toString('utf8') : decodeCp1252(bytes);
-        for (const p of row.source ?? []) if (!new RegExp(p).test(s)) problems.push(`source does not match /${p}/`);
-        if (row.notInSource && s.includes(row.notInSource)) problems.push(`source holds "${row.notInSource}"`);
-        if (problems.length) problems.push(`source begins "${s.slice(0, 300)}"`);
-    }
-    if (row.shows || row.hides) {
-        const t = await text();
-        for (const s of row.shows ?? []) if (!t.includes(s)) problems.push(`text lacks "${s}"`);
-        for (const s of row.hides ?? []) if (t.includes(s)) problems.push(`text shows "${s}"`);
-        if (problems.length) problems.push(`text: "${t.slice(0, 300)}"`);
-    }
+    if (row.source || row.notInSource)
+        look('source', served(Buffer.from(await (await fetch(url)).arrayBuffer())), row.source, row.notInSource);
+    if (row.text || row.notInText) look('text', await text(), row.text, row.notInText);
     return problems;
 }
 
 export async function protectionChecks(browser, origin, rows) {
     const checks = [];
     for (const row of rows) {
-        const what = Object.entries(row).filter(([k]) => k !== 'url').map(([k, v]) => (typeof v === 'boolean' ? `${k} ${v}` : k));
+        const what = Object.entries(row).filter(([k]) => k !== 'url').map(([k, v]) => (v === !!v ? `${k} ${v}` : k));
         const context = await browser.newContext({ javaScriptEnabled: row.script !== false });
+        await context.addInitScript(watchErrors);
         const problems = await checkRow(context, origin, row).catch((e) => [e.message.split('\n')[0]]);
         checks.push({ name: `${row.url}: ${what.join(', ')}`, ok: !problems.length, detail: problems.join('; ') });
         await context.close();

@@ -22,14 +22,12 @@ function largePage({ bytes, seed }, data) {
     const next = (n) => ((state = (Math.imul(state, 1103515245) + 12345) >>> 0) >>> 8) % n;
     const word = () => data.largeWords[next(data.largeWords.length)];
     const fill = { s: () => Array.from({ length: 6 + next(10) }, word).join(' ') + '.', w: word, n: () => next(1000) };
-    const lines = data.largeHead.map((l) => l.replace('{bytes}', bytes));
-    for (let i = 1, size = 0; size < bytes; i++) {
-        for (const line of data.largeBlocks[next(data.largeBlocks.length)]) {
-            lines.push(line.replace(/\{(\w)\}/g, (_, k) => (k === 'i' ? i : fill[k]())));
-            size += lines.at(-1).length + 2;
-        }
+    let text = data.largeHead.map((l) => l.replace('{bytes}', bytes) + '\r\n').join('');
+    for (let i = 1; text.length < bytes; i++) {
+        const block = data.largeBlocks[next(data.largeBlocks.length)];
+        text += block.map((l) => l.replace(/\{(\w)\}/g, (_, k) => (k === 'i' ? i : fill[k]())) + '\r\n').join('');
     }
-    return Buffer.from([...lines, ...data.largeFoot].join('\r\n'), 'latin1');
+    return Buffer.from(text + data.largeFoot.join('\r\n'), 'latin1');
 }
 
 // Copies the corpus and writes the large pages to work/src; returns the page names.
@@ -47,13 +45,14 @@ export function convert(batch, work, pages, set, data) {
     const project = path.join(work, `${set.id}.vtp`);
     fs.mkdirSync(out, { recursive: true });
     const o = { ...set.options, txtPath: out };
-    const lines = [...data.project.map((l) => l.replace(/\{(\w+)\}/g, (_, k) => o[k])), ...pages.map((p) => path.join(work, 'src', p))];
+    const fields = data.project.map((l) => l.replace(/\{(\w+)\}/g, (_, k) => o[k]));
+    const lines = [...fields, ...pages.map((p) => path.join(work, 'src', p))];
     fs.writeFileSync(project, Buffer.from(lines.map((l) => l + '\r\n').join(''), 'latin1'));
     const args = set.modern ? ['--modern', project] : [project];
     const run = spawnSync(batch, args, { encoding: 'utf8', timeout: 300000 });
     const missing = pages.filter((p) => !fs.existsSync(path.join(out, p)));
     if (run.status !== 0 || missing.length)
-        return `veltrano-batch ${args.join(' ')} exited with ${run.status ?? run.error}, ${missing.length} pages missing: ` +
+        return `veltrano-batch ${args.join(' ')}: exit ${run.status ?? run.error}, ${missing.length} pages missing: ` +
             `${(run.stderr ?? '') + (run.stdout ?? '')}`.trim().slice(0, 300);
     // Style sheets, scripts and images travel with the pages, as a webmaster uploads them.
     fs.cpSync(path.join(work, 'src', 'assets'), path.join(out, 'assets'), { recursive: true });
@@ -66,9 +65,11 @@ export function loadPlaywright(testDir, dir) {
     const stamp = path.join(dir, 'node_modules', '.veltrano-lock');
     if (!fs.existsSync(stamp) || !fs.readFileSync(stamp).equals(lock)) {
         fs.mkdirSync(dir, { recursive: true });
-        for (const f of ['package.json', 'package-lock.json']) fs.copyFileSync(path.join(testDir, f), path.join(dir, f));
+        for (const f of ['package.json', 'package-lock.json'])
+            fs.copyFileSync(path.join(testDir, f), path.join(dir, f));
         const env = { ...process.env, PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD: '1' };
-        const run = spawnSync('npm', ['ci', '--no-audit', '--no-fund', '--loglevel=error'], { cwd: dir, stdio: 'inherit', env });
+        const npm = ['ci', '--no-audit', '--no-fund', '--loglevel=error'];
+        const run = spawnSync('npm', npm, { cwd: dir, stdio: 'inherit', env });
         if (run.status !== 0) throw new Error(`npm ci in ${dir} failed (${run.status ?? run.error})`);
         fs.writeFileSync(stamp, lock);
     }
@@ -78,7 +79,7 @@ export function loadPlaywright(testDir, dir) {
 // Pages go out without a charset, as a plain web server sends them, so the browser decides the
 // encoding from the page itself.
 export function serve(root) {
-    const types = { '.htm': 'text/html', '.html': 'text/html', '.css': 'text/css', '.js': 'text/javascript', '.gif': 'image/gif' };
+    const types = { '.htm': 'text/html', '.css': 'text/css', '.js': 'text/javascript', '.gif': 'image/gif' };
     const server = http.createServer((req, res) => {
         const file = path.join(root, decodeURIComponent(new URL(req.url, 'http://127.0.0.1').pathname));
         fs.readFile(file, (err, data) => {
