@@ -1,0 +1,1 @@
+document.getElementById("extern").textContent = "Extern geladen.";

@@ -1,0 +1,3 @@
+export function gruss(name) {
+    return "Modul lief: Hallo " + name + ".";
+}
