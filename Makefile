@@ -12,7 +12,7 @@ endif
 export QT_QPA_PLATFORM ?= offscreen
 
 .PHONY: all deps configure build run test test-sanitize bench browser-report clean fuzz \
-	fuzz-build fuzz-smoke reliability-report package
+	fuzz-build fuzz-smoke reliability-report package format format-check test-ratio
 
 all: build
 
@@ -73,3 +73,16 @@ reliability-report: fuzz build
 
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)
+
+# Every C++ file of the repository laid out as .clang-format says; format-check only reports.
+FORMAT_FILES = $(shell git ls-files '*.cpp' '*.h')
+format:
+	clang-format -i $(FORMAT_FILES)
+
+format-check:
+	@bad=$$(for f in $(FORMAT_FILES); do clang-format --dry-run --Werror "$$f" >/dev/null 2>&1 || echo "$$f"; done); \
+	if [ -n "$$bad" ]; then echo "not laid out as .clang-format says (make format):"; echo "$$bad"; exit 1; fi
+
+# The share of test code against product code; fails above the house limit of 40 %.
+test-ratio:
+	@scripts/test-ratio
