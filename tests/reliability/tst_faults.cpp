@@ -220,6 +220,8 @@ private slots:
         QFile filler(written + u"/fuellung"_s);
         if (fs == u"voll"_s && filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
             filler.write(QByteArray(1 << 20, 'x')); // as much as fits
+        if (c.contains(u"free"_s)) // room for the page, none for its backup beside it
+            QFile::remove(written + u"/reserve"_s);
         if (fs == u"nurlesen"_s)
             QVERIFY(mount(written, MS_REMOUNT | MS_RDONLY));
 
@@ -248,6 +250,8 @@ private slots:
         QCOMPARE(hiddenEntries(written), QStringList{stale.mid(written.size() + 1)});
         const QMap<QString, QByteArray> after = snapshot(dir);
         for (auto it = before.cbegin(); it != before.cend(); ++it) {
+            if (it.key().contains(u".veltrano-"_s))
+                continue;
             if (c.contains(u"unchanged"_s) ||
                 !(it.key().startsWith(out) || pages.contains(it.key())))
                 QVERIFY2(after.value(it.key()) == it.value(), qPrintable(it.key()));

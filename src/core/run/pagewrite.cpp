@@ -113,7 +113,9 @@ bool sameInode(int fd, int dirFd, const char* name) {
 
 } // namespace
 
-NewFile::~NewFile() { discard(); }
+NewFile::~NewFile() {
+    discard();
+}
 
 bool NewFile::create(const QString& path, bool sync) {
     discard();
@@ -179,8 +181,8 @@ bool NewFile::close() {
         return false;
     }
     struct stat old {};
-    const mode_t mode = ::stat(target_.constData(), &old) == 0 ? (old.st_mode & 07777)
-                                                               : (0666 & ~processUmask());
+    const mode_t mode =
+        ::stat(target_.constData(), &old) == 0 ? (old.st_mode & 07777) : (0666 & ~processUmask());
     ::fchmod(fd_, mode);
     if (sync_ && ::fsync(fd_) != 0) {
         error_ = errorOf(errno);
@@ -229,7 +231,9 @@ void NewFile::discard() {
     closed_ = false;
 }
 
-QString NewFile::tempPath() const { return QFile::decodeName(temp_); }
+QString NewFile::tempPath() const {
+    return QFile::decodeName(temp_);
+}
 
 QList<FileError> ReplaceFile(const QString& path, QByteArrayView bytes, bool sync) {
     QList<FileError> errors;
@@ -263,7 +267,9 @@ QList<FileError> BackupSource(const QString& source, ByteBuffer& fileScratch, By
     return failed(errors.first().code, errors.first().description);
 }
 
-bool SyncFolder(const QString& folder) { return syncFolder(QFile::encodeName(folder)); }
+bool SyncFolder(const QString& folder) {
+    return syncFolder(QFile::encodeName(folder));
+}
 
 bool isTemporaryName(QByteArrayView name) {
     constexpr qsizetype kTail = 10 + 6; // ".veltrano-XXXXXX"
@@ -288,8 +294,8 @@ int RemoveLeftovers(const QString& folder) {
     while (const dirent* entry = ::readdir(dir)) {
         if (!isTemporaryName(QByteArrayView(entry->d_name)))
             continue;
-        const int fd = ::openat(dirFd, entry->d_name,
-                                O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        const int fd =
+            ::openat(dirFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0)
             continue;
         struct stat st {};
