@@ -40,7 +40,7 @@ const QString kBatch = QStringLiteral(VELTRANO_BATCH_PROGRAM);
 
 BatchResult runBatch(const QStringList& args, int timeoutMs = 120000) {
     QProcess process;
-    process.start(kBatch, args);
+    process.start(kBatch, QStringList{u"-j"_s, u"1"_s} + args); // pages in list order
     const bool finished = process.waitForStarted() && process.waitForFinished(timeoutMs);
     if (!finished)
         process.kill();
@@ -232,7 +232,7 @@ private slots:
         if (c.contains(u"signal"_s)) {
             // Ended while the page "gross.htm" is written: wait for its new file, then signal.
             QProcess tool;
-            tool.start(kBatch, {project});
+            tool.start(kBatch, {u"-j"_s, u"1"_s, project});
             QVERIFY(tool.waitForStarted());
             for (int i = 0; i < 100000 && hiddenEntries(written).filter(u"gross"_s).isEmpty(); ++i)
                 QThread::usleep(200);
@@ -287,7 +287,7 @@ private slots:
         for (int k = 0; k < kills; ++k) {
             restore();
             QProcess tool;
-            tool.start(kBatch, {dir_.filePath(QStringLiteral("site.vtp"))});
+            tool.start(kBatch, {u"-j"_s, u"1"_s, dir_.filePath(u"site.vtp"_s)});
             QVERIFY(tool.waitForStarted());
             QThread::usleep(static_cast<unsigned long>(random.bounded(runTime + runTime / 10)));
             tool.kill();
