@@ -62,7 +62,7 @@ private:
     PageSteps steps_;
     QSet<QString> overwritten_;
     QString siteFolder_; // the deepest folder of every listed page, when the run started
-    RunFiles files_; // folders swept and outputs written in this run
+    RunFiles files_;     // folders swept and outputs written in this run
     bool sync_ = false;
     bool stopped_ = false;
 };
