@@ -80,6 +80,7 @@ std::optional<BatchRequest> parseCommandLine(const QStringList& args, QString* e
         {QStringLiteral("save-project"), {}, file},
         {{QStringLiteral("n"), QStringLiteral("dry-run")}, {}},
         {QStringLiteral("report"), {}, file},
+        {QStringLiteral("sync"), {}},
         {{QStringLiteral("j"), QStringLiteral("jobs")}, {}, QStringLiteral("N")},
         {{QStringLiteral("q"), QStringLiteral("quiet")}, {}},
         {QStringLiteral("seo"), {}, QStringLiteral("on|off|dimmed")},
@@ -115,6 +116,7 @@ std::optional<BatchRequest> parseCommandLine(const QStringList& args, QString* e
     r.saveProject = parser.value(QStringLiteral("save-project"));
     r.report = parser.value(QStringLiteral("report"));
     r.dryRun = parser.isSet(QStringLiteral("dry-run"));
+    r.sync = parser.isSet(QStringLiteral("sync"));
     r.quiet = parser.isSet(QStringLiteral("quiet"));
     r.modern = parser.isSet(QStringLiteral("modern"));
     if (r.help || r.version)
@@ -258,6 +260,8 @@ QString batchHelp() {
         "  -n, --dry-run           nur QUELLE -> ZIEL zeigen, nichts schreiben / only print\n"
         "                          SOURCE -> OUTPUT, write nothing\n"
         "  --report FILE           Bericht als JSON / report as JSON\n"
+        "  --sync                  auch Seiten im Ausgabeordner auf den Datenträger schreiben\n"
+        "                          (fsync) / flush pages in the output folder to disk too\n"
         "  -j, --jobs N            gleichzeitige Seiten (Vorgabe: Kerne) / pages at once\n"
         "                          (default: the number of cores)\n"
         "  -q, --quiet             nur Fehler melden / report errors only\n"

@@ -23,6 +23,7 @@ struct BatchRequest {
     QString saveProject;
     QString report;
     bool dryRun = false;
+    bool sync = false; // pages in the output folder are flushed to disk too
     bool quiet = false;
     int jobs = 0; // 0: one per core
     bool modern = false;

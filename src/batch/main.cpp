@@ -1,12 +1,39 @@
 #include "batchtool.h"
+#include "run/pagewrite.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
 
+#include <csignal>
 #include <cstdio>
+#include <pthread.h>
+#include <thread>
 #include <unistd.h>
 
+namespace {
+
+// SIGTERM, SIGINT and SIGHUP end the tool at once, as they would without a handler, but first
+// the new file of the page in progress is removed. The endSignals are taken by a thread of their
+// own (sigwait), so the clean-up runs as ordinary code and waits for a file being made.
+void endCleanlyOnSignals() {
+    sigset_t endSignals;
+    sigemptyset(&endSignals);
+    for (const int s : {SIGTERM, SIGINT, SIGHUP})
+        sigaddset(&endSignals, s);
+    // Blocked before any other thread starts, so every thread inherits the mask.
+    pthread_sigmask(SIG_BLOCK, &endSignals, nullptr);
+    std::thread([endSignals] {
+        int received = 0;
+        while (sigwait(&endSignals, &received) != 0) {
+        }
+        veltrano::RemoveTemporaryFilesAndExit(128 + received);
+    }).detach();
+}
+
+} // namespace
+
 int main(int argc, char* argv[]) {
+    endCleanlyOnSignals();
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);

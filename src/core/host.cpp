@@ -13,5 +13,6 @@ void Host::setListProgress(int, int) {}
 void Host::setPageProgress(qint64, qint64) {}
 void Host::setStartEnabled(bool) {}
 void Host::pump() {}
+void Host::runBlocking(const std::function<void()>& work) { work(); }
 
 } // namespace veltrano

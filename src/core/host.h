@@ -3,6 +3,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <functional>
+
 namespace veltrano {
 
 // The one way the engine reaches the user. The window implements it with widgets, the batch
@@ -33,6 +35,11 @@ public:
     // A point at which pending user events may run. Hosts decide how often they really pump:
     // the engine calls this at every point where the user may act, cheaply.
     virtual void pump();
+
+    // Blocking file work of a page (writing out, flushing to disk, renaming), run to its end
+    // before this returns. The window runs it on a worker thread and keeps handling its events
+    // meanwhile; here it runs in place. The work must not call the host.
+    virtual void runBlocking(const std::function<void()>& work);
 };
 
 // A host that shows nothing and answers every dialog with "cancelled".

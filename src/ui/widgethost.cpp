@@ -3,9 +3,13 @@
 #include "eventpump.h"
 #include "statusframe.h"
 
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+
+#include <atomic>
+#include <thread>
 
 namespace veltrano::ui {
 
@@ -96,5 +100,20 @@ void WidgetHost::setStartEnabled(bool enabled) {
 }
 
 void WidgetHost::pump() { pump_.pump(); }
+
+void WidgetHost::runBlocking(const std::function<void()>& work) {
+    // The window keeps handling its events while the worker writes, flushes and renames; the
+    // run goes on only once the work is done, so pages, messages and reads keep their order.
+    std::atomic<bool> done{false};
+    QEventLoop loop;
+    std::thread worker([&] {
+        work();
+        done = true;
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    if (!done)
+        loop.exec();
+    worker.join();
+}
 
 } // namespace veltrano::ui

@@ -39,6 +39,7 @@ public:
     void setPageProgress(qint64 value, qint64 maximum) override;
     void setStartEnabled(bool enabled) override;
     void pump() override;
+    void runBlocking(const std::function<void()>& work) override;
 
     // Seams for tests and scripted use. With modal boxes off a message is only recorded, and a
     // file dialog takes the next queued name (an empty queue answers "cancelled").

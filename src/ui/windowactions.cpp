@@ -2,6 +2,7 @@
 
 #include "eventpump.h"
 #include "twips.h"
+#include "run/pagewrite.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -19,11 +20,10 @@ WindowActions::WindowActions(QWidget* window, EventPump& pump, QString programFo
     : window_(window), pump_(pump), programFolder_(std::move(programFolder)) {
     exitProgram = [this] {
         if (pump_.depth() > 0 || pump_.busy()) {
-            // Inside a run or a scan: the page being worked on has not been opened for writing
-            // yet (a page is written in one step without yielding), so ending here loses
-            // nothing, and the loop that yielded must not go on.
+            // Inside a run or a scan: the loop that yielded must not go on. The new file of the
+            // page in progress is removed; its source and the pages done before stay as they are.
             std::fflush(nullptr);
-            std::_Exit(0);
+            RemoveTemporaryFilesAndExit(0);
         }
         QCoreApplication::exit(0);
     };

@@ -25,8 +25,8 @@ public:
     // Hands a path or a web address to the desktop; failures are not reported.
     void shellOpen(const QString& target);
     // "B&enden", a click on the introduction of the options page, any close request: the process
-    // ends at once, nothing is asked. Pages are never left half-written, since a page is written
-    // without yielding.
+    // ends at once, nothing is asked. A page in progress leaves no file behind: its new file is
+    // removed first.
     void endProgram();
     // "&Hilfe": the program folder, a separator and "help.pdf"; for a program installed in a bin
     // folder, the help.pdf of its data folder when there is none beside it.

@@ -23,6 +23,8 @@ public:
     // not be read; EncodeReadPage then writes the converted page, header included, to out.
     QString ReadPage(const QString& path, const OptionSet& options);
     void EncodeReadPage(QByteArrayView header, const OptionSet& options, PageSink& out);
+    // The bytes of the page file last read, as they are on disk.
+    QByteArrayView fileBytes() const { return file_.view(); }
 
     // Between the two: runs the native pass over the page read and returns the number of draws
     // its encoding will take from the generator, so a caller can start the generator where

@@ -23,6 +23,7 @@ struct Walk {
     Host& host;
     QStringList found;
     QList<FolderId> descent; // the folders of the current descent, to end link loops
+    QList<QByteArray>* passedOver;
 };
 
 QString normalisePattern(const QString& pattern) {
@@ -80,6 +81,12 @@ void walkFolder(QString folder, Walk& walk) {
             isFolder = ::stat(full.constData(), &target) == 0 && S_ISDIR(target.st_mode);
         }
         const QString name = QFile::decodeName(raw);
+        if (QFile::encodeName(name) != raw) {
+            // A name the locale cannot spell would not lead back to its file or folder.
+            if (walk.passedOver && (isFolder || matches(name, walk.pattern)))
+                walk.passedOver->append(native + raw);
+            continue;
+        }
         if (isFolder)
             walkFolder(folder + name, walk);
         else if (matches(name, walk.pattern))
@@ -90,16 +97,35 @@ void walkFolder(QString folder, Walk& walk) {
 
 } // namespace
 
-QStringList FindFiles(const QString& folder, const QString& pattern, Host& host) {
-    Walk walk{normalisePattern(pattern), host, {}, {}};
+QStringList FindFiles(const QString& folder, const QString& pattern, Host& host,
+                      QList<QByteArray>* passedOver) {
+    Walk walk{normalisePattern(pattern), host, {}, {}, passedOver};
     walkFolder(folder, walk);
     host.pump();
     return walk.found;
 }
 
 void ScanFolder(const std::function<QString()>& startFolder, FileList& list, Host& host) {
+    QList<QByteArray> passedOver;
     for (const QString& pattern : kScanPatterns)
-        list.AppendAll(FindFiles(startFolder(), pattern, host));
+        list.AppendAll(FindFiles(startFolder(), pattern, host, &passedOver));
+    // Every pass meets the folders again; each name counts once, in the order first met.
+    QList<QByteArray> names;
+    for (const QByteArray& name : passedOver) {
+        if (!names.contains(name))
+            names.append(name);
+    }
+    ReportPassedOver(names.size(), names.value(0), host);
+}
+
+void ReportPassedOver(qsizetype count, const QByteArray& first, Host& host) {
+    if (count == 0)
+        return;
+    host.message(QStringLiteral("%1 Namen enthalten Zeichen, die im Zeichensatz des Systems nicht "
+                                "gültig sind, und wurden nicht eingefügt. Der erste: %2")
+                     .arg(count)
+                     .arg(QString::fromLocal8Bit(first)),
+                 QStringLiteral("Hinweis"), Host::Icon::Information);
 }
 
 } // namespace veltrano

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <QByteArray>
+#include <QList>
 #include <QStringList>
 
 #include <functional>
@@ -15,11 +17,19 @@ inline const QStringList kScanPatterns = {QStringLiteral("*.htm"), QStringLitera
                                           QStringLiteral("*.shtml")};
 
 // Walks the folder and every folder below it, depth-first in listing order, and returns the
-// matching paths in the order found. Yields through the host at every folder and entry.
-QStringList FindFiles(const QString& folder, const QString& pattern, Host& host);
+// matching paths in the order found. Yields through the host at every folder and entry. Names
+// the locale cannot spell are passed over: the files that would match and the folders are added
+// to passedOver, as full paths in bytes, when it is given.
+QStringList FindFiles(const QString& folder, const QString& pattern, Host& host,
+                      QList<QByteArray>* passedOver = nullptr);
 
 // "+++": three passes, one per pattern; the start folder is asked for anew at each pass, and
-// each pass appends its matches to the list when its walk has ended.
+// each pass appends its matches to the list when its walk has ended. Names passed over get one
+// message at the end.
 void ScanFolder(const std::function<QString()>& startFolder, FileList& list, Host& host);
+
+// The one message after adding files: how many names were passed over, and the first of them.
+// Nothing when none was.
+void ReportPassedOver(qsizetype count, const QByteArray& first, Host& host);
 
 } // namespace veltrano

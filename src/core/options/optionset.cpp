@@ -2,6 +2,11 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace veltrano {
 
@@ -17,6 +22,19 @@ const char* fieldName(CheckField field) { return kCheckNames[static_cast<size_t>
 const char* fieldName(TextField field) { return kTextNames[static_cast<size_t>(field)]; }
 
 QString defaultOutputFolder(const QString& programFolder) {
+    // Installed for all users, the program folder belongs to the system: the pages then go to
+    // "html" in the user's own folder of the program, made ready so the first run can write.
+    const QByteArray folder = QFile::encodeName(programFolder);
+    struct stat st {};
+    if (!folder.isEmpty() && ::stat(folder.constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
+        ::access(folder.constData(), W_OK) != 0) {
+        const QString own = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        if (!own.isEmpty()) {
+            const QString html = QDir::toNativeSeparators(own + QStringLiteral("/html"));
+            QDir().mkpath(html);
+            return html;
+        }
+    }
     return programFolder + QDir::separator() + QStringLiteral("html");
 }
 

@@ -48,6 +48,8 @@ struct OptionValues {
     static OptionValues defaults(const QString& programFolder);
 };
 
+// The program folder followed by "html"; when the program folder is not writable by the user
+// (installed for all users), "html" in the user's own data folder of the program, created.
 QString defaultOutputFolder(const QString& programFolder);
 // The folder that holds the running program, without a trailing separator except at a root.
 QString programFolder();

@@ -15,7 +15,9 @@
 namespace veltrano {
 
 EncryptionRun::EncryptionRun(OptionSet& options, FileList& list, Host& host, Random& random)
-    : options_(options), list_(list), host_(host), random_(random), steps_(random, host) {}
+    : options_(options), list_(list), host_(host), random_(random), steps_(random, host) {
+    steps_.setRunFiles(&files_);
+}
 
 QString EncryptionRun::outputPath(const QString& source) const {
     // Modern pages keep the site's folders below the output folder.
@@ -45,6 +47,13 @@ bool EncryptionRun::namesListedPage(const QString& output) const {
 // is kept.
 std::optional<PageError> EncryptionRun::guardOutput(const PageSteps::Job& job,
                                                     const QString& output) const {
+    // Two sources of the same name from different folders: the first one's page stays.
+    const auto earlier = files_.written.constFind(fileKey(output));
+    if (!options_.overwrite() && !output.isEmpty() && earlier != files_.written.cend())
+        return PageError::file(FileError{
+            EEXIST, QStringLiteral("Die Ausgabedatei %1 wurde in diesem Lauf schon aus %2 "
+                                   "geschrieben und wird nicht überschrieben: %3")
+                        .arg(output, *earlier, QString::fromLocal8Bit(std::strerror(EEXIST)))});
     if (options_.overwrite() || output.isEmpty() || !QFileInfo::exists(output))
         return std::nullopt;
     QString reason;
@@ -60,14 +69,16 @@ std::optional<PageError> EncryptionRun::guardOutput(const PageSteps::Job& job,
         FileError{EEXIST, reason.arg(output, QString::fromLocal8Bit(std::strerror(EEXIST)))});
 }
 
-// Overwriting converts a source once per run, and keeps its old text in a backup when asked to;
-// a backup that fails is passed over.
-void EncryptionRun::backUp(const PageSteps::Job& job) {
+// Overwriting converts a source once per run, and keeps its old text in a backup when asked to.
+// The backup is the condition for replacing the source: when it cannot be made complete on
+// disk, the source stays as it is.
+std::optional<PageError> EncryptionRun::backUp(const PageSteps::Job& job) {
     if (!options_.overwrite())
-        return;
+        return std::nullopt;
     overwritten_.insert(fileKey(job.source));
-    if (options_.check(CheckField::chkBkup) != 0)
-        steps_.backUp(job);
+    if (options_.check(CheckField::chkBkup) == 0)
+        return std::nullopt;
+    return steps_.backUp(job);
 }
 
 EncryptionRun::PageResult EncryptionRun::report(const PageError& error) {
@@ -82,13 +93,14 @@ EncryptionRun::PageResult EncryptionRun::convert(const QString& source) {
     if (auto error = steps_.readPage(job, options_))
         return report(*error);
     job.plannedOutput = outputPath(source);
-    if (auto error = steps_.encodeInto(job, options_))
+    if (auto error = steps_.encodeInto(job, options_, sync_))
         return report(*error);
     // The output path is read again: the options may have changed while the page was encoded.
     const QString output = outputPath(source);
     if (auto error = guardOutput(job, output))
         return report(*error);
-    backUp(job);
+    if (auto error = backUp(job))
+        return report(*error);
     if (auto error = steps_.commit(job, output))
         return report(*error);
     return PageResult::Done;
@@ -100,6 +112,7 @@ EncryptionRun::Outcome EncryptionRun::RunEncryption() {
     host_.setStartEnabled(false);
     host_.showStatus(true);
     overwritten_.clear();
+    files_.clear();
     bool errors = false;
 
     const int n = list_.count();

@@ -34,6 +34,10 @@ public:
     // After a stop no further run can be started in this process.
     bool stopped() const { return stopped_; }
 
+    // Replacing sources always flushes the backup, the page and their folder to disk before it
+    // goes on; with sync set, pages written into the output folder are flushed too.
+    void setSync(bool on) { sync_ = on; }
+
     // The most blank lines a page may ask for at its start or at its end.
     static constexpr qint64 kMaxBlankLines = PageSteps::kMaxBlankLines;
 
@@ -44,7 +48,7 @@ private:
     // the others in PageSteps); each returns why the page stops there.
     PageResult convert(const QString& source);
     std::optional<PageError> guardOutput(const PageSteps::Job& job, const QString& output) const;
-    void backUp(const PageSteps::Job& job);
+    std::optional<PageError> backUp(const PageSteps::Job& job);
     // The one place where a page's error reaches the user.
     PageResult report(const PageError& error);
 
@@ -58,6 +62,8 @@ private:
     PageSteps steps_;
     QSet<QString> overwritten_;
     QString siteFolder_; // the deepest folder of every listed page, when the run started
+    RunFiles files_;     // folders swept and outputs written in this run
+    bool sync_ = false;
     bool stopped_ = false;
 };
 

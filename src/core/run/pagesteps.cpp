@@ -13,8 +13,25 @@
 namespace veltrano {
 
 namespace {
+
 const QString kError = QStringLiteral("Fehler");
+
+// What every converted page carries: the marker of the script form, or the opening lines of the
+// protection script in the plain form.
+bool isConvertedPage(QByteArrayView bytes) {
+    return bytes.contains("<!--crippled with Veltrano-->") ||
+           bytes.contains("<!--\r\nfunction closemenu(){\r\n  return false\r\n}\r\n");
+}
+
 } // namespace
+
+void RunFiles::sweepFolderOf(const QString& path) {
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!swept.contains(folder)) {
+        swept.insert(folder);
+        RemoveLeftovers(folder);
+    }
+}
 
 QList<PageMessage> messagesFor(const PageError& error, const QString& outputFolder) {
     switch (error.kind) {
@@ -46,6 +63,12 @@ std::optional<PageError> PageSteps::blankLinesFit(qint64 count, const QString& s
 }
 
 std::optional<PageError> PageSteps::readPage(Job& job, const OptionSet& options) {
+    // ".htaccess", ".htpasswd": settings of the web server, which would be broken as HTML.
+    if (QFileInfo(job.source).fileName().startsWith(QLatin1Char('.')))
+        return PageError::refused(QStringLiteral("Die Datei %1 wird nicht verschlüsselt: ihr Name "
+                                                 "beginnt mit \".\", sie ist keine Webseite, "
+                                                 "sondern eine Einstellung des Webservers.")
+                                      .arg(job.source));
     if (auto error = blankLinesFit(startLineCount(options.values()), job.source))
         return error;
     job.header = BuildPageHeader(options);
@@ -57,45 +80,73 @@ std::optional<PageError> PageSteps::readPage(Job& job, const OptionSet& options)
     if (!encoder_.ReadPage(job.source, options).isEmpty())
         return PageError::refused(QStringLiteral("Datei konnte nicht gelesen werden: ") +
                                   job.source);
+    // Converting a converted page again, over itself, would put the converted page into the
+    // backup and lose the original.
+    if (options.overwrite() && isConvertedPage(encoder_.fileBytes()))
+        return PageError::refused(QStringLiteral("Die Datei %1 ist schon verschlüsselt und wird "
+                                                 "nicht noch einmal verschlüsselt; sie und ihre "
+                                                 "Sicherung bleiben, wie sie sind.")
+                                      .arg(job.source));
     return std::nullopt;
 }
 
-std::optional<PageError> PageSteps::encodeInto(Job& job, const OptionSet& options) {
+std::optional<PageError> PageSteps::encodeInto(Job& job, const OptionSet& options, bool sync) {
+    job.sync = sync || options.overwrite();
     // Modern pages make the folders of their output; a failure shows when the file is made.
     if (options.modern() && !job.plannedOutput.isEmpty())
         QDir().mkpath(QFileInfo(job.plannedOutput).absolutePath());
-    job.streamed = !job.plannedOutput.isEmpty() && job.file.create(job.plannedOutput);
+    if (files_ && !job.plannedOutput.isEmpty())
+        files_->sweepFolderOf(job.plannedOutput);
+    job.streamed = !job.plannedOutput.isEmpty() && job.file.create(job.plannedOutput, job.sync);
     PageSink sink(page_, job.streamed ? job.file.fd() : -1);
     encoder_.EncodeReadPage(job.header, options, sink);
     if (auto error = blankLinesFit(endLineCount(options.values()), job.source))
         return error;
     AppendEndLines(sink, options);
     sink.append("\r\n");
-    if (job.streamed && !(sink.finish() && job.file.close()))
+    bool finished = true;
+    if (job.streamed)
+        host_.runBlocking([&] { finished = sink.finish() && job.file.close(); });
+    if (!finished)
         return PageError::file(sink.failed() ? FileError{sink.errorCode(), sink.error()}
                                              : job.file.error());
     return std::nullopt;
 }
 
-void PageSteps::backUp(const Job& job, const QString& backupPath) {
-    BackupSource(job.source, backupFile_, backupText_, host_, backupPath);
-}
-
-std::optional<PageError> PageSteps::commit(Job& job, const QString& output) {
+std::optional<PageError> PageSteps::backUp(const Job& job, const QString& backupPath) {
+    if (files_)
+        files_->sweepFolderOf(backupPath.isEmpty() ? job.source : backupPath);
     QList<FileError> errors;
-    if (job.streamed && output == job.plannedOutput) {
-        if (!job.file.putInPlace())
-            errors.append(job.file.error());
-    } else if (job.streamed && !ReadWholeFile(job.file.tempPath(), page_).isEmpty()) {
-        errors.append(FileError{EIO, QStringLiteral("Die neue Datei %1 konnte nicht wieder "
-                                                    "gelesen werden.")
-                                         .arg(job.file.tempPath())});
-    } else {
-        errors = ReplaceFile(output, page_.view());
-    }
+    host_.runBlocking([&] {
+        errors = BackupSource(job.source, backupFile_, backupText_, quiet_, true, backupPath);
+    });
     if (errors.isEmpty())
         return std::nullopt;
     return PageError::fileSteps(errors);
+}
+
+std::optional<PageError> PageSteps::commit(Job& job, const QString& output) {
+    const bool planned = job.streamed && output == job.plannedOutput;
+    if (files_ && !planned && !output.isEmpty())
+        files_->sweepFolderOf(output);
+    QList<FileError> errors;
+    host_.runBlocking([&] {
+        if (planned) {
+            if (!job.file.putInPlace())
+                errors.append(job.file.error());
+        } else if (job.streamed && !ReadWholeFile(job.file.tempPath(), page_).isEmpty()) {
+            errors.append(FileError{EIO, QStringLiteral("Die neue Datei %1 konnte nicht wieder "
+                                                        "gelesen werden.")
+                                             .arg(job.file.tempPath())});
+        } else {
+            errors = ReplaceFile(output, page_.view(), job.sync);
+        }
+    });
+    if (!errors.isEmpty())
+        return PageError::fileSteps(errors);
+    if (files_)
+        files_->written.insert(fileKey(output), job.source);
+    return std::nullopt;
 }
 
 } // namespace veltrano

@@ -6,7 +6,9 @@
 #include "pagewrite.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 
 #include <optional>
@@ -44,6 +46,20 @@ struct PageMessage {
 // The messages that show a page error; outputFolder is the text of txtPath at that moment.
 QList<PageMessage> messagesFor(const PageError& error, const QString& outputFolder);
 
+// What a run remembers across its pages about the files it writes. The run that owns it
+// clears it when it starts.
+struct RunFiles {
+    QSet<QString> swept;             // folders already cleared of leftovers in this run
+    QHash<QString, QString> written; // output written in this run -> the source it came from
+
+    void clear() {
+        swept.clear();
+        written.clear();
+    }
+    // Before the run first writes into a folder, the leftovers of ended runs there go.
+    void sweepFolderOf(const QString& path);
+};
+
 // The steps of one page that do not depend on where the list lives: the window's run and the
 // batch tool's parallel run take every page through them. An object holds the working buffers
 // of its pages and is used by one thread.
@@ -56,6 +72,7 @@ public:
         QString plannedOutput; // the output path as planned before the page was encoded
         NewFile file;          // the new file beside plannedOutput that holds the page
         bool streamed = false; // false: the page is held whole in the page buffer
+        bool sync = false;     // the page and its folder are flushed to disk before it counts
     };
 
     // The most blank lines a page may ask for at its start or at its end.
@@ -63,16 +80,24 @@ public:
 
     PageSteps(Random& random, Host& host) : host_(host), encoder_(random, host) {}
 
+    // Where the folders swept and the outputs written are remembered; without it the caller
+    // sweeps the folders and keeps outputs apart before the run.
+    void setRunFiles(RunFiles* files) { files_ = files; }
+
     // The header for the options of this moment, then the page text, read whole; the page
-    // file is closed again before any output is made.
+    // file is closed again before any output is made. A name starting with "." and, when
+    // overwriting, a page converted before are refused.
     std::optional<PageError> readPage(Job& job, const OptionSet& options);
     // After readPage: the native pass, and the number of draws the encoding will take.
     qint64 countDraws(const OptionSet& options) { return encoder_.PrepareReadPage(options); }
     // The page goes straight into a new file beside the planned output, so a large page is
     // never held whole; without a plan, or where no new file can be made, it is held in memory.
-    std::optional<PageError> encodeInto(Job& job, const OptionSet& options);
-    // The source's lines into backupPath (source + ".bak" when empty); a failure is passed over.
-    void backUp(const Job& job, const QString& backupPath = QString());
+    // Replacing sources always flushes the page and its folder to disk; with sync set, pages
+    // written into the output folder are flushed too.
+    std::optional<PageError> encodeInto(Job& job, const OptionSet& options, bool sync = false);
+    // The source's lines into backupPath (source + ".bak" when empty), flushed to disk. The
+    // backup is the condition for replacing the source: its failure stops the page.
+    std::optional<PageError> backUp(const Job& job, const QString& backupPath = QString());
     // The page replaces the output: the new file is renamed over it when the output is still
     // the planned one; otherwise the page is written anew, from memory, with the same step.
     std::optional<PageError> commit(Job& job, const QString& output);
@@ -85,6 +110,8 @@ private:
     ByteBuffer page_;       // the converted page, reused from page to page
     ByteBuffer backupFile_; // the source as read for its backup
     ByteBuffer backupText_; // the backup's lines
+    NullHost quiet_;        // for work on the host's worker thread, which never calls the host
+    RunFiles* files_ = nullptr;
 };
 
 } // namespace veltrano

@@ -6,12 +6,17 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <mutex>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace veltrano {
 
@@ -30,12 +35,56 @@ mode_t processUmask() {
     return mask;
 }
 
-// The name of the new file beside the target; kept short enough for any file name limit.
+constexpr QByteArrayView kTempMark = ".veltrano-";
+constexpr qsizetype kTempNameKept = 200;
+
+// The new files of this process that are not in place yet. The lock is held while a new file is
+// made and listed, and for good by the exit path, so no new file escapes the clean-up.
+struct TemporaryFiles {
+    std::mutex lock;
+    std::vector<QByteArray> paths;
+
+    void remove(const QByteArray& path) {
+        const auto it = std::find(paths.begin(), paths.end(), path);
+        if (it != paths.end())
+            paths.erase(it);
+    }
+};
+
+TemporaryFiles& temporaryFiles() {
+    static TemporaryFiles* files = new TemporaryFiles; // never destroyed: exit paths use it
+    return *files;
+}
+
+// The name of the new file beside the target: ".NAME.veltrano-XXXXXX", the name cut (at a
+// character boundary) so that the whole stays within any file name limit.
 QByteArray tempTemplate(const QByteArray& target) {
     const qsizetype slash = target.lastIndexOf('/');
     const QByteArray folder = target.left(slash + 1);
-    const QByteArray name = target.mid(slash + 1).left(200);
-    return folder + '.' + name + ".XXXXXX";
+    QByteArray name = target.mid(slash + 1);
+    if (name.size() > kTempNameKept) {
+        qsizetype cut = kTempNameKept;
+        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
+            --cut;
+        name.truncate(cut);
+    }
+    return folder + '.' + name + kTempMark.toByteArray() + "XXXXXX";
+}
+
+QByteArray folderOf(const QByteArray& path) {
+    const qsizetype slash = path.lastIndexOf('/');
+    return slash < 0 ? QByteArray(".") : path.left(slash + 1);
+}
+
+bool syncFolder(const QByteArray& folder) {
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool synced = ::fsync(fd) == 0;
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return synced;
 }
 
 bool writeAll(int fd, QByteArrayView bytes, int* error) {
@@ -55,12 +104,23 @@ bool writeAll(int fd, QByteArrayView bytes, int* error) {
     return true;
 }
 
+bool sameInode(int fd, int dirFd, const char* name) {
+    struct stat open {};
+    struct stat named {};
+    return ::fstat(fd, &open) == 0 && ::fstatat(dirFd, name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+           open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+}
+
 } // namespace
 
-NewFile::~NewFile() { discard(); }
-
-bool NewFile::create(const QString& path) {
+NewFile::~NewFile() {
     discard();
+}
+
+bool NewFile::create(const QString& path, bool sync) {
+    discard();
+    sync_ = sync;
+    closed_ = false;
     QString targetPath = path;
     if (!path.isEmpty()) {
         const QFileInfo info(path);
@@ -73,69 +133,112 @@ bool NewFile::create(const QString& path) {
     target_ = QFile::encodeName(targetPath);
     if (target_.isEmpty()) {
         error_ = errorOf(ENOENT);
-    } else if (target_.endsWith('/')) {
+        return false;
+    }
+    if (target_.endsWith('/')) {
         error_ = errorOf(EISDIR);
-    } else {
+        return false;
+    }
+    TemporaryFiles& files = temporaryFiles();
+    const std::lock_guard<std::mutex> guard(files.lock);
+    // A run removing leftovers in the same folder may take a new file in the moment between
+    // its creation and its lock; the name then no longer holds it, and another one is made.
+    for (int attempt = 0; attempt < 8; ++attempt) {
         temp_ = tempTemplate(target_);
         fd_ = ::mkostemp(temp_.data(), O_CLOEXEC);
         if (fd_ < 0) {
             error_ = errorOf(errno);
             temp_.clear();
+            return false;
         }
+        int locked;
+        do {
+            locked = ::flock(fd_, LOCK_EX);
+        } while (locked != 0 && errno == EINTR);
+        if (locked == 0 && sameInode(fd_, AT_FDCWD, temp_.constData())) {
+            files.paths.push_back(temp_);
+            return true;
+        }
+        ::close(fd_);
+        fd_ = -1;
     }
-    return fd_ >= 0;
+    temp_.clear();
+    error_ = errorOf(EAGAIN);
+    return false;
 }
 
 bool NewFile::write(QByteArrayView bytes) {
     int error = EBADF;
-    if (fd_ >= 0 && writeAll(fd_, bytes, &error))
+    if (fd_ >= 0 && !closed_ && writeAll(fd_, bytes, &error))
         return true;
     error_ = errorOf(error);
     return false;
 }
 
 bool NewFile::close() {
-    if (fd_ < 0) {
+    if (fd_ < 0 || closed_) {
         error_ = errorOf(EBADF);
         return false;
     }
     struct stat old {};
-    const mode_t mode = ::stat(target_.constData(), &old) == 0 ? (old.st_mode & 07777)
-                                                               : (0666 & ~processUmask());
+    const mode_t mode =
+        ::stat(target_.constData(), &old) == 0 ? (old.st_mode & 07777) : (0666 & ~processUmask());
     ::fchmod(fd_, mode);
-    const int result = ::close(fd_);
+    if (sync_ && ::fsync(fd_) != 0) {
+        error_ = errorOf(errno);
+        return false;
+    }
+    closed_ = true;
+    return true;
+}
+
+bool NewFile::putInPlace() {
+    if (temp_.isEmpty() || fd_ < 0 || !closed_) {
+        error_ = errorOf(EBADF);
+        return false;
+    }
+    if (::rename(temp_.constData(), target_.constData()) != 0) {
+        error_ = errorOf(errno);
+        return false;
+    }
+    {
+        TemporaryFiles& files = temporaryFiles();
+        const std::lock_guard<std::mutex> guard(files.lock);
+        files.remove(temp_);
+    }
+    temp_.clear();
+    // The lock goes with the descriptor, once the file carries its final name.
+    ::close(fd_);
     fd_ = -1;
-    if (result != 0) {
+    if (sync_ && !syncFolder(folderOf(target_))) {
         error_ = errorOf(errno);
         return false;
     }
     return true;
 }
 
-bool NewFile::putInPlace() {
-    if (temp_.isEmpty() || fd_ >= 0 || ::rename(temp_.constData(), target_.constData()) != 0) {
-        error_ = errorOf(temp_.isEmpty() || fd_ >= 0 ? EBADF : errno);
-        return false;
+void NewFile::discard() {
+    if (!temp_.isEmpty()) {
+        TemporaryFiles& files = temporaryFiles();
+        const std::lock_guard<std::mutex> guard(files.lock);
+        ::unlink(temp_.constData());
+        files.remove(temp_);
     }
     temp_.clear();
-    return true;
-}
-
-void NewFile::discard() {
     if (fd_ >= 0)
         ::close(fd_);
     fd_ = -1;
-    if (!temp_.isEmpty())
-        ::unlink(temp_.constData());
-    temp_.clear();
+    closed_ = false;
 }
 
-QString NewFile::tempPath() const { return QFile::decodeName(temp_); }
+QString NewFile::tempPath() const {
+    return QFile::decodeName(temp_);
+}
 
-QList<FileError> ReplaceFile(const QString& path, QByteArrayView bytes) {
+QList<FileError> ReplaceFile(const QString& path, QByteArrayView bytes, bool sync) {
     QList<FileError> errors;
     NewFile file;
-    const bool created = file.create(path);
+    const bool created = file.create(path, sync);
     if (!created)
         errors.append(file.error());
     if (!file.write(bytes))
@@ -145,12 +248,73 @@ QList<FileError> ReplaceFile(const QString& path, QByteArrayView bytes) {
     return errors;
 }
 
-void BackupSource(const QString& source, ByteBuffer& fileScratch, ByteBuffer& text, Host& host,
-                  const QString& backupPath) {
-    if (!ReadWholeFile(source, fileScratch).isEmpty())
-        return;
+QList<FileError> BackupSource(const QString& source, ByteBuffer& fileScratch, ByteBuffer& text,
+                              Host& host, bool sync, const QString& backupPath) {
+    const QString backup = backupPath.isEmpty() ? source + QStringLiteral(".bak") : backupPath;
+    const auto failed = [&](int code, const QString& reason) {
+        return QList<FileError>{FileError{
+            code, QStringLiteral("Die Sicherungskopie %1 konnte nicht geschrieben werden (%2); "
+                                 "die Datei %3 bleibt unverändert.")
+                      .arg(backup, reason, source)}};
+    };
+    const QString unread = ReadWholeFile(source, fileScratch);
+    if (!unread.isEmpty())
+        return failed(EIO, unread);
     SplitPageLines(fileScratch.view(), 0, text, host);
-    ReplaceFile(backupPath.isEmpty() ? source + QStringLiteral(".bak") : backupPath, text.view());
+    const QList<FileError> errors = ReplaceFile(backup, text.view(), sync);
+    if (errors.isEmpty())
+        return {};
+    return failed(errors.first().code, errors.first().description);
+}
+
+bool SyncFolder(const QString& folder) {
+    return syncFolder(QFile::encodeName(folder));
+}
+
+bool isTemporaryName(QByteArrayView name) {
+    constexpr qsizetype kTail = 10 + 6; // ".veltrano-XXXXXX"
+    if (name.size() < 2 + kTail || name[0] != '.')
+        return false;
+    if (name.sliced(name.size() - kTail, 10) != kTempMark)
+        return false;
+    for (const char c : name.last(6)) {
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
+            return false;
+    }
+    return true;
+}
+
+int RemoveLeftovers(const QString& folder) {
+    const QByteArray native = folder.isEmpty() ? QByteArray(".") : QFile::encodeName(folder);
+    DIR* dir = ::opendir(native.constData());
+    if (!dir)
+        return 0;
+    const int dirFd = ::dirfd(dir);
+    int removed = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (!isTemporaryName(QByteArrayView(entry->d_name)))
+            continue;
+        const int fd =
+            ::openat(dirFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat st {};
+        // A file that someone holds locked is still being written.
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+            sameInode(fd, dirFd, entry->d_name) && ::unlinkat(dirFd, entry->d_name, 0) == 0)
+            ++removed;
+        ::close(fd);
+    }
+    ::closedir(dir);
+    return removed;
+}
+
+void RemoveTemporaryFilesAndExit(int exitCode) {
+    TemporaryFiles& files = temporaryFiles();
+    files.lock.lock(); // kept: no thread makes or renames a new file from here on
+    for (const QByteArray& path : files.paths)
+        ::unlink(path.constData());
+    std::_Exit(exitCode);
 }
 
 namespace {

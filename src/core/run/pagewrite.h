@@ -18,7 +18,10 @@ struct FileError {
 
 // A new file written beside its target and then renamed over it, so whatever fails, or wherever
 // the process is ended, the target is either the old file or the complete new one. A link is
-// followed: the file it names is replaced. The new file is removed unless it was put in place.
+// followed: the file it names is replaced. The new file is named ".NAME.veltrano-XXXXXX" and
+// held locked (flock) from its creation until it is put in place or removed, so a run can tell
+// the leftovers of an ended process from the files of a run still at work. While it exists it
+// is on the list that the program's exit paths clear (RemoveTemporaryFilesAndExit).
 class NewFile {
 public:
     NewFile() = default;
@@ -26,10 +29,14 @@ public:
     NewFile& operator=(const NewFile&) = delete;
     ~NewFile();
 
-    bool create(const QString& path);
+    // With sync set, close() flushes the file to disk and putInPlace() the folder after the
+    // rename, so the new content survives a power cut once putInPlace() has returned.
+    bool create(const QString& path, bool sync = false);
     bool write(QByteArrayView bytes);
     // The open new file, for writing a page while it is converted.
     int fd() const { return fd_; }
+    // The content is complete: its mode is set (the target's, or the default for new files)
+    // and, with sync, it is on disk. The file stays open and locked until put in place.
     bool close();
     bool putInPlace();
     void discard();
@@ -42,6 +49,8 @@ private:
     QByteArray target_;
     QByteArray temp_;
     int fd_ = -1;
+    bool closed_ = false;
+    bool sync_ = false;
     FileError error_;
 };
 
@@ -50,13 +59,31 @@ private:
 // at path is either the old one or the complete new one. A link is followed: the file it
 // names is replaced. Returns the failures of the three steps (create, write, close and put in
 // place), in that order; a step after a failed creation fails too. Empty on success.
-QList<FileError> ReplaceFile(const QString& path, QByteArrayView bytes);
+QList<FileError> ReplaceFile(const QString& path, QByteArrayView bytes, bool sync = false);
 
-// Writes source + ".bak" (or backupPath when given): the source's lines, each followed by
-// CR LF, read from disk now. Failures are passed over silently. The buffers are kept by the
-// caller for reuse.
-void BackupSource(const QString& source, ByteBuffer& fileScratch, ByteBuffer& text, Host& host,
-                  const QString& backupPath = QString());
+// Writes source + ".bak" (or backupPath when given): the source's lines, each followed by CR LF, read from disk now, and
+// with sync flushed to disk with its folder. Returns the failure that kept the backup from being
+// complete (reading the source, or a step of writing), its description naming the backup file;
+// empty when the backup is complete. The buffers are kept by the caller for reuse; the host is
+// only asked for page progress.
+QList<FileError> BackupSource(const QString& source, ByteBuffer& fileScratch, ByteBuffer& text,
+                              Host& host, bool sync = false,
+                              const QString& backupPath = QString());
+
+// Flushes a folder's entries (names created, renamed or removed in it) to disk.
+bool SyncFolder(const QString& folder);
+
+// True for a name this program gives its new files: ".NAME.veltrano-XXXXXX".
+bool isTemporaryName(QByteArrayView name);
+
+// Removes the files of ended runs in folder: names of new files that no process holds locked.
+// Returns how many were removed.
+int RemoveLeftovers(const QString& folder);
+
+// Removes the new files of this process that are not in place yet, and ends the process at once
+// with the exit code. For the exit paths: ending the window during a run, a signal to the batch
+// tool. Threads that create or put new files in place wait, so no new one appears meanwhile.
+[[noreturn]] void RemoveTemporaryFilesAndExit(int exitCode);
 
 // True when both paths name the same existing file, whatever their spelling.
 bool sameFile(const QString& a, const QString& b);

@@ -18,13 +18,15 @@ namespace {
 
 // The state shared by the threads of one run.
 struct Shared {
-    Shared(const QList<PlannedPage>& p, const OptionSet& o, qsizetype r, std::uint32_t first)
-        : pages(p), options(o), reached(r), draws(static_cast<size_t>(r)),
+    Shared(const QList<PlannedPage>& p, const OptionSet& o, bool y, qsizetype r,
+           std::uint32_t first)
+        : pages(p), options(o), sync(y), reached(r), draws(static_cast<size_t>(r)),
           counted(static_cast<size_t>(r)), start(static_cast<size_t>(r)), state(first),
           done(static_cast<size_t>(r)), outcomes(static_cast<size_t>(r)) {}
 
     const QList<PlannedPage>& pages;
     const OptionSet& options;
+    const bool sync;
     const qsizetype reached; // the pages before the first missing or empty source
 
     std::mutex mutex;
@@ -90,10 +92,10 @@ void work(Shared& s) {
         if (!error) {
             outcome.inputBytes = QFileInfo(planned.source).size();
             random.setState(s.startOf(i));
-            error = steps.encodeInto(job, s.options);
+            error = steps.encodeInto(job, s.options, s.sync);
         }
         if (!error && !planned.backup.isEmpty())
-            steps.backUp(job, planned.backup);
+            error = steps.backUp(job, planned.backup);
         if (!error)
             error = steps.commit(job, planned.output);
         if (error) {
@@ -125,7 +127,13 @@ ParallelRun::ParallelRun(const OptionSet& options, Host& host, Random& random, i
 ParallelRun::Outcome ParallelRun::run(const QList<PlannedPage>& pages,
                                       QList<PageOutcome>* outcomes) {
     const qsizetype reached = firstMissing(pages);
-    Shared s(pages, options_, reached, random_.state());
+    Shared s(pages, options_, sync, reached, random_.state());
+    RunFiles files;
+    for (qsizetype i = 0; i < reached; ++i) {
+        files.sweepFolderOf(pages[i].output);
+        if (!pages[i].backup.isEmpty())
+            files.sweepFolderOf(pages[i].backup);
+    }
 
     host_.showStatus(true);
     std::vector<std::thread> threads;

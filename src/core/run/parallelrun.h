@@ -47,10 +47,14 @@ public:
     std::function<void(int done, qint64 inputBytes)> progress;
     // Whether the run ends with the completion message.
     bool completionMessage = true;
+    // Pages written into an output folder are flushed to disk with their folder too; pages
+    // written over their sources always are.
+    bool sync = false;
 
     // Converts the pages; outcomes receives one entry per page that was reached, in list order.
     // A missing or empty source stops the run there, as in the window, with the pages before
-    // it written and none after it touched.
+    // it written and none after it touched. The plan keeps every output apart; the leftovers of
+    // ended runs in the folders it writes into are removed before the first page.
     Outcome run(const QList<PlannedPage>& pages, QList<PageOutcome>* outcomes = nullptr);
 
 private:
