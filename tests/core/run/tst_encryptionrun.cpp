@@ -266,7 +266,7 @@ private slots:
         host_->onPump = [&](int) {
             const bool first = host_->currentFile.endsWith(u"a.htm"_s);
             if (change >= 0)
-                options_.setText(TextField(change), first ? u"9000000000000"_s : u"2"_s);
+                options_.setText(TextField(change), first ? u"50000001"_s : u"2"_s);
             else if (change == -1 && !first) {
                 options_.setText(TextField::txtPath, out2);
                 options_.setCheck(CheckField::chkJava, 0);
@@ -277,7 +277,7 @@ private slots:
         if (change >= 0) {
             QCOMPARE(outcome, Outcome::CompletedWithErrors);
             QCOMPARE(host_->titles(), kFailDone);
-            QVERIFY(host_->messages[0].prompt.contains(u"9000000000000"_s));
+            QVERIFY(host_->messages[0].prompt.contains(u"50000001"_s));
             QVERIFY(!written(u"a.htm"_s));
         } else {
             QCOMPARE(outcome, Outcome::Completed);
