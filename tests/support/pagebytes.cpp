@@ -1,12 +1,10 @@
 #include "pagebytes.h"
 
 #include "encoding/bytebuffer.h"
-#include "encoding/encodepage.h"
+#include "run/pageheader.h"
 #include "encoding/javascript.h"
 #include "encoding/native.h"
 #include "encoding/pagesink.h"
-#include "encoding/pagesource.h"
-#include "run/pageheader.h"
 
 namespace veltrano {
 
@@ -20,29 +18,6 @@ QByteArray EncryptJavaScript(QByteArrayView page, QByteArrayView header, const O
     ByteBuffer buffer;
     PageSink sink(buffer);
     EncryptJavaScript(page, header, options, random, sink, host);
-    return buffer.view().toByteArray();
-}
-
-QByteArray ReadPageSource(const QString& path, const OptionSet& options, Host& host,
-                          QString* error) {
-    ByteBuffer page;
-    ByteBuffer scratch;
-    const QString reason = ReadPageSource(path, options, page, scratch, host);
-    if (error)
-        *error = reason;
-    return reason.isEmpty() ? page.view().toByteArray() : QByteArray();
-}
-
-QByteArray EncodePage(const QString& path, QByteArrayView header, const OptionSet& options,
-                      Random& random, Host& host, QString* error) {
-    PageEncoder encoder(random, host);
-    ByteBuffer buffer;
-    PageSink sink(buffer);
-    const QString reason = encoder.ReadPage(path, options);
-    if (reason.isEmpty())
-        encoder.EncodeReadPage(header, options, sink);
-    if (error)
-        *error = reason;
     return buffer.view().toByteArray();
 }
 

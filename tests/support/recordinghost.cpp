@@ -15,10 +15,10 @@ QString RecordingHost::openFileName() {
 
 QString RecordingHost::saveFileName() { return openFileName(); }
 void RecordingHost::showStatus(bool visible) { statusVisible = visible; }
-void RecordingHost::setCurrentFile(const QString& path) { currentFile = path; }
+void RecordingHost::setCurrentFile(const QString& path) { files.append(currentFile = path); }
 
 void RecordingHost::setListProgress(int value, int maximum) {
-    listValue = value;
+    positions.append(listValue = value);
     listMaximum = maximum;
 }
 
