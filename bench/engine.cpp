@@ -37,7 +37,9 @@ qint64 peakMemoryKiB() {
     return -1;
 }
 
-double seconds(const QElapsedTimer& t) { return static_cast<double>(t.nsecsElapsed()) / 1e9; }
+double seconds(const QElapsedTimer& t) {
+    return static_cast<double>(t.nsecsElapsed()) / 1e9;
+}
 
 // Writes bytes in 1 MiB pieces to a new file, as a plain copy program would.
 double bareWrite(const QString& path, qint64 bytes) {
@@ -107,9 +109,9 @@ int runCase(const QString& name, bool streamed, bool modern) {
     const double mb = 1e6;
     std::printf("%-6s %-8s %-6s pages %4d  input %7.1f MB %7.1f MB/s  output %8.1f MB %7.1f MB/s  "
                 "peak %7.1f MB  bare write %6.3f s  convert+write %6.3f s  ratio %.2f\n",
-                qPrintable(name), streamed ? "streamed" : "memory", modern ? "modern" : "plain", pages, inputBytes / mb,
-                inputBytes / mb / convert, outputBytes / mb, outputBytes / mb / convert,
-                peak / 1024.0, bare, convert, convert / bare);
+                qPrintable(name), streamed ? "streamed" : "memory", modern ? "modern" : "plain",
+                pages, inputBytes / mb, inputBytes / mb / convert, outputBytes / mb,
+                outputBytes / mb / convert, peak / 1024.0, bare, convert, convert / bare);
     return 0;
 }
 
@@ -131,9 +133,9 @@ int main(int argc, char** argv) {
             for (const char* pages : {"plain", "modern"}) {
                 QProcess child;
                 child.setProcessChannelMode(QProcess::ForwardedChannels);
-                child.start(app.applicationFilePath(), {QString::fromLatin1(name),
-                                                        QString::fromLatin1(mode),
-                                                        QString::fromLatin1(pages)});
+                child.start(app.applicationFilePath(),
+                            {QString::fromLatin1(name), QString::fromLatin1(mode),
+                             QString::fromLatin1(pages)});
                 child.waitForFinished(-1);
                 if (child.exitCode() != 0)
                     std::printf("%s %s %s failed with %d\n", name, mode, pages, child.exitCode());

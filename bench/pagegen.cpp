@@ -7,10 +7,10 @@ namespace veltrano::bench {
 namespace {
 
 const std::array<const char*, 24> kWords = {
-    "Willkommen", "auf",   "unserer", "Seite",  "f\xfcr",   "Gro\xdf",   "und",   "Klein",
-    "M\xfcnchen", "K\xf6ln", "\xc4rger", "&amp;", "&uuml;ber", "Stra&szlig;e", "&#228;hnlich",
-    "Vereinsheim", "Kegeln", "Sonntag", "Termine", "Mitglieder", "Anfahrt", "Impressum",
-    "\"Zitat\"",  "2024"};
+    "Willkommen", "auf",          "unserer",      "Seite",       "f\xfcr",    "Gro\xdf",
+    "und",        "Klein",        "M\xfcnchen",   "K\xf6ln",     "\xc4rger",  "&amp;",
+    "&uuml;ber",  "Stra&szlig;e", "&#228;hnlich", "Vereinsheim", "Kegeln",    "Sonntag",
+    "Termine",    "Mitglieder",   "Anfahrt",      "Impressum",   "\"Zitat\"", "2024"};
 
 class Lcg {
 public:

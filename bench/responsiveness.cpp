@@ -6,11 +6,11 @@
 #include "filelist/filelist.h"
 #include "host.h"
 #include "mainwindow.h"
-#include "runpage.h"
-#include "statusframe.h"
 #include "options/optionset.h"
 #include "project/projectfile.h"
 #include "run/encryptionrun.h"
+#include "runpage.h"
+#include "statusframe.h"
 
 #include <QApplication>
 #include <QDir>
@@ -159,10 +159,11 @@ int main(int argc, char* argv[]) {
     std::printf("  longest event-loop gap:     %7.1f ms  (target <= 50 ms; %d probes)\n",
                 static_cast<double>(std::max(longestGap, finalStretch)), probes);
     std::printf("    while converting:         %7.1f ms\n", static_cast<double>(longestGap));
-    std::printf("    last probe to run's end:  %7.1f ms  (writing the %.0f MB result in one step)\n",
-                static_cast<double>(finalStretch),
-                static_cast<double>(QFileInfo(QDir(out).filePath(QStringLiteral("katalog.htm"))).size()) /
-                    (1 << 20));
+    std::printf(
+        "    last probe to run's end:  %7.1f ms  (writing the %.0f MB result in one step)\n",
+        static_cast<double>(finalStretch),
+        static_cast<double>(QFileInfo(QDir(out).filePath(QStringLiteral("katalog.htm"))).size()) /
+            (1 << 20));
     std::printf("  window run:                 %7.3f s   %7.1f MB/s\n", windowSeconds,
                 megabytes / windowSeconds);
     std::printf("  batch conversion (engine):  %7.3f s   %7.1f MB/s\n", batchSeconds,

@@ -133,8 +133,9 @@ int main(int argc, char* argv[]) {
                 outputBytes / 1e6);
     std::printf("  batch run       %8.2f s   %8.1f pages/s   %7.1f MB/s input\n", seconds,
                 pages / seconds, inputBytes / 1e6 / seconds);
-    std::printf("  engine per page %8.2f ms  (convert and write the same %d pages, best of two passes)\n",
-                enginePerPage * 1e3, pages);
+    std::printf(
+        "  engine per page %8.2f ms  (convert and write the same %d pages, best of two passes)\n",
+        enginePerPage * 1e3, pages);
     std::printf("  run per page    %8.2f ms  ratio %.3f (wall clock)\n", runPerPage * 1e3,
                 runPerPage / enginePerPage);
     std::printf("  processor time  engine %.2f ms, run %.2f ms per page: ratio %.3f (overhead "

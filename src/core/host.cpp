@@ -5,14 +5,20 @@ namespace veltrano {
 Host::~Host() = default;
 
 void Host::message(const QString&, const QString&, Icon) {}
-QString Host::openFileName() { return {}; }
-QString Host::saveFileName() { return {}; }
+QString Host::openFileName() {
+    return {};
+}
+QString Host::saveFileName() {
+    return {};
+}
 void Host::showStatus(bool) {}
 void Host::setCurrentFile(const QString&) {}
 void Host::setListProgress(int, int) {}
 void Host::setPageProgress(qint64, qint64) {}
 void Host::setStartEnabled(bool) {}
 void Host::pump() {}
-void Host::runBlocking(const std::function<void()>& work) { work(); }
+void Host::runBlocking(const std::function<void()>& work) {
+    work();
+}
 
 } // namespace veltrano

@@ -51,7 +51,9 @@ AdvertPanel::AdvertPanel(QNetworkAccessManager* network, QWidget* parent)
     showPlaceholder();
 }
 
-AdvertPanel::~AdvertPanel() { dropReply(); }
+AdvertPanel::~AdvertPanel() {
+    dropReply();
+}
 
 void AdvertPanel::dropReply() {
     QNetworkReply* reply = reply_.data();
@@ -64,10 +66,10 @@ void AdvertPanel::dropReply() {
 }
 
 void AdvertPanel::showPlaceholder() {
-    setHtml(QStringLiteral(
-        "<table width='100%' height='100%'><tr><td align='center' valign='middle' "
-        "style='color:#8a8f98'><b>HTML Veltrano 3</b><br/>Quelltextschutz f&uuml;r "
-        "Webseiten</td></tr></table>"));
+    setHtml(
+        QStringLiteral("<table width='100%' height='100%'><tr><td align='center' valign='middle' "
+                       "style='color:#8a8f98'><b>HTML Veltrano 3</b><br/>Quelltextschutz f&uuml;r "
+                       "Webseiten</td></tr></table>"));
 }
 
 void AdvertPanel::navigate(const QUrl& address) {

@@ -4,7 +4,9 @@
 
 namespace veltrano::ui {
 
-EventPump::EventPump() { since_.start(); }
+EventPump::EventPump() {
+    since_.start();
+}
 
 bool EventPump::pump() {
     if (since_.elapsed() < interval_)

@@ -69,8 +69,8 @@ void FileGrid::followCurrent(int row) {
     }
     const QModelIndex index = list_->index(row, 0);
     if (selectionModel()->currentIndex().row() != index.row())
-        selectionModel()->setCurrentIndex(
-            index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                     QItemSelectionModel::Rows);
     // The highlighted row stays in sight, also while a run walks the list.
     if (!isRowHidden(index.row()))
         scrollTo(index, QAbstractItemView::EnsureVisible);

@@ -56,13 +56,14 @@ QPushButton* smallButton(const QString& name, const QString& caption, const QStr
 
 FilesPage::FilesPage(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("page1"));
-    place(makeHeading(QStringLiteral("Label3"), QStringLiteral("Schritt 1 von 3 - Wählen der Dateien"),
-                      this),
+    place(makeHeading(QStringLiteral("Label3"),
+                      QStringLiteral("Schritt 1 von 3 - Wählen der Dateien"), this),
           150, 90, 7050, 300);
     place(makeLabel(QStringLiteral("Label4"),
-                    shownCaption(QStringLiteral("Bitte wählen Sie im ersten Schritt alle zu verschlüsselnden "
-                                   "Dateien, diese werden dann im 3. Schritt vollautomatisch durch "
-                                   "das Programm kopiert  && verschlüsselt.")),
+                    shownCaption(QStringLiteral(
+                        "Bitte wählen Sie im ersten Schritt alle zu verschlüsselnden "
+                        "Dateien, diese werden dann im 3. Schritt vollautomatisch durch "
+                        "das Programm kopiert  && verschlüsselt.")),
                     this),
           150, 420, 7050, 660);
 

@@ -63,7 +63,9 @@ void DriveBox::reload(const QString& folder) {
     showFolder(folder);
 }
 
-QString DriveBox::drive() const { return currentData().toString(); }
+QString DriveBox::drive() const {
+    return currentData().toString();
+}
 
 void DriveBox::showFolder(const QString& folder) {
     const QString root = QDir::toNativeSeparators(QStorageInfo(folder).rootPath());
@@ -132,16 +134,17 @@ bool FileBox::setPath(const QString& folder) {
     if (folder.isEmpty() || !dir.exists() || !dir.isReadable())
         return false;
     // Hidden names count as well: ".htaccess" matches the pattern and is offered.
-    const QStringList names =
-        dir.entryList({pattern()}, QDir::Files | QDir::Hidden | QDir::System,
-                      QDir::Name | QDir::IgnoreCase);
+    const QStringList names = dir.entryList({pattern()}, QDir::Files | QDir::Hidden | QDir::System,
+                                            QDir::Name | QDir::IgnoreCase);
     clear();
     addItems(names);
     path_ = native;
     return true;
 }
 
-QString FileBox::fullPath(const QString& name) const { return joinPath(path_, name); }
+QString FileBox::fullPath(const QString& name) const {
+    return joinPath(path_, name);
+}
 
 FolderBrowser::FolderBrowser(DriveBox* drive, FolderBox* folder, FileBox* files, QObject* parent)
     : QObject(parent), drive_(drive), folder_(folder), files_(files) {

@@ -84,8 +84,8 @@ OptionsPage::OptionsPage(QWidget* parent) : QWidget(parent) {
     javaScriptCheck =
         check(QStringLiteral("chkJava"), QStringLiteral("Javaskript Verschlüsselung"), this);
     place(javaScriptCheck, 150, 1890, 3450, 300);
-    place(makeLabel(QStringLiteral("Label9"), QStringLiteral("Text, falls Javaskript deaktiviert ist:"),
-                    this),
+    place(makeLabel(QStringLiteral("Label9"),
+                    QStringLiteral("Text, falls Javaskript deaktiviert ist:"), this),
           450, 2220, 6750, 240);
     noScriptTextEdit = edit(QStringLiteral("txtJava"), this);
     place(noScriptTextEdit, 450, 2490, 6750, 315);
@@ -94,8 +94,8 @@ OptionsPage::OptionsPage(QWidget* parent) : QWidget(parent) {
     lineBreaksCheck =
         check(QStringLiteral("chkLine"), QStringLiteral("Überflüssige Zeilenumbrüche"), this);
     place(lineBreaksCheck, 150, 2940, 3450, 300);
-    place(makeLabel(QStringLiteral("Label11"), QStringLiteral("Zeilen am Anfang:"), this), 450, 3300,
-          1830, 240);
+    place(makeLabel(QStringLiteral("Label11"), QStringLiteral("Zeilen am Anfang:"), this), 450,
+          3300, 1830, 240);
     startLinesEdit = edit(QStringLiteral("txtStart"), this);
     place(startLinesEdit, 2310, 3255, 900, 315);
     place(makeLabel(QStringLiteral("Label12"), QStringLiteral("Zeilen am Ende:"), this), 3600, 3300,

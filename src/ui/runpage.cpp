@@ -22,12 +22,13 @@ RunPage::RunPage(QNetworkAccessManager* network, QWidget* parent) : QWidget(pare
     place(makeHeading(QStringLiteral("Label17"),
                       QStringLiteral("Schritt 3 von 3 - Beginn der Verschlüsselung"), this),
           150, 90, 7050, 300);
-    place(makeLabel(QStringLiteral("Label18"),
-                    QStringLiteral("Wählen Sie bitte einen Ordner in den die zu verschlüsselnden "
-                                   "Dateien kopiert werden sollen oder alternativ die Option \"alte "
-                                   "Dateien überschreiben\"."),
-                    this),
-          150, 420, 7050, 480);
+    place(
+        makeLabel(QStringLiteral("Label18"),
+                  QStringLiteral("Wählen Sie bitte einen Ordner in den die zu verschlüsselnden "
+                                 "Dateien kopiert werden sollen oder alternativ die Option \"alte "
+                                 "Dateien überschreiben\"."),
+                  this),
+        150, 420, 7050, 480);
 
     newFilesButton =
         new QRadioButton(QStringLiteral(" Dateien in folgendem Ordner speichern:"), this);
@@ -51,13 +52,14 @@ RunPage::RunPage(QNetworkAccessManager* network, QWidget* parent) : QWidget(pare
     warningPicture->setPixmap(
         picture(QStringLiteral("warning.svg"), QSize(twips(480), twips(480))));
     place(warningPicture, 150, 2430, 480, 480);
-    place(makeLabel(QStringLiteral("Label16"),
-                    QStringLiteral("Einmal verschlüsselte Dateien können nicht wiederhergestellt "
-                                   "werden, bitte wählen Sie die Option zum Überschreiben der alten "
-                                   "Dateien nur wenn Sie dafür extra eine Kopie Ihrer Webseite "
-                                   "angelegt haben!"),
-                    this),
-          750, 2370, 6450, 720);
+    place(
+        makeLabel(QStringLiteral("Label16"),
+                  QStringLiteral("Einmal verschlüsselte Dateien können nicht wiederhergestellt "
+                                 "werden, bitte wählen Sie die Option zum Überschreiben der alten "
+                                 "Dateien nur wenn Sie dafür extra eine Kopie Ihrer Webseite "
+                                 "angelegt haben!"),
+                  this),
+        750, 2370, 6450, 720);
 
     startButton = new QPushButton(QStringLiteral("Beginnen"), this);
     startButton->setObjectName(QStringLiteral("Command9"));

@@ -9,7 +9,9 @@ namespace veltrano::ui {
 // pixels on high-density screens.
 inline constexpr int kTwipsPerPixel = 15;
 
-constexpr int twips(int units) { return units / kTwipsPerPixel; }
+constexpr int twips(int units) {
+    return units / kTwipsPerPixel;
+}
 
 inline QRect twipRect(int left, int top, int width, int height) {
     return {twips(left), twips(top), twips(width), twips(height)};

@@ -25,7 +25,9 @@ void WidgetHost::setStatusWidgets(StatusFrame* frame, QPushButton* startButton) 
     start_ = startButton;
 }
 
-QString WidgetHost::dialogTitle() { return QStringLiteral("Projekt öffnen/speichern"); }
+QString WidgetHost::dialogTitle() {
+    return QStringLiteral("Projekt öffnen/speichern");
+}
 
 void WidgetHost::message(const QString& prompt, const QString& title, Icon icon) {
     messages_.append({prompt, title, icon});
@@ -41,10 +43,16 @@ void WidgetHost::message(const QString& prompt, const QString& title, Icon icon)
     box.exec();
 }
 
-QString WidgetHost::openFileName() { return fileName(false); }
-QString WidgetHost::saveFileName() { return fileName(true); }
+QString WidgetHost::openFileName() {
+    return fileName(false);
+}
+QString WidgetHost::saveFileName() {
+    return fileName(true);
+}
 
-QString WidgetHost::folderName(const QString& start) { return fileName(false, start, true); }
+QString WidgetHost::folderName(const QString& start) {
+    return fileName(false, start, true);
+}
 
 QString WidgetHost::fileName(bool save, const QString& folderStart, bool folder) {
     ++dialogs_;
@@ -99,7 +107,9 @@ void WidgetHost::setStartEnabled(bool enabled) {
         start_->setEnabled(enabled);
 }
 
-void WidgetHost::pump() { pump_.pump(); }
+void WidgetHost::pump() {
+    pump_.pump();
+}
 
 void WidgetHost::runBlocking(const std::function<void()>& work) {
     // The window keeps handling its events while the worker writes, flushes and renames; the

@@ -1,8 +1,8 @@
 #include "windowactions.h"
 
 #include "eventpump.h"
-#include "twips.h"
 #include "run/pagewrite.h"
+#include "twips.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>

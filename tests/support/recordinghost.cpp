@@ -13,9 +13,15 @@ QString RecordingHost::openFileName() {
     return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
 }
 
-QString RecordingHost::saveFileName() { return openFileName(); }
-void RecordingHost::showStatus(bool visible) { statusVisible = visible; }
-void RecordingHost::setCurrentFile(const QString& path) { files.append(currentFile = path); }
+QString RecordingHost::saveFileName() {
+    return openFileName();
+}
+void RecordingHost::showStatus(bool visible) {
+    statusVisible = visible;
+}
+void RecordingHost::setCurrentFile(const QString& path) {
+    files.append(currentFile = path);
+}
 
 void RecordingHost::setListProgress(int value, int maximum) {
     positions.append(listValue = value);
@@ -27,7 +33,9 @@ void RecordingHost::setPageProgress(qint64 value, qint64 maximum) {
     pageMaximum = maximum;
 }
 
-void RecordingHost::setStartEnabled(bool enabled) { startEnabled = enabled; }
+void RecordingHost::setStartEnabled(bool enabled) {
+    startEnabled = enabled;
+}
 
 void RecordingHost::pump() {
     ++pumps;

@@ -36,7 +36,7 @@ public:
     int dialogsShown = 0;
     bool statusVisible = false;
     QString currentFile;
-    QStringList files; // every file shown, in order
+    QStringList files;    // every file shown, in order
     QList<int> positions; // every list position shown
     int listValue = -1;
     int listMaximum = -1;

@@ -28,8 +28,12 @@ int main(int argc, char* argv[]) {
     QTemporaryDir site;
     const QString root = site.path() + QStringLiteral("/meine-webseite");
     QDir().mkpath(root + QStringLiteral("/produkte"));
-    const char* pages[] = {"index.html", "kontakt.html", "impressum.htm", "produkte/angebot.html",
-                           "produkte/preise.shtml", "bilder.txt"};
+    const char* pages[] = {"index.html",
+                           "kontakt.html",
+                           "impressum.htm",
+                           "produkte/angebot.html",
+                           "produkte/preise.shtml",
+                           "bilder.txt"};
     int n = 1;
     for (const char* name : pages) {
         QFile file(root + QLatin1Char('/') + QString::fromLatin1(name));

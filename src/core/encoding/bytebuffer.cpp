@@ -20,7 +20,9 @@ ByteBuffer& ByteBuffer::operator=(ByteBuffer&& other) noexcept {
     return *this;
 }
 
-ByteBuffer::~ByteBuffer() { release(); }
+ByteBuffer::~ByteBuffer() {
+    release();
+}
 
 void ByteBuffer::release() {
     std::free(data_);

@@ -79,7 +79,8 @@ QByteArray notice(const QString& txtJava, bool modern) {
     text += kHomePage;
     text += encode(
         u">Veltrano</a> [3.00] verschlüsselt, da der Webmaster die Javaskript Option gewählt hat "
-        u"müssen Sie leider Javaskript aktivieren um sich diese Seite anzusehen.</center></noscript>");
+        u"müssen Sie leider Javaskript aktivieren um sich diese Seite "
+        u"anzusehen.</center></noscript>");
     return text;
 }
 

@@ -54,8 +54,8 @@ bool NativeScanState::tagIs(QByteArrayView lowerWord) const {
 namespace {
 
 // Elements whose content the browser reads as raw text: references in it are not decoded.
-constexpr const char* kRawTextElements[] = {"script", "style", "xmp", "iframe", "noembed",
-                                            "noframes", "plaintext"};
+constexpr const char* kRawTextElements[] = {"script",  "style",    "xmp",      "iframe",
+                                            "noembed", "noframes", "plaintext"};
 
 // The raw-text element a tag opens at text[i] ("<"), or nullptr.
 const char* rawTextElement(const unsigned char* text, qsizetype i, qsizetype length) {

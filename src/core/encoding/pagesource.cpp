@@ -16,11 +16,11 @@ namespace {
 
 // Which kinds of markup a line opens and closes, for the Quelltextzange.
 struct LineMarks {
-    bool script = false;      // "script" anywhere
-    bool scriptEnd = false;   // "/script"
+    bool script = false;          // "script" anywhere
+    bool scriptEnd = false;       // "/script"
     bool scriptOpenAtEnd = false; // the last "script" of the line is no "/script"
-    bool preStart = false;    // "<pre", "<textarea", "<listing"
-    bool preEnd = false;      // "</pre", "</textarea", "</listing"
+    bool preStart = false;        // "<pre", "<textarea", "<listing"
+    bool preEnd = false;          // "</pre", "</textarea", "</listing"
 };
 
 bool startsNoCase(const char* p, const char* end, const char* lower) {

@@ -22,7 +22,7 @@ public:
     // The state n steps after this one, in O(log n): the step is the affine map
     // x -> a x + c (mod 2^24), and n steps compose it with itself by repeated squaring.
     static constexpr std::uint32_t jump(std::uint32_t state, std::uint64_t n) {
-        std::uint32_t a = 1, c = 0;                 // the map of the steps taken so far
+        std::uint32_t a = 1, c = 0;                   // the map of the steps taken so far
         std::uint32_t sa = 16598013u, sc = 12820163u; // the map of 2^k steps
         for (; n != 0; n >>= 1) {
             if (n & 1) {

@@ -39,7 +39,9 @@ qsizetype removeInPlace(char* data, qsizetype size, QByteArrayView pattern, Host
     }
 }
 
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+char lowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
 
 } // namespace
 

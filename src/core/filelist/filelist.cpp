@@ -34,8 +34,7 @@ bool declaresUtf8(const QString& path) {
         !S_ISREG(st.st_mode))
         return false;
     QFile file(path);
-    return file.open(QIODevice::ReadOnly) &&
-           charset::declaresUtf8(file.read(1024));
+    return file.open(QIODevice::ReadOnly) && charset::declaresUtf8(file.read(1024));
 }
 
 } // namespace

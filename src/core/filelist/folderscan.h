@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QString>
 #include <QByteArray>
 #include <QList>
+#include <QString>
 #include <QStringList>
 
 #include <functional>

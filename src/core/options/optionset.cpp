@@ -12,14 +12,18 @@ namespace veltrano {
 
 namespace {
 constexpr std::array<const char*, kCheckFieldCount> kCheckNames = {
-    "chkNativ", "chkZange",  "chkJava", "chkLine", "chkFake",
-    "chkRClick", "chkSel", "chkPrint", "chkSeo",  "chkBkup"};
+    "chkNativ",  "chkZange", "chkJava",  "chkLine", "chkFake",
+    "chkRClick", "chkSel",   "chkPrint", "chkSeo",  "chkBkup"};
 constexpr std::array<const char*, kTextFieldCount> kTextNames = {"txtStart", "txtEnd", "txt404",
                                                                  "txtJava", "txtPath"};
 } // namespace
 
-const char* fieldName(CheckField field) { return kCheckNames[static_cast<size_t>(field)]; }
-const char* fieldName(TextField field) { return kTextNames[static_cast<size_t>(field)]; }
+const char* fieldName(CheckField field) {
+    return kCheckNames[static_cast<size_t>(field)];
+}
+const char* fieldName(TextField field) {
+    return kTextNames[static_cast<size_t>(field)];
+}
 
 QString defaultOutputFolder(const QString& programFolder) {
     // Installed for all users, the program folder belongs to the system: the pages then go to
@@ -50,8 +54,8 @@ OptionValues OptionValues::defaults(const QString& programFolder) {
     v.texts[static_cast<size_t>(TextField::txtStart)] = QStringLiteral("200");
     v.texts[static_cast<size_t>(TextField::txtEnd)] = QStringLiteral("200");
     v.texts[static_cast<size_t>(TextField::txt404)] = QStringLiteral("Error 404, file not found!");
-    v.texts[static_cast<size_t>(TextField::txtJava)] =
-        QStringLiteral("Diese Webseite benötigt Javaskript um korrekt dargestellt werden zu können.");
+    v.texts[static_cast<size_t>(TextField::txtJava)] = QStringLiteral(
+        "Diese Webseite benötigt Javaskript um korrekt dargestellt werden zu können.");
     v.texts[static_cast<size_t>(TextField::txtPath)] = defaultOutputFolder(programFolder);
     return v;
 }
@@ -101,7 +105,9 @@ void OptionSet::setOverwrite(bool on) {
     emit changed();
 }
 
-void OptionSet::reset() { setValues(OptionValues::defaults(programFolder_)); }
+void OptionSet::reset() {
+    setValues(OptionValues::defaults(programFolder_));
+}
 
 void OptionSet::setProjectFile(const QString& name) {
     projectFile_ = name;

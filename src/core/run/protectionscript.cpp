@@ -146,7 +146,8 @@ QByteArray BuildProtectionScript(CheckState chkRClick, CheckState chkSel, CheckS
     for (const ScriptLine& line : kLines) {
         if (!written(line.when, chkRClick, chkSel, chkPrint, modern))
             continue;
-        block += modern ? QByteArray(line.text) : codepage::fromUnicode(QString::fromUtf8(line.text));
+        block +=
+            modern ? QByteArray(line.text) : codepage::fromUnicode(QString::fromUtf8(line.text));
         if (line.lineBreak)
             block += "\r\n";
     }

@@ -159,7 +159,8 @@ private slots:
         ByteBuffer text;
         charset::decodeToUtf8("<meta charset=\"iso-8859-16\">\xA4<META CHARSET=x>\xFF", text);
         charset::declareUtf8(text);
-        QCOMPARE(text.view().toByteArray(), "<meta charset=\"utf-8\">\u20AC<META CHARSET=utf-8>\u00FF");
+        QCOMPARE(text.view().toByteArray(),
+                 "<meta charset=\"utf-8\">\u20AC<META CHARSET=utf-8>\u00FF");
         charset::decodeToUtf8("<meta charset=hz-gb-2312>~{", text);
         QCOMPARE(text.view().toByteArray(), "\uFFFD");
     }
