@@ -77,7 +77,7 @@ private slots:
 
     // The command lines of the data file: exit status, messages and the files written.
     void commandLines_data() {
-        QTest::addColumn<QStringList>("spec");
+        QTest::addColumn<QStringList>("directives");
         QFile file(QFINDTESTDATA("data/commandlines.txt"));
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QString text = QString::fromUtf8(file.readAll()).replace(u"{d}"_s, dir_.path());
@@ -87,9 +87,9 @@ private slots:
         }
     }
     void commandLines() {
-        QFETCH(QStringList, spec);
+        QFETCH(QStringList, directives);
         QHash<QString, QStringList> d;
-        for (const QString& line : spec)
+        for (const QString& line : directives)
             d[line.section(u' ', 0, 0)] << line.section(u' ', 1);
         const QStringList err = d[u"err"_s], out = d[u"out"_s];
         const Outcome o = runInProcess(d[u"args"_s].value(0).split(u' '));

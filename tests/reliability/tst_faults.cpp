@@ -178,10 +178,10 @@ private slots:
         for (const QString& f : c.value(u"files"_s).split(u';', Qt::SkipEmptyParts))
             writeFile(dir + u'/' + f.section(u'=', 0, 0), expand(f.section(u'=', 1)));
         QStringList pages;
-        const QStringList specs = c.value(u"pages"_s).split(u';', Qt::SkipEmptyParts);
-        for (const QString& spec : specs) {
-            pages.append(src + u'/' + QString::fromUtf8(expand(spec.section(u'=', 0, 0))));
-            const QString what = spec.section(u'=', 1);
+        const QStringList entries = c.value(u"pages"_s).split(u';', Qt::SkipEmptyParts);
+        for (const QString& entry : entries) {
+            pages.append(src + u'/' + QString::fromUtf8(expand(entry.section(u'=', 0, 0))));
+            const QString what = entry.section(u'=', 1);
             if (what == u"@ordner"_s)
                 QDir().mkpath(pages.last());
             else if (what == u"@fifo"_s)
