@@ -14,8 +14,8 @@
 #include "support/reference.h"
 
 #include <QRegularExpression>
-#include <QStringDecoder>
 #include <QSet>
+#include <QStringDecoder>
 
 #include <cctype>
 
