@@ -39,7 +39,6 @@ public:
         state_ = step(state_);
         return state_;
     }
-    double nextDouble() { return next() / 16777216.0; }
     int nextSplitDivisor() { return static_cast<int>(splitDivisor(next())); }
 
     std::uint32_t state() const { return state_; }

@@ -93,7 +93,7 @@ EncryptionRun::PageResult EncryptionRun::convert(const QString& source) {
     if (auto error = steps_.readPage(job, options_))
         return report(*error);
     job.plannedOutput = outputPath(source);
-    if (auto error = steps_.encodeInto(job, options_, sync_))
+    if (auto error = steps_.encodeInto(job, options_))
         return report(*error);
     // The output path is read again: the options may have changed while the page was encoded.
     const QString output = outputPath(source);

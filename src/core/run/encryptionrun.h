@@ -34,10 +34,6 @@ public:
     // After a stop no further run can be started in this process.
     bool stopped() const { return stopped_; }
 
-    // Replacing sources always flushes the backup, the page and their folder to disk before it
-    // goes on; with sync set, pages written into the output folder are flushed too.
-    void setSync(bool on) { sync_ = on; }
-
     // The most blank lines a page may ask for at its start or at its end.
     static constexpr qint64 kMaxBlankLines = PageSteps::kMaxBlankLines;
 
@@ -63,7 +59,6 @@ private:
     QSet<QString> overwritten_;
     QString siteFolder_; // the deepest folder of every listed page, when the run started
     RunFiles files_;     // folders swept and outputs written in this run
-    bool sync_ = false;
     bool stopped_ = false;
 };
 
