@@ -209,7 +209,8 @@ private slots:
     }
 
     // An output folder that is the source folder (spelled directly, with "." and "..", or
-    // through a link) or holds another listed page of the same name: nothing is replaced.
+    // through a link) or holds another listed page of the same name, or an output this run has
+    // written already: nothing is replaced.
     void outputOnSourceRefused_data() {
         QTest::addColumn<QString>("folder");
         QTest::addColumn<bool>("otherPage");
@@ -218,6 +219,7 @@ private slots:
         QTest::newRow("dotdot spelling") << u"out/../web"_s << false;
         QTest::newRow("link") << u"link"_s << false;
         QTest::newRow("other listed page") << u"web"_s << true;
+        QTest::newRow("output written before") << u"out"_s << true;
     }
     void outputOnSourceRefused() {
         QFETCH(QString, folder);
@@ -226,12 +228,14 @@ private slots:
         const QString sub = web_ + u"/sub/a.htm"_s;
         writeFile(sub, kPageB);
         const QStringList pages = otherPage ? QStringList({sub, a_}) : QStringList({a_});
+        const bool before = folder == u"out"_s; // a.htm written from sub, then refused for a_
         QCOMPARE(run(dir_.at(folder), pages), Outcome::CompletedWithErrors);
         QCOMPARE(host_->titles(),
-                 (otherPage ? QStringList{u"Fehler"_s} : QStringList{}) + kFailDone);
+                 (otherPage && !before ? QStringList{u"Fehler"_s} : QStringList{}) + kFailDone);
         QVERIFY(host_->messages[0].prompt.startsWith(kWritePrefix));
-        QVERIFY(host_->messages[0].prompt.contains(otherPage ? u"Quelldatei der Liste"_s
-                                                             : u"Quelldatei"_s));
+        QVERIFY(host_->messages[0].prompt.contains(before      ? u"schon aus "_s + sub
+                                                   : otherPage ? u"Quelldatei der Liste"_s
+                                                               : u"Quelldatei"_s));
         QCOMPARE(readFile(a_), kPageA);
         QCOMPARE(readFile(sub), kPageB);
         QCOMPARE(fileCount(web_), 2);
