@@ -249,10 +249,8 @@ private slots:
         QTimer::singleShot(0, p.clearButton, &QPushButton::click);
         click(p.scanButton);
         QCOMPARE(f.livePaths(site), (QStringList{u"index.htm"_s, u"b.HTML"_s, u"D.shtml"_s}));
-        QCOMPARE(f.messages(), QStringList(4, u"Hinweis: 1 Namen enthalten Zeichen, die im "
-                                              "Zeichensatz des Systems nicht gültig sind, und "
-                                              "wurden nicht eingefügt. Der erste: "_s +
-                                                  site + u"/\uFFFD.htm"_s));
+        const QStringList passedOver = f.messages().filter(u"Hinweis: 1 Namen enthalten"_s);
+        QCOMPARE(passedOver.filter(u"Der erste: "_s + site + u"/\uFFFD.htm"_s).size(), 4);
         f.w.folderBrowser().changeDrive(site + u"/fehlt"_s);
         QCOMPARE(p.folderBox->path(), site);
         QCOMPARE(ui::joinPath(u"/"_s, u"a"_s), u"/a"_s); // one separator, also at a root
@@ -307,17 +305,12 @@ private slots:
             QTemporaryDir dir;
             test::writeFile(dir.filePath(u"a.htm"_s), "<p>a</p>");
             test::writeFile(dir.filePath(u"b.htm"_s), big);
-            QProcess child;
-            child.setProcessChannelMode(QProcess::ForwardedChannels);
-            child.setEnvironment(QProcess::systemEnvironment()
-                                 << u"VELTRANO_CLOSE_IN="_s + dir.path());
-            child.start(QCoreApplication::applicationFilePath(), {u"closeDuringRun"_s});
-            QVERIFY(child.waitForFinished(60000) && child.exitStatus() == QProcess::NormalExit);
-            QCOMPARE(child.exitCode(), 0);
+            qputenv("VELTRANO_CLOSE_IN", QFile::encodeName(dir.path()));
+            QCOMPARE(QProcess::execute(qApp->applicationFilePath(), {u"closeDuringRun"_s}), 0);
             QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
                      (QStringList{u"a.htm"_s, u"a.htm.bak"_s, u"b.htm"_s}));
-            QVERIFY(test::readFile(dir.filePath(u"a.htm"_s)).contains("document.write"));
-            QCOMPARE(test::readFile(dir.filePath(u"b.htm"_s)), big);
+            QVERIFY(test::readFile(dir.filePath(u"a.htm"_s)).contains("document.write") &&
+                    test::readFile(dir.filePath(u"b.htm"_s)) == big);
             return;
         }
         Window f;

@@ -208,9 +208,8 @@ private slots:
         QCOMPARE(fileCount(web_), 2);
     }
 
-    // An output folder that is the source folder (spelled directly, with "." and "..", or
-    // through a link) or holds another listed page of the same name, or an output this run has
-    // written already: nothing is replaced.
+    // Outputs that land on the source (spelled directly, with "." and "..", or through a link),
+    // on another listed page of the same name, or on an output written before in this run.
     void outputOnSourceRefused_data() {
         QTest::addColumn<QString>("folder");
         QTest::addColumn<bool>("otherPage");
