@@ -66,10 +66,11 @@ fuzz: fuzz-build
 fuzz-smoke: fuzz-build
 	scripts/fuzz $(FUZZ_BUILD) 60
 
-# Fuzzes, runs the reliability tests and writes their figures to docs/reliability.md.
+# Fuzzes, runs the reliability and window tests and writes their results to docs/reliability.md
+# (from the fuzz logs and ctest's log of that run).
 reliability-report: fuzz build
-	cd $(BUILD) && ctest --output-on-failure -L reliability
-	scripts/reliability-report $(BUILD)/reliability $(FUZZ_BUILD) > docs/reliability.md
+	cd $(BUILD) && ctest --output-on-failure -L 'reliability|ui'
+	scripts/reliability-report $(BUILD) $(FUZZ_BUILD) > docs/reliability.md
 
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)

@@ -1,9 +1,11 @@
 #include "folderbrowser.h"
 
 #include "filelist/filelist.h"
+#include "filelist/folderscan.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStorageInfo>
 #include <QStyle>
@@ -133,17 +135,20 @@ bool FileBox::setPath(const QString& folder) {
     QDir dir(native);
     if (folder.isEmpty() || !dir.exists() || !dir.isReadable())
         return false;
-    // Hidden names count as well: ".htaccess" matches the pattern and is offered.
-    const QStringList names = dir.entryList({pattern()}, QDir::Files | QDir::Hidden | QDir::System,
-                                            QDir::Name | QDir::IgnoreCase);
+    // Hidden names count as well: ".htaccess" matches the pattern and is offered. A name the
+    // locale cannot spell is shown as well as it can be; adding passes it over with a message.
+    const QList<QByteArray> names = ListFolder(native, pattern());
     clear();
-    addItems(names);
+    for (const QByteArray& name : names) {
+        auto* item = new QListWidgetItem(QFile::decodeName(name), this);
+        item->setData(Qt::UserRole, name);
+    }
     path_ = native;
     return true;
 }
 
-QString FileBox::fullPath(const QString& name) const {
-    return joinPath(path_, name);
+QByteArray FileBox::nativePath(const QListWidgetItem& item) const {
+    return QFile::encodeName(joinPath(path_, QString())) + item.data(Qt::UserRole).toByteArray();
 }
 
 FolderBrowser::FolderBrowser(DriveBox* drive, FolderBox* folder, FileBox* files, QObject* parent)
@@ -159,21 +164,15 @@ void FolderBrowser::start(const QString& folder) {
     files_->setPath(folder_->path());
 }
 
-void FolderBrowser::addSelected(FileList& list) const {
+void FolderBrowser::add(FileList& list, Host& host, bool selectedOnly) const {
+    QList<QByteArray> paths;
     const int c = files_->count();
     for (int i = 0; i < c; ++i) {
         const QListWidgetItem* item = files_->item(i);
-        if (item && item->isSelected())
-            list.Append(files_->fullPath(item->text()));
+        if (item && (item->isSelected() || !selectedOnly))
+            paths.append(files_->nativePath(*item));
     }
-}
-
-void FolderBrowser::addAll(FileList& list) const {
-    const int c = files_->count();
-    for (int i = 0; i < c; ++i) {
-        if (const QListWidgetItem* item = files_->item(i))
-            list.Append(files_->fullPath(item->text()));
-    }
+    AddFiles(paths, list, host);
 }
 
 void FolderBrowser::changeDrive(const QString& root) {

@@ -6,7 +6,8 @@
 
 namespace veltrano {
 class FileList;
-}
+class Host;
+} // namespace veltrano
 
 namespace veltrano::ui {
 
@@ -51,7 +52,7 @@ private:
 };
 
 // The file box: the names in one folder that match the pattern "*.*ht*" (case ignored), sorted by
-// name; several names can be selected.
+// name; several names can be selected. Each item keeps its name as it is on disk.
 class FileBox : public QListWidget {
     Q_OBJECT
 public:
@@ -62,8 +63,8 @@ public:
     const QString& path() const { return path_; }
     // Lists a folder; returns false and keeps the old listing when it cannot be read.
     bool setPath(const QString& folder);
-    // The full path of a listed name: the folder, one separator, the name.
-    QString fullPath(const QString& name) const;
+    // The full path of a listed item in bytes as on disk: the folder, one separator, the name.
+    QByteArray nativePath(const QListWidgetItem& item) const;
 
 private:
     QString path_;
@@ -78,16 +79,18 @@ public:
     // Starts at a folder (the process's working folder at start-up).
     void start(const QString& folder);
 
-    // "+" and the double-click: the selected names, in the box's order.
-    void addSelected(FileList& list) const;
-    // "++": every listed name.
-    void addAll(FileList& list) const;
+    // "+" and the double-click: the selected names, in the box's order. "++": every listed name.
+    // Names the locale cannot spell are passed over, with one message through the host.
+    void addSelected(FileList& list, Host& host) const { add(list, host, true); }
+    void addAll(FileList& list, Host& host) const { add(list, host, false); }
 
     // A new drive or folder; errors leave the boxes where they were.
     void changeDrive(const QString& root);
     void changeFolder(const QString& path);
 
 private:
+    void add(FileList& list, Host& host, bool selectedOnly) const;
+
     DriveBox* drive_;
     FolderBox* folder_;
     FileBox* files_;

@@ -204,11 +204,11 @@ void MainWindow::startUp() {
 }
 
 void MainWindow::addSelectedFiles() {
-    browser_->addSelected(list_);
+    browser_->addSelected(list_, host_);
 }
 
 void MainWindow::addAllFiles() {
-    browser_->addAll(list_);
+    browser_->addAll(list_, host_);
 }
 
 void MainWindow::removeCurrentEntry() {

@@ -72,9 +72,10 @@ class TestWindow : public QObject {
     Q_OBJECT
     static void click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton); }
 private slots:
-    // Preferences go to a folder of the test's own, never to the user's.
+    // Preferences go to a test's own folder (a child's inside its parent's), never to the user's.
     void initTestCase() {
-        static QTemporaryDir settings;
+        const QString in = qEnvironmentVariable("VELTRANO_CLOSE_IN", QDir::tempPath());
+        static QTemporaryDir settings(in + u"/tst_window-XXXXXX"_s);
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     }
 
@@ -211,6 +212,10 @@ private slots:
         for (const QString& name : {u"index.htm"_s, u"b.HTML"_s, u".htaccess"_s, u"D.shtml"_s,
                                     u"index.htm.bak"_s, u"xhtml"_s, u"sub/x.txt"_s})
             test::writeFile(site + u'/' + name, QByteArray(name.size(), 'a'));
+        // A name the locale cannot spell is shown, but "+", "++" and "+++" pass it over.
+        const QByteArray unspelled = QFile::encodeName(site) + "/\xff.htm";
+        std::fclose(std::fopen(unspelled.constData(), "w"));
+        const auto removed = qScopeGuard([&] { std::remove(unspelled.constData()); });
         Window f;
         f.w.show();
         ui::FilesPage& p = *f.w.filesPage;
@@ -220,9 +225,9 @@ private slots:
         for (int i = 0; i < p.fileBox->count(); ++i)
             names.append(p.fileBox->item(i)->text());
         QCOMPARE(names, (QStringList{u".htaccess"_s, u"b.HTML"_s, u"D.shtml"_s, u"index.htm"_s,
-                                     u"index.htm.bak"_s}));
-        p.fileBox->item(1)->setSelected(true);
-        p.fileBox->item(3)->setSelected(true);
+                                     u"index.htm.bak"_s, u"\uFFFD.htm"_s}));
+        for (int item : {1, 3, 5})
+            p.fileBox->item(item)->setSelected(true);
         click(p.addSelectedButton);
         emit p.fileBox->itemDoubleClicked(p.fileBox->item(3));
         QCOMPARE(f.livePaths(site),
@@ -237,7 +242,7 @@ private slots:
         QVERIFY(grid->isRowHidden(0));
         click(p.clearButton);
         click(p.addAllButton);
-        QCOMPARE(f.livePaths(site), names);
+        QCOMPARE(f.livePaths(site), names.mid(0, 5));
         QVERIFY(!grid->isRowHidden(0));
 
         // "--" while "+++" walks: the event runs, and the scan appends afterwards. Then the
@@ -245,6 +250,8 @@ private slots:
         QTimer::singleShot(0, p.clearButton, &QPushButton::click);
         click(p.scanButton);
         QCOMPARE(f.livePaths(site), (QStringList{u"index.htm"_s, u"b.HTML"_s, u"D.shtml"_s}));
+        const QStringList passedOver = f.messages().filter(u"Hinweis: 1 Namen enthalten"_s);
+        QCOMPARE(passedOver.filter(u"Der erste: "_s + site + u"/\uFFFD.htm"_s).size(), 4);
         f.w.folderBrowser().changeDrive(site + u"/fehlt"_s);
         QCOMPARE(p.folderBox->path(), site);
         QCOMPARE(ui::joinPath(u"/"_s, u"a"_s), u"/a"_s); // one separator, also at a root
@@ -288,6 +295,37 @@ private slots:
         QCOMPARE(f.messages(), QStringList{u"Abschluss: Das verschlüsseln der Dateien ist "
                                            "erfolgreich abgeschlossen!"_s});
         QVERIFY(test::readFile(pages[0]).contains("document.write"));
+    }
+
+    // The close box while a page is written ends the program at once (a child process that runs
+    // this test alone): no new file is left, that page's source is untouched, the one before stays.
+    void closeDuringRun() {
+        const QString folder = qEnvironmentVariable("VELTRANO_CLOSE_IN");
+        const QByteArray big = QByteArray("<p>Zeile</p>\r\n").repeated(300000);
+        if (folder.isEmpty()) {
+            QTemporaryDir dir;
+            test::writeFile(dir.filePath(u"a.htm"_s), "<p>a</p>");
+            test::writeFile(dir.filePath(u"b.htm"_s), big);
+            qputenv("VELTRANO_CLOSE_IN", QFile::encodeName(dir.path()));
+            QCOMPARE(QProcess::execute(qApp->applicationFilePath(), {u"closeDuringRun"_s}), 0);
+            QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                     (QStringList{u"a.htm"_s, u"a.htm.bak"_s, u"b.htm"_s}));
+            QVERIFY(test::readFile(dir.filePath(u"a.htm"_s)).contains("document.write") &&
+                    test::readFile(dir.filePath(u"b.htm"_s)) == big);
+            return;
+        }
+        Window f;
+        ui::WindowActions ending(&f.w, f.w.eventPump(), {}); // the program's own exit
+        f.w.actions().exitProgram = ending.exitProgram;
+        f.w.runPage->overwriteButton->click();
+        f.w.list().AppendAll({folder + u"/a.htm"_s, folder + u"/b.htm"_s});
+        QTimer watch; // the close box, once the new file of b.htm is there
+        connect(&watch, &QTimer::timeout, [&] {
+            if (!QDir(folder, u".b.htm.veltrano-*"_s).isEmpty(QDir::Files | QDir::Hidden))
+                f.w.close();
+        });
+        watch.start(0);
+        click(f.w.runPage->startButton); // a run that goes to its end converts b.htm
     }
 
     // The menu entries reach the project commands; the file dialog and messages use the host.

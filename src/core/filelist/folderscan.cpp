@@ -5,10 +5,12 @@
 
 #include <QFile>
 #include <QList>
+#include <QRegularExpression>
 
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <memory>
 #include <utility>
 
@@ -43,6 +45,13 @@ bool matches(const QString& name, const QString& pattern) {
     if (at < 0 || name[at] != QLatin1Char('.'))
         return false;
     return QStringView(name).sliced(at + 1).compare(pattern, Qt::CaseInsensitive) == 0;
+}
+
+// The name as the program shows it; false when the locale cannot spell it, so the shown name
+// would not lead back to its file or folder.
+bool spelled(const QByteArray& raw, QString& name) {
+    name = QFile::decodeName(raw);
+    return QFile::encodeName(name) == raw;
 }
 
 struct DirCloser {
@@ -80,9 +89,8 @@ void walkFolder(QString folder, Walk& walk) {
             const QByteArray full = native + raw;
             isFolder = ::stat(full.constData(), &target) == 0 && S_ISDIR(target.st_mode);
         }
-        const QString name = QFile::decodeName(raw);
-        if (QFile::encodeName(name) != raw) {
-            // A name the locale cannot spell would not lead back to its file or folder.
+        QString name;
+        if (!spelled(raw, name)) {
             if (walk.passedOver && (isFolder || matches(name, walk.pattern)))
                 walk.passedOver->append(native + raw);
             continue;
@@ -116,6 +124,44 @@ void ScanFolder(const std::function<QString()>& startFolder, FileList& list, Hos
             names.append(name);
     }
     ReportPassedOver(names.size(), names.value(0), host);
+}
+
+QList<QByteArray> ListFolder(const QString& folder, const QString& pattern) {
+    const QRegularExpression wildcard = QRegularExpression::fromWildcard(pattern);
+    const QByteArray native = QFile::encodeName(folder) + '/';
+    QList<std::pair<QString, QByteArray>> found; // shown name, name on disk
+    std::unique_ptr<DIR, DirCloser> dir(::opendir(native.constData()));
+    while (const dirent* entry = dir ? ::readdir(dir.get()) : nullptr) {
+        const QByteArray raw(entry->d_name);
+        const QString shown = QFile::decodeName(raw);
+        struct stat st {};
+        // Links are followed: a link to a file is a file.
+        if (wildcard.match(shown).hasMatch() && ::stat((native + raw).constData(), &st) == 0 &&
+            S_ISREG(st.st_mode))
+            found.append({shown, raw});
+    }
+    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) {
+        const int order = a.first.compare(b.first, Qt::CaseInsensitive);
+        return order != 0 ? order < 0 : a.second < b.second;
+    });
+    QList<QByteArray> names;
+    for (const auto& [shown, raw] : found)
+        names.append(raw);
+    return names;
+}
+
+void AddFiles(const QList<QByteArray>& paths, FileList& list, Host& host) {
+    QStringList added;
+    QList<QByteArray> passedOver;
+    for (const QByteArray& path : paths) {
+        QString name;
+        if (spelled(path, name))
+            added.append(name);
+        else
+            passedOver.append(path);
+    }
+    list.AppendAll(added);
+    ReportPassedOver(passedOver.size(), passedOver.value(0), host);
 }
 
 void ReportPassedOver(qsizetype count, const QByteArray& first, Host& host) {

@@ -208,8 +208,8 @@ private slots:
         QCOMPARE(fileCount(web_), 2);
     }
 
-    // An output folder that is the source folder (spelled directly, with "." and "..", or
-    // through a link) or holds another listed page of the same name: nothing is replaced.
+    // Outputs that land on the source (spelled directly, with "." and "..", or through a link),
+    // on another listed page of the same name, or on an output written before in this run.
     void outputOnSourceRefused_data() {
         QTest::addColumn<QString>("folder");
         QTest::addColumn<bool>("otherPage");
@@ -218,6 +218,7 @@ private slots:
         QTest::newRow("dotdot spelling") << u"out/../web"_s << false;
         QTest::newRow("link") << u"link"_s << false;
         QTest::newRow("other listed page") << u"web"_s << true;
+        QTest::newRow("output written before") << u"out"_s << true;
     }
     void outputOnSourceRefused() {
         QFETCH(QString, folder);
@@ -226,12 +227,14 @@ private slots:
         const QString sub = web_ + u"/sub/a.htm"_s;
         writeFile(sub, kPageB);
         const QStringList pages = otherPage ? QStringList({sub, a_}) : QStringList({a_});
+        const bool before = folder == u"out"_s; // a.htm written from sub, then refused for a_
         QCOMPARE(run(dir_.at(folder), pages), Outcome::CompletedWithErrors);
         QCOMPARE(host_->titles(),
-                 (otherPage ? QStringList{u"Fehler"_s} : QStringList{}) + kFailDone);
+                 (otherPage && !before ? QStringList{u"Fehler"_s} : QStringList{}) + kFailDone);
         QVERIFY(host_->messages[0].prompt.startsWith(kWritePrefix));
-        QVERIFY(host_->messages[0].prompt.contains(otherPage ? u"Quelldatei der Liste"_s
-                                                             : u"Quelldatei"_s));
+        QVERIFY(host_->messages[0].prompt.contains(before      ? u"schon aus "_s + sub
+                                                   : otherPage ? u"Quelldatei der Liste"_s
+                                                               : u"Quelldatei"_s));
         QCOMPARE(readFile(a_), kPageA);
         QCOMPARE(readFile(sub), kPageB);
         QCOMPARE(fileCount(web_), 2);
