@@ -61,6 +61,23 @@ bool isLetter(char c) {
     return (c | 0x20) >= 'a' && (c | 0x20) <= 'z';
 }
 
+// Elements whose content holds no tags, though references in it are decoded.
+constexpr const char* kTextOnlyElements[] = {"textarea", "title"};
+
+// The element of the list whose start tag opens at page[i] ("<"), or nullptr.
+template <size_t N>
+const char* elementOf(QByteArrayView page, qsizetype i, const char* const (&elements)[N]) {
+    qsizetype e = i + 1;
+    while (e < page.size() && isLetter(page[e]))
+        ++e;
+    const QByteArrayView name = page.sliced(i + 1, e - i - 1);
+    for (const char* element : elements) {
+        if (name.compare(QByteArrayView(element), Qt::CaseInsensitive) == 0)
+            return element;
+    }
+    return nullptr;
+}
+
 bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
 }
@@ -95,15 +112,7 @@ qsizetype commentEnd(QByteArrayView page, qsizetype i) {
 }
 
 const char* rawTextElement(QByteArrayView page, qsizetype i) {
-    qsizetype e = i + 1;
-    while (e < page.size() && isLetter(page[e]))
-        ++e;
-    const QByteArrayView name = page.sliced(i + 1, e - i - 1);
-    for (const char* element : kRawTextElements) {
-        if (name.compare(QByteArrayView(element), Qt::CaseInsensitive) == 0)
-            return element;
-    }
-    return nullptr;
+    return elementOf(page, i, kRawTextElements);
 }
 
 qsizetype rawTextEnd(QByteArrayView page, qsizetype from, const char* element) {
@@ -129,6 +138,8 @@ void forEachTag(QByteArrayView page, const std::function<bool(const Tag&)>& visi
             if (!endTag) {
                 if (const char* element = rawTextElement(page, p))
                     end = rawTextEnd(page, end, element);
+                else if (const char* text = elementOf(page, p, kTextOnlyElements))
+                    end = rawTextEnd(page, end, text);
             }
         } else if (next == '!' || next == '?' || next == '/') {
             // A DOCTYPE, or what the browser reads as a comment up to the next ">".

@@ -62,7 +62,8 @@ struct Tag {
 };
 
 // Calls visit for every start and end tag of the page outside comments and the content of
-// raw-text elements, in order, until visit returns false. Quoted attribute values may hold ">".
+// raw-text elements, textarea and title, in order, until visit returns false. Quoted attribute
+// values may hold ">".
 void forEachTag(QByteArrayView page, const std::function<bool(const Tag&)>& visit);
 
 // Where the prologue of a page text ends that a browser needs in front of everything else to
