@@ -431,10 +431,28 @@ void declareUtf8(ByteBuffer& text) {
     text.append(result);
 }
 
+namespace {
+
+// Whether some script tag of the text names a source: most pages have none, and then the tags
+// need not be read.
+bool mayLoadScript(QByteArrayView t) {
+    for (qsizetype at = indexOfAsciiNoCase(t, "<script"); at >= 0;) {
+        const qsizetype close = t.indexOf('>', at);
+        const qsizetype tagEnd = close < 0 ? t.size() : close;
+        if (indexOfAsciiNoCase(t.sliced(at, tagEnd - at), "src") >= 0)
+            return true;
+        const qsizetype next = indexOfAsciiNoCase(t.sliced(tagEnd), "<script");
+        at = next < 0 ? -1 : tagEnd + next;
+    }
+    return false;
+}
+
+} // namespace
+
 void keepScriptEncoding(ByteBuffer& text, const QByteArray& encoding) {
     const QByteArrayView t = text.view();
     if (encoding == "UTF-8" || encoding.startsWith("UTF-16") || encoding == "replacement" ||
-        indexOfAsciiNoCase(t, "<script") < 0)
+        !mayLoadScript(t))
         return;
     const QByteArray attribute = " charset=\"" + encoding + "\"";
     QByteArray result;

@@ -5,6 +5,7 @@
 #include "textops.h"
 
 #include <array>
+#include <string_view>
 
 namespace veltrano {
 
@@ -54,26 +55,31 @@ bool NativeScanState::tagIs(QByteArrayView lowerWord) const {
 namespace {
 
 // Elements whose content the browser reads as raw text: references in it are not decoded.
-constexpr const char* kRawTextElements[] = {"script",  "style",    "xmp",      "iframe",
-                                            "noembed", "noframes", "plaintext"};
+constexpr std::string_view kRawTextElements[] = {"script",  "style",    "xmp",      "iframe",
+                                                 "noembed", "noframes", "plaintext"};
 
 bool isLetter(char c) {
     return (c | 0x20) >= 'a' && (c | 0x20) <= 'z';
 }
 
 // Elements whose content holds no tags, though references in it are decoded.
-constexpr const char* kTextOnlyElements[] = {"textarea", "title"};
+constexpr std::string_view kTextOnlyElements[] = {"textarea", "title"};
 
 // The element of the list whose start tag opens at page[i] ("<"), or nullptr.
 template <size_t N>
-const char* elementOf(QByteArrayView page, qsizetype i, const char* const (&elements)[N]) {
+const char* elementOf(QByteArrayView page, qsizetype i, const std::string_view (&elements)[N]) {
     qsizetype e = i + 1;
     while (e < page.size() && isLetter(page[e]))
         ++e;
-    const QByteArrayView name = page.sliced(i + 1, e - i - 1);
-    for (const char* element : elements) {
-        if (name.compare(QByteArrayView(element), Qt::CaseInsensitive) == 0)
-            return element;
+    const qsizetype length = e - i - 1;
+    for (const std::string_view element : elements) {
+        if (static_cast<qsizetype>(element.size()) != length)
+            continue;
+        qsizetype k = 0;
+        while (k < length && (page[i + 1 + k] | 0x20) == element[static_cast<size_t>(k)])
+            ++k;
+        if (k == length)
+            return element.data();
     }
     return nullptr;
 }
