@@ -58,6 +58,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     if (charset::detect(bytes).from == charset::Detected::From::Utf8Bytes)
         checkSame(text, bytes, "valid UTF-8 passes unchanged");
 
+    // External scripts gain a charset attribute and nothing else changes.
+    static ByteBuffer scripts;
+    scripts.clear();
+    scripts.append(text);
+    charset::keepScriptEncoding(scripts, "windows-1252");
+    checkSame(scripts.view().toByteArray().replace(" charset=\"windows-1252\">", ">"),
+              QByteArray(text).replace(" charset=\"windows-1252\">", ">"), "script charset");
+    check(markup::headEnd(text) <= text.size(), "head end within the page");
+
     OptionSet options;
     options.setModern(true);
     options.setCheck(CheckField::chkNativ, 1);

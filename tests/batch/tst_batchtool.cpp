@@ -126,6 +126,7 @@ private slots:
         const Outcome o = runInProcess(
             flags + QStringList{u"-q"_s, u"--save-project"_s, at(u"s.vtp"_s), at(u"web"_s)});
         QCOMPARE(o.code, 0);
+        QVERIFY(test::readFile(at(u"out/a.htm"_s)).startsWith("\xEF\xBB\xBF")); // a modern page
         OptionSet read;
         FileList list;
         QCOMPARE(ReadProject(at(u"s.vtp"_s), read, list).status, ProjectReadResult::Status::Ok);

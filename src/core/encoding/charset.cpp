@@ -1,6 +1,7 @@
 #include "charset.h"
 
 #include "bytebuffer.h"
+#include "native.h"
 #include "textops.h"
 
 #include <unicode/ucnv.h>
@@ -353,7 +354,7 @@ bool declaresUtf8(QByteArrayView head) {
     return head.startsWith("\xEF\xBB\xBF") || declaredEncoding(head) == "UTF-8";
 }
 
-void decodeToUtf8(QByteArrayView bytes, ByteBuffer& out) {
+QByteArray decodeToUtf8(QByteArrayView bytes, ByteBuffer& out) {
     out.clear();
     const Detected found = detect(bytes);
     const QByteArrayView body = bytes.sliced(found.bomLength);
@@ -374,40 +375,108 @@ void decodeToUtf8(QByteArrayView bytes, ByteBuffer& out) {
     } else {
         decodeWithConverter(body, converterName(found.encoding), out);
     }
+    return found.encoding;
 }
 
 void declareUtf8(ByteBuffer& text) {
     const QByteArrayView t = text.view();
     QByteArray result;
     qsizetype copied = 0;
+    // Rewrites the value behind the word of the given length at word, within the tag's end.
+    const auto rewrite = [&](qsizetype word, qsizetype length, qsizetype tagEnd) {
+        qsizetype v = word + length;
+        while (v < tagEnd && isSpace(t[v]))
+            ++v;
+        if (v >= tagEnd || t[v] != '=')
+            return;
+        ++v;
+        while (v < tagEnd && isSpace(t[v]))
+            ++v;
+        if (v < tagEnd && (t[v] == '"' || t[v] == '\''))
+            ++v;
+        qsizetype e = v;
+        while (e < tagEnd && !isSpace(t[e]) && t[e] != ';' && t[e] != '"' && t[e] != '\'' &&
+               t[e] != '/')
+            ++e;
+        if (t.sliced(v, e - v) != "utf-8") {
+            result += t.sliced(copied, v - copied);
+            result += "utf-8";
+            copied = e;
+        }
+    };
+    // An XML declaration in front of the page names its encoding too.
+    qsizetype start = 0;
+    while (start < t.size() && isSpace(t[start]))
+        ++start;
+    if (startsNoCase(t, start, "<?xml")) {
+        const qsizetype close = t.indexOf('>', start);
+        const qsizetype tagEnd = close < 0 ? t.size() : close;
+        const qsizetype found = indexOfAsciiNoCase(t.sliced(start, tagEnd - start), "encoding");
+        if (found >= 0)
+            rewrite(start + found, 8, tagEnd);
+    }
     for (qsizetype at = indexOfAsciiNoCase(t, "<meta"); at >= 0;) {
         const qsizetype close = t.indexOf('>', at);
         const qsizetype tagEnd = close < 0 ? t.size() : close;
         const qsizetype found = indexOfAsciiNoCase(t.sliced(at, tagEnd - at), "charset");
-        if (found >= 0) {
-            qsizetype v = at + found + 7;
-            while (v < tagEnd && isSpace(t[v]))
-                ++v;
-            if (v < tagEnd && t[v] == '=') {
-                ++v;
-                while (v < tagEnd && isSpace(t[v]))
-                    ++v;
-                if (v < tagEnd && (t[v] == '"' || t[v] == '\''))
-                    ++v;
-                qsizetype e = v;
-                while (e < tagEnd && !isSpace(t[e]) && t[e] != ';' && t[e] != '"' && t[e] != '\'' &&
-                       t[e] != '/')
-                    ++e;
-                if (t.sliced(v, e - v) != "utf-8") {
-                    result += t.sliced(copied, v - copied);
-                    result += "utf-8";
-                    copied = e;
-                }
-            }
-        }
+        if (found >= 0)
+            rewrite(at + found, 7, tagEnd);
         const qsizetype next = indexOfAsciiNoCase(t.sliced(tagEnd), "<meta");
         at = next < 0 ? -1 : tagEnd + next;
     }
+    if (copied == 0)
+        return;
+    result += t.sliced(copied);
+    text.clear();
+    text.append(result);
+}
+
+namespace {
+
+// Whether some script tag of the text names a source: most pages have none, and then the tags
+// need not be read.
+bool mayLoadScript(QByteArrayView t) {
+    for (qsizetype at = indexOfAsciiNoCase(t, "<script"); at >= 0;) {
+        const qsizetype close = t.indexOf('>', at);
+        const qsizetype tagEnd = close < 0 ? t.size() : close;
+        if (indexOfAsciiNoCase(t.sliced(at, tagEnd - at), "src") >= 0)
+            return true;
+        const qsizetype next = indexOfAsciiNoCase(t.sliced(tagEnd), "<script");
+        at = next < 0 ? -1 : tagEnd + next;
+    }
+    return false;
+}
+
+} // namespace
+
+void keepScriptEncoding(ByteBuffer& text, const QByteArray& encoding) {
+    const QByteArrayView t = text.view();
+    if (encoding == "UTF-8" || encoding.startsWith("UTF-16") || encoding == "replacement" ||
+        !mayLoadScript(t))
+        return;
+    const QByteArray attribute = " charset=\"" + encoding + "\"";
+    QByteArray result;
+    qsizetype copied = 0;
+    QByteArray name, value;
+    markup::forEachTag(t, [&](const markup::Tag& tag) {
+        if (tag.name.compare(QByteArrayView("script"), Qt::CaseInsensitive) != 0 ||
+            t[tag.end - 1] != '>')
+            return true;
+        bool source = false, named = false, module = false;
+        for (qsizetype p = tag.begin + 7; nextAttribute(t, p, name, value);) {
+            source = source || name == "src";
+            named = named || name == "charset";
+            module = module || (name == "type" && value == "module");
+        }
+        if (source && !named && !module) {
+            // In front of the ">": a "/" before it may end an unquoted value.
+            const qsizetype at = tag.end - 1;
+            result += t.sliced(copied, at - copied);
+            result += attribute;
+            copied = at;
+        }
+        return true;
+    });
     if (copied == 0)
         return;
     result += t.sliced(copied);

@@ -36,12 +36,20 @@ Detected detect(QByteArrayView bytes);
 bool declaresUtf8(QByteArrayView head);
 
 // Decodes a whole page file, as detect() finds its encoding, into UTF-8 without a byte-order
-// mark. Bytes that do not decode become U+FFFD.
-void decodeToUtf8(QByteArrayView bytes, ByteBuffer& out);
+// mark, and returns that encoding. Bytes that do not decode become U+FFFD.
+QByteArray decodeToUtf8(QByteArrayView bytes, ByteBuffer& out);
 
-// Rewrites the charset of every meta declaration in a UTF-8 page text to utf-8, so a page
-// written as UTF-8 never claims another encoding.
+// Rewrites the charset of every meta declaration in a UTF-8 page text, and the encoding of an
+// XML declaration in front of it, to utf-8, so a page written as UTF-8 never claims another
+// encoding.
 void declareUtf8(ByteBuffer& text);
+
+// Gives every classic external script of a UTF-8 page text that names no charset of its own
+// the page's former encoding in a charset attribute: the browser reads such a script in the
+// encoding of the page that loads it, and the page is UTF-8 now. Scripts in comments or in the
+// code of other scripts are left alone, and so is everything when the encoding was UTF-8 or
+// UTF-16.
+void keepScriptEncoding(ByteBuffer& text, const QByteArray& encoding);
 
 } // namespace charset
 } // namespace veltrano

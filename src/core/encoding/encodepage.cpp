@@ -18,7 +18,7 @@ void encodeNativeText(QByteArrayView text, QByteArrayView header, const OptionSe
         // Every browser reads the page as UTF-8, and its DOCTYPE, moved in front of the header,
         // keeps it in standards mode.
         out.append("\xEF\xBB\xBF");
-        const qsizetype doctype = leadingDoctypeEnd(text);
+        const qsizetype doctype = markup::prologueEnd(text);
         out.append(text.first(doctype));
         text = text.sliced(doctype);
     }

@@ -2,6 +2,7 @@
 
 #include "codepage.h"
 #include "host.h"
+#include "native.h"
 #include "pagesink.h"
 #include "random.h"
 #include "textops.h"
@@ -156,10 +157,13 @@ qsizetype utf16Length(QByteArrayView utf8) {
 }
 
 // Where encoding begins: behind the first head end when the head stays readable. This pass
-// keeps the head readable only for exactly 1; the dimmed 2 counts as clear.
-qsizetype encodingStart(QByteArrayView page, const OptionValues& v) {
+// keeps the head readable only for exactly 1; the dimmed 2 counts as clear. In a modern page
+// the head end is a tag: a "</head>" in a comment or in the code of a script is none.
+qsizetype encodingStart(QByteArrayView page, const OptionValues& v, bool modern) {
     if (v.check(CheckField::chkSeo) != 1)
         return 0;
+    if (modern)
+        return qMax<qsizetype>(markup::headEnd(page), 0);
     const qsizetype k = indexOfAsciiNoCase(page, "</head>");
     return k >= 0 ? k + 7 : 0;
 }
@@ -170,7 +174,7 @@ qsizetype encodingStart(QByteArrayView page, const OptionValues& v) {
 template <bool Modern>
 void encryptJavaScript(QByteArrayView page, QByteArrayView header, const OptionValues& v,
                        Random& random, PageSink& out, Host& host) {
-    const qsizetype start = encodingStart(page, v);
+    const qsizetype start = encodingStart(page, v, Modern);
     if (start > 0)
         out.append(removeAll(page.first(start), kEmptyCall));
     out.append(removeAll(header, kEmptyCall));
@@ -261,10 +265,10 @@ qint64 JavaScriptDrawCount(QByteArrayView page, const OptionSet& options) {
     if (options.check(CheckField::chkJava) == 0)
         return 0;
     if (!options.modern())
-        return page.size() - encodingStart(page, options.values());
+        return page.size() - encodingStart(page, options.values(), false);
     // The DOCTYPE of a modern page is moved in front of the script, not encoded.
-    page = page.sliced(leadingDoctypeEnd(page));
-    const qsizetype start = encodingStart(page, options.values());
+    page = page.sliced(markup::prologueEnd(page));
+    const qsizetype start = encodingStart(page, options.values(), true);
     // Modern pages draw once per UTF-16 code unit.
     qint64 units = 0;
     const auto* text = reinterpret_cast<const unsigned char*>(page.data());

@@ -156,8 +156,9 @@ QString ReadPageSource(const QString& path, const OptionSet& options, ByteBuffer
         return error;
     if (options.modern()) {
         // The page is read in its own encoding and worked on as UTF-8, which it then declares.
-        charset::decodeToUtf8(scratch.view(), page);
+        const QByteArray encoding = charset::decodeToUtf8(scratch.view(), page);
         charset::declareUtf8(page);
+        charset::keepScriptEncoding(page, encoding);
         std::swap(scratch, page);
         host.pump();
     }

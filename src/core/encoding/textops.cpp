@@ -95,22 +95,4 @@ qint64 countValue(const QString& text) {
     return negative ? -value : value;
 }
 
-qsizetype leadingDoctypeEnd(QByteArrayView text) {
-    qsizetype p = 0;
-    while (p < text.size() && (text[p] == ' ' || text[p] == '\t' || text[p] == '\r' ||
-                               text[p] == '\n' || text[p] == '\f'))
-        ++p;
-    if (indexOfAsciiNoCase(text.sliced(p, qMin<qsizetype>(9, text.size() - p)), "<!doctype") != 0)
-        return 0;
-    const qsizetype close = text.indexOf('>', p);
-    if (close < 0)
-        return 0;
-    qsizetype end = close + 1;
-    if (text.sliced(end).startsWith("\r\n"))
-        end += 2;
-    else if (text.sliced(end).startsWith("\n"))
-        end += 1;
-    return end;
-}
-
 } // namespace veltrano

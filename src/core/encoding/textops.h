@@ -23,8 +23,4 @@ qsizetype indexOfAsciiNoCase(QByteArrayView text, QByteArrayView lowerPattern);
 // with a number. Values beyond the range of qint64 are held at its ends.
 qint64 countValue(const QString& text);
 
-// Where a DOCTYPE at the start of a page text (after white space) ends, its line end included;
-// 0 when there is none.
-qsizetype leadingDoctypeEnd(QByteArrayView text);
-
 } // namespace veltrano

@@ -101,6 +101,9 @@ EncryptionRun::PageResult EncryptionRun::convert(const QString& source) {
         return report(*error);
     if (auto error = backUp(job))
         return report(*error);
+    // Modern pages make the folders of their output, also of one the changed options name.
+    if (options_.modern() && !output.isEmpty() && output != job.plannedOutput)
+        QDir().mkpath(QFileInfo(output).absolutePath());
     if (auto error = steps_.commit(job, output))
         return report(*error);
     return PageResult::Done;

@@ -18,6 +18,12 @@ enum class When {
     ModernPrintSet,
     Modern,
     NotModern,
+    // Only in pages that are not modern: in today's browsers a mouse-down handler that returns
+    // false keeps clicks out of form fields, and the print handlers give every element the same
+    // id, which the page's own scripts and styles then no longer find; the listeners and the
+    // print style of modern pages do their work.
+    RClickOneNotModern,
+    PrintOneNotModern,
 };
 
 struct ScriptLine {
@@ -62,7 +68,7 @@ constexpr ScriptLine kLines[] = {
     {"  }", When::Always, true},
     {"}", When::Always, true},
     {"if(elem&&!moi){", When::Always, false},
-    {"document.onmousedown=closemenu;", When::RClickOne, true},
+    {"document.onmousedown=closemenu;", When::RClickOneNotModern, true},
     {"document.onmouseup=nr;", When::RClickOne, true},
     {"document.oncontextmenu=closemenu", When::RClickOne, true},
     {"}", When::Always, false},
@@ -85,7 +91,7 @@ constexpr ScriptLine kLines[] = {
     {"  }", When::Always, true},
     {"};", When::Always, true},
     {"", When::Always, true},
-    {"window.onbeforeprint=noprint;        window.onafterprint=printe;", When::PrintOne, true},
+    {"window.onbeforeprint=noprint;        window.onafterprint=printe;", When::PrintOneNotModern, true},
     {"function clearClipB(){", When::Always, true},
     {"     setInterval(\"window.clipboardData.setData('text','')\",20);", When::NotModern, true},
     {"     setInterval(\"if(window.clipboardData)window.clipboardData.setData('text','')\",20);", When::Modern, true},
@@ -95,17 +101,15 @@ constexpr ScriptLine kLines[] = {
     {"     return true;", When::Always, true},
     {"}", When::Always, true},
     // Today's browsers: listeners that cancel the context menu and the selection, no selection
-    // by style, a print style that hides the body, an error handler that exists, and a
-    // clipboard clearing that runs only where the old clipboard object is there.
+    // by style, a print style that hides the body, and a clipboard clearing that runs only where
+    // the old clipboard object is there. No error handler: the page's own script errors stay
+    // visible to its webmaster.
     {"document.addEventListener(\"contextmenu\",function(e){e.preventDefault()});", When::ModernRClickSet, true},
     {"document.addEventListener(\"selectstart\",function(e){e.preventDefault()});", When::ModernSelSet, true},
     {"document.documentElement.style.userSelect=\"none\";", When::ModernSelSet, true},
     {"var vps=document.createElement(\"style\");vps.media=\"print\";vps.textContent=\"body{display:none!important}\";", When::ModernPrintSet, true},
     {"(document.head||document.documentElement).appendChild(vps);", When::ModernPrintSet, true},
-    {"function blockError(){", When::Modern, true},
-    {"     return true;", When::Modern, true},
-    {"}", When::Modern, true},
-    {"window.onerror = blockError;", When::Always, true},
+    {"window.onerror = blockError;", When::NotModern, true},
     {"clearClipB();", When::Always, true},
     {"//--></script>", When::Always, true},
 };
@@ -123,6 +127,10 @@ bool written(When when, CheckState rclick, CheckState sel, CheckState print, boo
         return modern;
     case When::NotModern:
         return !modern;
+    case When::RClickOneNotModern:
+        return !modern && rclick == 1;
+    case When::PrintOneNotModern:
+        return !modern && print == 1;
     case When::Always:
         return true;
     case When::RClickSet:

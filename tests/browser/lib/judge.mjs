@@ -61,7 +61,6 @@ const WHEN = {
     nativeBodyNoZange: (o, p) => WHEN.nativeBody(o, p) && o.chkZange === 0,
     // The script form keeps a readable head in front of the header; elsewhere the header leads.
     headFirst: (o) => java(o) && o.chkSeo === 1,
-    headerFirst: (o) => !WHEN.headFirst(o),
     always: () => true,
 };
 

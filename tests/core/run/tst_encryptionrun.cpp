@@ -261,6 +261,7 @@ private slots:
         QTest::newRow("end lines") << static_cast<int>(TextField::txtEnd);
         QTest::newRow("folder and choice") << -1;
         QTest::newRow("list cleared") << -2;
+        QTest::newRow("modern folder named while encoding") << -3;
     }
     void changesDuringYield() {
         QFETCH(int, change);
@@ -275,7 +276,13 @@ private slots:
                 options_.setCheck(CheckField::chkJava, 0);
             } else if (change == -2)
                 list_.Clear();
+            else if (change == -3 && !first && host_->pageValue < host_->pageMaximum)
+                options_.setText(TextField::txtPath, out2 + u"/neu"_s); // missing folder
         };
+        if (change == -3) {
+            options_.setModern(true);
+            writeFile(b_, kPageB + QByteArray(PageProgress::kStep * 2, 'x'));
+        }
         const Outcome outcome = run(out_, {a_, b_});
         if (change >= 0) {
             QCOMPARE(outcome, Outcome::CompletedWithErrors);
@@ -289,6 +296,7 @@ private slots:
         QCOMPARE(written(u"b.htm"_s), change >= 0);
         const QByteArray b2 = readFile(out2 + u"/b.htm"_s);
         QCOMPARE(b2.contains("Zweite") && !b2.contains("document.write"), change == -1);
+        QCOMPARE(QFile::exists(out2 + u"/neu/b.htm"_s), change == -3);
     }
 
     // A write that fails part way leaves the old file, here the source itself, as it was.
