@@ -1,6 +1,7 @@
 #include "testfiles.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QtTest>
@@ -23,6 +24,16 @@ QByteArray readFile(const QString& path) {
 
 qsizetype fileCount(const QString& folder) {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden).size();
+}
+
+QMap<QString, QByteArray> tree(const QString& folder) {
+    QMap<QString, QByteArray> files;
+    for (QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+         it.hasNext();) {
+        const QString path = it.next();
+        files.insert(path.mid(folder.size() + 1), readFile(path));
+    }
+    return files;
 }
 
 void TestFolder::reset() {
