@@ -79,27 +79,6 @@ QStringList hiddenEntries(const QString& folder) {
     return QDir(folder).entryList({u".*"_s}, QDir::Files | QDir::Hidden, QDir::Name);
 }
 
-// \r \n \0 \xNN and \\ escapes; c{N} is the character c N times.
-QByteArray expand(const QString& text) {
-    const QByteArray in = text.toUtf8();
-    QByteArray out;
-    for (qsizetype i = 0; i < in.size(); ++i) {
-        const qsizetype close = in.indexOf('}', i);
-        if (in[i] == '{' && !out.isEmpty() && close > i) {
-            out += QByteArray(in.mid(i + 1, close - i - 1).toInt() - 1, out.back());
-            i = close;
-        } else if (in[i] == '\\' && i + 1 < in.size()) {
-            const char c = in[++i];
-            out += c == 'r' ? '\r' : c == 'n' ? '\n' : c == '0' ? '\0' : c;
-            if (c == 'x')
-                out.back() = static_cast<char>(in.mid(i + 1, 2).toInt(nullptr, 16)), i += 2;
-        } else {
-            out += in[i];
-        }
-    }
-    return out;
-}
-
 bool mount(const QString& folder, unsigned long flags) {
     return ::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", flags, "size=262144") ==
            0;

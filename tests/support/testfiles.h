@@ -14,6 +14,8 @@ QByteArray readFile(const QString& path);
 qsizetype fileCount(const QString& folder);
 // Every file below a folder, hidden ones included, by its path relative to the folder.
 QMap<QString, QByteArray> tree(const QString& folder);
+// Bytes from a text with \r \n \0 \xNN and \\ escapes; c{N} is the character c N times.
+QByteArray expand(const QString& text);
 
 // A temporary folder for a test class; reset() empties it before each test.
 class TestFolder {
