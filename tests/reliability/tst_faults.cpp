@@ -37,10 +37,15 @@ struct BatchResult {
 
 const QString kBatch = QStringLiteral(VELTRANO_BATCH_PROGRAM);
 
-BatchResult runBatch(const QStringList& args, int timeoutMs = 120000) {
+// Runs the batch tool, pages in list order; `during` acts on it once it has started.
+BatchResult runBatch(const QStringList& args, int timeoutMs = 120000,
+                     const std::function<void(QProcess&)>& during = {}) {
     QProcess process;
-    process.start(kBatch, QStringList{u"-j"_s, u"1"_s} + args); // pages in list order
-    const bool finished = process.waitForStarted() && process.waitForFinished(timeoutMs);
+    process.start(kBatch, QStringList{u"-j"_s, u"1"_s} + args);
+    const bool started = process.waitForStarted();
+    if (started && during)
+        during(process);
+    const bool finished = started && process.waitForFinished(timeoutMs);
     if (!finished)
         process.kill();
     process.waitForFinished();
@@ -196,21 +201,15 @@ private slots:
         for (int run = c.value(u"runs"_s).toInt(); run > 1; --run)
             runBatch({project});
         const QMap<QString, QByteArray> before = tree(dir);
-        BatchResult r;
-        if (c.contains(u"signal"_s)) {
-            // Ended while the page "gross.htm" is written: wait for its new file, then signal.
-            QProcess tool;
-            tool.start(kBatch, {u"-j"_s, u"1"_s, project});
-            QVERIFY(tool.waitForStarted());
-            for (int i = 0; i < 100000 && hiddenEntries(written).filter(u"gross"_s).isEmpty(); ++i)
+        // With a signal: ended while the page "gross.htm" is written, once its new file is there.
+        const int signal = c.value(u"signal"_s).toInt();
+        const BatchResult r = runBatch({project}, 600000, [&](QProcess& tool) {
+            for (int i = 0;
+                 signal && i < 100000 && hiddenEntries(written).filter(u"gross"_s).isEmpty(); ++i)
                 QThread::usleep(200);
-            ::kill(static_cast<pid_t>(tool.processId()), c.value(u"signal"_s).toInt());
-            QVERIFY(tool.waitForFinished(60000));
-            r = {tool.exitCode(), tool.exitStatus() != QProcess::NormalExit,
-                 QString::fromUtf8(tool.readAllStandardError())};
-        } else {
-            r = runBatch({project}, 600000);
-        }
+            if (signal)
+                ::kill(static_cast<pid_t>(tool.processId()), signal);
+        });
         QVERIFY2(!r.crashed, qPrintable(r.messages));
         QCOMPARE(r.exitCode, c.value(u"exit"_s).toInt());
         for (const QString& part : c.value(u"says"_s).replace(u"$D"_s, dir).split(u'~'))
@@ -254,12 +253,10 @@ private slots:
         int leftovers = 0;
         for (int k = 0; k < kills; ++k) {
             restore();
-            QProcess tool;
-            tool.start(kBatch, {u"-j"_s, u"1"_s, dir_.filePath(u"site.vtp"_s)});
-            QVERIFY(tool.waitForStarted());
-            QThread::usleep(static_cast<unsigned long>(random.bounded(runTime + runTime / 10)));
-            tool.kill();
-            QVERIFY(tool.waitForFinished(60000));
+            runBatch({dir_.filePath(u"site.vtp"_s)}, 60000, [&](QProcess& tool) {
+                QThread::usleep(static_cast<unsigned long>(random.bounded(runTime + runTime / 10)));
+                tool.kill();
+            });
             int done = 0;
             for (int i = 0; i < kPages; ++i) {
                 const QByteArray now = readFile(pages_[i]);
