@@ -8,7 +8,6 @@
 #include "run/encryptionrun.h"
 #include "support/testfiles.h"
 
-#include <QDirIterator>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -35,17 +34,6 @@ Outcome runInProcess(const QStringList& args, bool terminal = false) {
     Random::program().setState(Random::kStart);
     const int code = runBatch(args, outStream, errStream, terminal);
     return {code, out.split(u'\n', Qt::SkipEmptyParts), err.split(u'\n', Qt::SkipEmptyParts)};
-}
-
-// Every file below a folder, by its path relative to it.
-QMap<QString, QByteArray> tree(const QString& folder) {
-    QMap<QString, QByteArray> files;
-    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        files.insert(path.mid(folder.size() + 1), test::readFile(path));
-    }
-    return files;
 }
 
 } // namespace
@@ -192,7 +180,7 @@ private slots:
             } else {
                 QCOMPARE(runInProcess(args).code, 0);
             }
-            const QMap<QString, QByteArray> outputs = tree(at(u"out"_s + jobs));
+            const QMap<QString, QByteArray> outputs = test::tree(at(u"out"_s + jobs));
             QCOMPARE(outputs.size(), 40);
             QVERIFY(previous.isEmpty() || outputs == previous);
             previous = outputs;

@@ -8,7 +8,6 @@
 #include "support/testfiles.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -38,10 +37,15 @@ struct BatchResult {
 
 const QString kBatch = QStringLiteral(VELTRANO_BATCH_PROGRAM);
 
-BatchResult runBatch(const QStringList& args, int timeoutMs = 120000) {
+// Runs the batch tool, pages in list order; `during` acts on it once it has started.
+BatchResult runBatch(const QStringList& args, int timeoutMs = 120000,
+                     const std::function<void(QProcess&)>& during = {}) {
     QProcess process;
-    process.start(kBatch, QStringList{u"-j"_s, u"1"_s} + args); // pages in list order
-    const bool finished = process.waitForStarted() && process.waitForFinished(timeoutMs);
+    process.start(kBatch, QStringList{u"-j"_s, u"1"_s} + args);
+    const bool started = process.waitForStarted();
+    if (started && during)
+        during(process);
+    const bool finished = started && process.waitForFinished(timeoutMs);
     if (!finished)
         process.kill();
     process.waitForFinished();
@@ -78,37 +82,6 @@ QByteArray makePage(int index, int bytes) {
 
 QStringList hiddenEntries(const QString& folder) {
     return QDir(folder).entryList({u".*"_s}, QDir::Files | QDir::Hidden, QDir::Name);
-}
-
-// \r \n \0 \xNN and \\ escapes; c{N} is the character c N times.
-QByteArray expand(const QString& text) {
-    const QByteArray in = text.toUtf8();
-    QByteArray out;
-    for (qsizetype i = 0; i < in.size(); ++i) {
-        const qsizetype close = in.indexOf('}', i);
-        if (in[i] == '{' && !out.isEmpty() && close > i) {
-            out += QByteArray(in.mid(i + 1, close - i - 1).toInt() - 1, out.back());
-            i = close;
-        } else if (in[i] == '\\' && i + 1 < in.size()) {
-            const char c = in[++i];
-            out += c == 'r' ? '\r' : c == 'n' ? '\n' : c == '0' ? '\0' : c;
-            if (c == 'x')
-                out.back() = static_cast<char>(in.mid(i + 1, 2).toInt(nullptr, 16)), i += 2;
-        } else {
-            out += in[i];
-        }
-    }
-    return out;
-}
-
-QMap<QString, QByteArray> snapshot(const QString& folder) {
-    QMap<QString, QByteArray> files;
-    for (QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-         it.hasNext();) {
-        const QString path = it.next();
-        files[path] = readFile(path);
-    }
-    return files;
 }
 
 bool mount(const QString& folder, unsigned long flags) {
@@ -227,36 +200,30 @@ private slots:
 
         for (int run = c.value(u"runs"_s).toInt(); run > 1; --run)
             runBatch({project});
-        const QMap<QString, QByteArray> before = snapshot(dir);
-        BatchResult r;
-        if (c.contains(u"signal"_s)) {
-            // Ended while the page "gross.htm" is written: wait for its new file, then signal.
-            QProcess tool;
-            tool.start(kBatch, {u"-j"_s, u"1"_s, project});
-            QVERIFY(tool.waitForStarted());
-            for (int i = 0; i < 100000 && hiddenEntries(written).filter(u"gross"_s).isEmpty(); ++i)
+        const QMap<QString, QByteArray> before = tree(dir);
+        // With a signal: ended while the page "gross.htm" is written, once its new file is there.
+        const int signal = c.value(u"signal"_s).toInt();
+        const BatchResult r = runBatch({project}, 600000, [&](QProcess& tool) {
+            for (int i = 0;
+                 signal && i < 100000 && hiddenEntries(written).filter(u"gross"_s).isEmpty(); ++i)
                 QThread::usleep(200);
-            ::kill(static_cast<pid_t>(tool.processId()), c.value(u"signal"_s).toInt());
-            QVERIFY(tool.waitForFinished(60000));
-            r = {tool.exitCode(), tool.exitStatus() != QProcess::NormalExit,
-                 QString::fromUtf8(tool.readAllStandardError())};
-        } else {
-            r = runBatch({project}, 600000);
-        }
+            if (signal)
+                ::kill(static_cast<pid_t>(tool.processId()), signal);
+        });
         QVERIFY2(!r.crashed, qPrintable(r.messages));
         QCOMPARE(r.exitCode, c.value(u"exit"_s).toInt());
         for (const QString& part : c.value(u"says"_s).replace(u"$D"_s, dir).split(u'~'))
             QVERIFY2(r.messages.contains(part), qPrintable(part + u'\n' + r.messages));
         QCOMPARE(hiddenEntries(written), QStringList{stale.mid(written.size() + 1)});
-        const QMap<QString, QByteArray> after = snapshot(dir);
+        const QMap<QString, QByteArray> after = tree(dir);
         for (auto it = before.cbegin(); it != before.cend(); ++it) {
-            if (it.key().contains(u".veltrano-"_s))
+            const QString path = dir + u'/' + it.key();
+            if (path.contains(u".veltrano-"_s))
                 continue;
-            if (c.contains(u"unchanged"_s) ||
-                !(it.key().startsWith(out) || pages.contains(it.key())))
-                QVERIFY2(after.value(it.key()) == it.value(), qPrintable(it.key()));
+            if (c.contains(u"unchanged"_s) || !(path.startsWith(out) || pages.contains(path)))
+                QVERIFY2(after.value(it.key()) == it.value(), qPrintable(path));
             const QString bak = it.key() + u".bak"_s;
-            if (pages.contains(it.key()) && after.contains(bak))
+            if (pages.contains(path) && after.contains(bak))
                 QVERIFY2(after[bak] == it.value() || after[bak] == before.value(bak),
                          qPrintable(bak));
         }
@@ -286,12 +253,10 @@ private slots:
         int leftovers = 0;
         for (int k = 0; k < kills; ++k) {
             restore();
-            QProcess tool;
-            tool.start(kBatch, {u"-j"_s, u"1"_s, dir_.filePath(u"site.vtp"_s)});
-            QVERIFY(tool.waitForStarted());
-            QThread::usleep(static_cast<unsigned long>(random.bounded(runTime + runTime / 10)));
-            tool.kill();
-            QVERIFY(tool.waitForFinished(60000));
+            runBatch({dir_.filePath(u"site.vtp"_s)}, 60000, [&](QProcess& tool) {
+                QThread::usleep(static_cast<unsigned long>(random.bounded(runTime + runTime / 10)));
+                tool.kill();
+            });
             int done = 0;
             for (int i = 0; i < kPages; ++i) {
                 const QByteArray now = readFile(pages_[i]);

@@ -17,19 +17,32 @@ public:
         QString prompt;
         QString title;
         Icon icon;
-        bool operator==(const Message&) const = default;
     };
 
-    void message(const QString& prompt, const QString& title, Icon icon) override;
-    QString openFileName() override;
-    QString saveFileName() override;
-    void showStatus(bool visible) override;
-    void setCurrentFile(const QString& path) override;
-    void setListProgress(int value, int maximum) override;
-    void setPageProgress(qint64 value, qint64 maximum) override;
-    void setStartEnabled(bool enabled) override;
-    void pump() override;
-    QStringList titles() const; // the titles of all messages, in order
+    void message(const QString& prompt, const QString& title, Icon icon) override {
+        messages.append({prompt, title, icon});
+    }
+    QString openFileName() override {
+        ++dialogsShown;
+        return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+    }
+    QString saveFileName() override { return openFileName(); }
+    void showStatus(bool visible) override { statusVisible = visible; }
+    void setCurrentFile(const QString& path) override { files.append(currentFile = path); }
+    void setListProgress(int value, int maximum) override {
+        positions.append(value);
+        listMaximum = maximum;
+    }
+    void setPageProgress(qint64 value, qint64 maximum) override {
+        pageValue = value;
+        pageMaximum = maximum;
+    }
+    void setStartEnabled(bool enabled) override { startEnabled = enabled; }
+    void pump() override {
+        ++pumps;
+        if (onPump)
+            onPump(pumps);
+    }
 
     QList<Message> messages;
     QStringList fileAnswers; // next answers of the file dialog, first first
@@ -38,7 +51,6 @@ public:
     QString currentFile;
     QStringList files;    // every file shown, in order
     QList<int> positions; // every list position shown
-    int listValue = -1;
     int listMaximum = -1;
     qint64 pageValue = -1;
     qint64 pageMaximum = -1;
@@ -47,8 +59,5 @@ public:
     // Runs at a given pump (1-based), to act as a user during a yield.
     std::function<void(int pump)> onPump;
 };
-
-// Lets QCOMPARE show a message that differs.
-char* toString(const RecordingHost::Message& m);
 
 } // namespace veltrano::test

@@ -1,6 +1,7 @@
 #include "testfiles.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QtTest>
@@ -23,6 +24,36 @@ QByteArray readFile(const QString& path) {
 
 qsizetype fileCount(const QString& folder) {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden).size();
+}
+
+QMap<QString, QByteArray> tree(const QString& folder) {
+    QMap<QString, QByteArray> files;
+    for (QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+         it.hasNext();) {
+        const QString path = it.next();
+        files.insert(path.mid(folder.size() + 1), readFile(path));
+    }
+    return files;
+}
+
+QByteArray expand(const QString& text) {
+    const QByteArray in = text.toUtf8();
+    QByteArray out;
+    for (qsizetype i = 0; i < in.size(); ++i) {
+        const qsizetype close = in.indexOf('}', i);
+        if (in[i] == '{' && !out.isEmpty() && close > i) {
+            out += QByteArray(in.mid(i + 1, close - i - 1).toInt() - 1, out.back());
+            i = close;
+        } else if (in[i] == '\\' && i + 1 < in.size()) {
+            const char c = in[++i];
+            out += c == 'r' ? '\r' : c == 'n' ? '\n' : c == '0' ? '\0' : c;
+            if (c == 'x')
+                out.back() = static_cast<char>(in.mid(i + 1, 2).toInt(nullptr, 16)), i += 2;
+        } else {
+            out += in[i];
+        }
+    }
+    return out;
 }
 
 void TestFolder::reset() {

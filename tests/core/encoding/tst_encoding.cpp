@@ -10,10 +10,12 @@
 #include "encoding/random.h"
 #include "encoding/textops.h"
 #include "support/recordinghost.h"
+#include "support/testfiles.h"
 
 #include <QtTest>
 
 using namespace veltrano;
+using namespace Qt::StringLiterals;
 
 class TestEncoding : public QObject {
     Q_OBJECT
@@ -131,23 +133,17 @@ private slots:
         QCOMPARE(Random::jump(777, (1u << 24) + 3000), x);
     }
 
-    // The encoding a browser finds for a local file; the decoded pages are shown by the cases.
+    // The encoding a browser finds for a local file, from the cases of tests/data/charsets.txt;
+    // the decoded pages are shown by the page cases.
     void charsetDetect_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QByteArray>("encoding");
-        const QByteArray far = QByteArray(1020, ' ') + "<meta charset=utf-8>\xE4";
-        const std::pair<QByteArray, const char*> rows[] = {
-            {"\xFE\xFF\0a<meta charset=latin1>", "UTF-16BE"},
-            {"<meta charset=' Latin1 '>\xC3\xA4", "windows-1252"},
-            {"<META content='text/html;charset=\"koi8-r\"' http-equiv=Content-Type>", "KOI8-R"},
-            {"<meta content='text/html; charset=koi8-r'>\xC3\xA4", "UTF-8"},
-            {"<!-- <meta charset=gbk> --><meta charset=x-user-defined>", "windows-1252"},
-            {"<p title='<meta charset=gbk>'><meta charset=utf-16le>\xE4", "UTF-8"},
-            {"<meta charset=unknown><meta charset=sjis>", "Shift_JIS"},
-            {far, "windows-1252"},
-            {"plain ASCII", "windows-1252"}};
-        for (const auto& [bytes, encoding] : rows)
-            QTest::addRow("%s", bytes.left(40).constData()) << bytes << QByteArray(encoding);
+        const QString cases = QString::fromUtf8(test::readFile(QStringLiteral(CHARSET_CASES)));
+        for (const QString& line : cases.split(u'\n', Qt::SkipEmptyParts)) {
+            if (!line.startsWith(u'#'))
+                QTest::newRow(qPrintable(line)) << test::expand(line.section(u" | "_s, 1))
+                                                << line.section(u" | "_s, 0, 0).toLatin1();
+        }
     }
     void charsetDetect() {
         QFETCH(QByteArray, bytes);

@@ -4,31 +4,16 @@
 #include "support/testfiles.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <algorithm>
 
 using namespace veltrano;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// The matches of one pass in the order a depth-first walk in listing order meets them, with
-// the listing order taken from the platform independently of the scan.
-void expectedWalk(const QString& folder, const QString& suffix, QStringList& out) {
-    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        it.next();
-        const QFileInfo info = it.fileInfo();
-        if (info.isSymLink())
-            continue; // the only link here loops back to an ancestor
-        if (info.isDir())
-            expectedWalk(info.filePath(), suffix, out);
-        else if (info.suffix().compare(suffix, Qt::CaseInsensitive) == 0)
-            out << info.filePath();
-    }
-}
 
 QStringList paths(const FileList& list) {
     QStringList p;
@@ -57,23 +42,22 @@ private slots:
         QVERIFY(QFile::link(root_ + u"/b"_s, root_ + u"/b/c/loop"_s));
     }
 
+    // A pass for each of ".htm", ".html" and ".shtml", every name in any case, hidden ones too;
+    // the loop back to the start folder is not entered again, so every page once. Within a pass
+    // the pages come in the platform's listing order, so they are compared sorted.
     void passesInOrder() {
         FileList list;
         test::RecordingHost host;
         ScanFolder([this] { return root_; }, list, host);
-        QStringList expected;
-        expectedWalk(root_, u"htm"_s, expected);
-        expectedWalk(root_, u"html"_s, expected);
-        expectedWalk(root_, u"shtml"_s, expected);
-        // The loop back to the start folder is not entered again, so every page once; twelve
-        // pages, so no "xhtml" or ".bak" among them.
-        QCOMPARE(paths(list), expected);
-        QCOMPARE(list.count(), 12);
-        QVERIFY(expected.contains(root_ + u"/.hidden/secret.htm"_s));
-        QVERIFY(expected.contains(root_ + u"/INDEX2.HTM"_s));
-        QVERIFY(expected.contains(root_ + u"/Mixed.Htm"_s));
-        // A yield at every folder and entry.
-        QVERIFY(host.pumps >= 3 * 20);
+        QStringList got = paths(list).replaceInStrings(root_ + u'/', QString());
+        QCOMPARE(got.size(), 12);
+        for (const auto& [from, to] : {std::pair{0, 7}, {7, 10}, {10, 12}})
+            std::sort(got.begin() + from, got.begin() + to);
+        QCOMPARE(got, (QStringList{u".hidden/secret.htm"_s, u"INDEX2.HTM"_s, u"Mixed.Htm"_s,
+                                   u"a/deep/three.htm"_s, u"a/one.htm"_s, u"b/c/d/e/far.htm"_s,
+                                   u"index.htm"_s, u"a/two.html"_s, u"b/.quiet.html"_s,
+                                   u"index.html"_s, u"a/deep/four.SHTML"_s, u"index.shtml"_s}));
+        QVERIFY(host.pumps >= 3 * 20); // a yield at every folder and entry
     }
 
     void findFiles() {

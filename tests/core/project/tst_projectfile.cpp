@@ -53,32 +53,6 @@ private slots:
         QCOMPARE(got, test::readFile(base + u".expect"_s));
     }
 
-    // Saved then opened: every field and the pages in order, their sizes measured again.
-    void roundTrip() {
-        const QString a = dir_.at(u"web/a.htm"_s), b = dir_.at(u"web/b b.htm"_s);
-        test::writeFile(a, "abc");
-        test::writeFile(b, "");
-        OptionSet options;
-        options.setCheck(CheckField::chkSeo, 2);
-        options.setOverwrite(true);
-        options.setText(TextField::txt404, u" Seite fehlt – €uro "_s);
-        FileList list;
-        list.AppendAll({a, dir_.at(u"web/gone.htm"_s)});
-        list.RemoveCurrent();
-        list.AppendAll({b, a});
-        QCOMPARE(WriteProject(dir_.at(u"p.vtp"_s), options, list), QString());
-        test::writeFile(a, "abcdef");
-        OptionSet back;
-        FileList backList;
-        QCOMPARE(ReadProject(dir_.at(u"p.vtp"_s), back, backList).status,
-                 ProjectReadResult::Status::Ok);
-        QVERIFY(back.values() == options.values());
-        QStringList got;
-        for (int i = 0; i < backList.count(); ++i)
-            got << backList.path(i) + u' ' + backList.entry(i).size;
-        QCOMPARE(got, QStringList({a + u" 6"_s, b + u" 0"_s, a + u" 6"_s}));
-    }
-
     void userTextOutsideCodePageBecomesQuestionMark() {
         OptionSet options(u"/prog"_s);
         options.setText(TextField::txt404, u"Fehler 日本 ✓ ü"_s);
