@@ -100,7 +100,9 @@ public:
     std::optional<PageError> backUp(const Job& job, const QString& backupPath = QString());
     // The page replaces the output: the new file is renamed over it when the output is still
     // the planned one; otherwise the page is written anew, from memory, with the same step.
-    std::optional<PageError> commit(Job& job, const QString& output);
+    // With backUpFirst, the source's backup (source + ".bak", as backUp makes it) comes first,
+    // in the same blocking work, and its failure stops the page.
+    std::optional<PageError> commit(Job& job, const QString& output, bool backUpFirst = false);
 
     static std::optional<PageError> blankLinesFit(qint64 count, const QString& source);
 
