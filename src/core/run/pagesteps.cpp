@@ -126,30 +126,19 @@ std::optional<PageError> PageSteps::encodeInto(Job& job, const OptionSet& option
     return std::nullopt;
 }
 
-std::optional<PageError> PageSteps::backUp(const Job& job, const QString& backupPath) {
-    if (files_)
-        files_->sweepFolderOf(backupPath.isEmpty() ? job.source : backupPath);
-    QList<FileError> errors;
-    host_.runBlocking([&] {
-        errors = BackupSource(job.source, backupFile_, backupText_, quiet_, true, backupPath);
-    });
-    if (errors.isEmpty())
-        return std::nullopt;
-    return PageError::fileSteps(errors);
-}
-
-std::optional<PageError> PageSteps::commit(Job& job, const QString& output, bool backUpFirst) {
+std::optional<PageError> PageSteps::commit(Job& job, const QString& output,
+                                           const QString& backupPath) {
     const bool planned = job.streamed && output == job.plannedOutput;
-    if (files_ && backUpFirst)
-        files_->sweepFolderOf(job.source);
+    if (files_ && !backupPath.isEmpty())
+        files_->sweepFolderOf(backupPath);
     if (files_ && !planned && !output.isEmpty())
         files_->sweepFolderOf(output);
     QList<FileError> errors;
-    // With the backup, one piece of blocking work: the page is put in place only once its
-    // backup is complete.
+    // One piece of blocking work: the backup first, and the page put in place only once its
+    // backup is complete on disk.
     host_.runBlocking([&] {
-        if (backUpFirst) {
-            errors = BackupSource(job.source, backupFile_, backupText_, quiet_, true);
+        if (!backupPath.isEmpty()) {
+            errors = BackupSource(job.source, backupFile_, backupText_, quiet_, true, backupPath);
             if (!errors.isEmpty())
                 return;
         }
