@@ -1,4 +1,7 @@
-// The batch tool over a generated site, beside the engine's time for one page of the same size.
+// The batch tool over a generated site, beside the engine's time for one page of the same size;
+// then the cost of durable overwrites: the batch tool overwrites 500 of the pages with backups,
+// once as it does (backup, new page and folder flushed to disk), once with every flush made a
+// no-op, on one core and on all.
 // Usage: bench_run [PAGES [PAGE_BYTES]]   (defaults 2000 and 50000, about 100 MB)
 
 #include "batchtool.h"
@@ -18,10 +21,28 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
+#include <QThread>
+
 #include <cstdio>
 #include <ctime>
+#include <dlfcn.h>
 
 using namespace veltrano;
+
+namespace {
+
+bool flushesSkipped = false;
+
+} // namespace
+
+// The program's flushes to disk come here: passed on, or skipped for the run without them.
+extern "C" int fsync(int fd) {
+    if (flushesSkipped)
+        return 0;
+    using Fsync = int (*)(int);
+    static const auto next = reinterpret_cast<Fsync>(dlsym(RTLD_NEXT, "fsync"));
+    return next(fd);
+}
 
 namespace {
 
@@ -142,5 +163,59 @@ int main(int argc, char* argv[]) {
                 "%+.1f%%, target at most +20%%)\n",
                 engineCpuPerPage * 1e3, runCpuPerPage * 1e3, runCpuPerPage / engineCpuPerPage,
                 (runCpuPerPage / engineCpuPerPage - 1) * 100);
+
+    // Durable overwrites: the same pages replaced in place with backups, with and without the
+    // flushes, each configuration three times in turn from freshly written sources; the
+    // fastest round counts.
+    const int overwritten = qMin(pages, 500);
+    const QString site = dir.filePath(QStringLiteral("site"));
+    QStringList sitePaths;
+    for (int i = 0; i < overwritten; ++i)
+        sitePaths << site + QStringLiteral("/page%1.htm").arg(i);
+    const auto overwrite = [&](bool flushed, const QString& jobs) -> double {
+        QDir(site).removeRecursively();
+        QDir().mkpath(site);
+        for (int i = 0; i < overwritten; ++i) {
+            if (!QFile::copy(paths[i], sitePaths[i]))
+                return -1;
+        }
+        ::sync(); // the sources' own write-back is no part of the run
+        flushesSkipped = !flushed;
+        QString text;
+        QTextStream messages(&text);
+        QElapsedTimer clock;
+        clock.start();
+        const int result = runBatch(QStringList{QStringLiteral("--overwrite"), QStringLiteral("-q"),
+                                                QStringLiteral("-j"), jobs} +
+                                        sitePaths,
+                                    messages, messages);
+        const double elapsed = clock.nsecsElapsed() / 1e9;
+        flushesSkipped = false;
+        if (result != 0 || !QFileInfo::exists(sitePaths.constLast() + QStringLiteral(".bak"))) {
+            std::fprintf(stderr, "overwrite run failed (%d): %s\n", result, qPrintable(text));
+            return -1;
+        }
+        return elapsed;
+    };
+    const QString allCores = QString::number(QThread::idealThreadCount());
+    for (const QString& jobs : {QStringLiteral("1"), allCores}) {
+        double flushed = -1;
+        double unflushed = -1;
+        for (int round = 0; round < 3; ++round) {
+            const double a = overwrite(true, jobs);
+            const double b = overwrite(false, jobs);
+            if (a < 0 || b < 0)
+                return 1;
+            flushed = flushed < 0 ? a : qMin(flushed, a);
+            unflushed = unflushed < 0 ? b : qMin(unflushed, b);
+        }
+        std::printf("overwrite with backup, %d pages, -j%s (best of 3):\n", overwritten,
+                    qPrintable(jobs));
+        std::printf("  flushed to disk  %8.2f s   %8.2f ms per page\n", flushed,
+                    flushed / overwritten * 1e3);
+        std::printf("  without flushes  %8.2f s   %8.2f ms per page\n", unflushed,
+                    unflushed / overwritten * 1e3);
+        std::printf("  flushed / without: ratio %.2f\n", flushed / unflushed);
+    }
     return 0;
 }

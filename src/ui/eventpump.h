@@ -11,7 +11,7 @@ namespace veltrano::ui {
 // interval has passed since they last ran, so yielding costs no throughput.
 class EventPump {
 public:
-    static constexpr int kDefaultIntervalMs = 12;
+    static constexpr int kDefaultIntervalMs = 8;
 
     EventPump();
 

@@ -37,15 +37,21 @@ QString PageEncoder::ReadPage(const QString& path, const OptionSet& options) {
     return ReadPageSource(path, options, page_, file_, host_);
 }
 
-qint64 PageEncoder::PrepareReadPage(const OptionSet& options) {
+void PageEncoder::runNative(const OptionSet& options) {
     nativeDone_ = CrippleNative(page_.view(), options, native_, host_);
     prepared_ = true;
+}
+
+qint64 PageEncoder::PrepareReadPage(const OptionSet& options) {
+    runNative(options);
     return JavaScriptDrawCount(nativeDone_ ? native_.view() : page_.view(), options);
 }
 
 void PageEncoder::EncodeReadPage(QByteArrayView header, const OptionSet& options, PageSink& out) {
+    // Without a caller that needs the draw count, the pass that counts a modern page's draws
+    // is not run.
     if (!prepared_)
-        PrepareReadPage(options);
+        runNative(options);
     prepared_ = false;
     encodeNativeText(nativeDone_ ? native_.view() : page_.view(), header, options, random_, host_,
                      out);

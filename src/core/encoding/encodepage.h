@@ -32,6 +32,8 @@ public:
     qint64 PrepareReadPage(const OptionSet& options);
 
 private:
+    void runNative(const OptionSet& options);
+
     Random& random_;
     Host& host_;
     ByteBuffer file_;

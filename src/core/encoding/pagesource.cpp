@@ -127,7 +127,7 @@ void SplitPageLines(QByteArrayView file, CheckState chkZange, ByteBuffer& page, 
     }
 }
 
-QString ReadWholeFile(const QString& path, ByteBuffer& buffer) {
+QString ReadWholeFile(const QString& path, ByteBuffer& buffer, Host* host) {
     buffer.clear();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -144,6 +144,8 @@ QString ReadWholeFile(const QString& path, ByteBuffer& buffer) {
         if (n == 0)
             break;
         buffer.commit(at + n);
+        if (host)
+            host->pump();
     }
     return {};
 }
@@ -151,16 +153,20 @@ QString ReadWholeFile(const QString& path, ByteBuffer& buffer) {
 QString ReadPageSource(const QString& path, const OptionSet& options, ByteBuffer& page,
                        ByteBuffer& scratch, Host& host) {
     const CheckState zange = options.check(CheckField::chkZange);
-    QString error = ReadWholeFile(path, scratch);
+    const bool modern = options.modern();
+    QString error = ReadWholeFile(path, scratch, &host);
     if (!error.isEmpty())
         return error;
-    if (options.modern()) {
+    if (modern) {
         // The page is read in its own encoding and worked on as UTF-8, which it then declares.
-        const QByteArray encoding = charset::decodeToUtf8(scratch.view(), page);
-        charset::declareUtf8(page);
-        charset::keepScriptEncoding(page, encoding);
+        // The decoding touches no option and calls no host: the host's blocking work, so a
+        // window keeps handling its events while a large page is decoded.
+        host.runBlocking([&] {
+            const QByteArray encoding = charset::decodeToUtf8(scratch.view(), page);
+            charset::declareUtf8(page);
+            charset::keepScriptEncoding(page, encoding);
+        });
         std::swap(scratch, page);
-        host.pump();
     }
     SplitPageLines(scratch.view(), zange, page, host);
     return {};

@@ -22,7 +22,8 @@ void SplitPageLines(QByteArrayView file, CheckState chkZange, ByteBuffer& page, 
 QString ReadPageSource(const QString& path, const OptionSet& options, ByteBuffer& page,
                        ByteBuffer& scratch, Host& host);
 
-// Reads a whole file into buffer; returns the reason on failure.
-QString ReadWholeFile(const QString& path, ByteBuffer& buffer);
+// Reads a whole file into buffer; returns the reason on failure. A host, when given, may run
+// pending events between the megabytes of a large file.
+QString ReadWholeFile(const QString& path, ByteBuffer& buffer, Host* host = nullptr);
 
 } // namespace veltrano

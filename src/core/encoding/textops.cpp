@@ -11,8 +11,9 @@ namespace veltrano {
 namespace {
 
 // Compacts [data, data + size) in place and returns the new size: each occurrence is found with
-// memmem and the text between occurrences moves down in one piece. A host, when given, may run
-// pending events between occurrences, at most once a megabyte.
+// memmem and the text between occurrences moves down in one piece. The search goes a megabyte
+// at a time, so a host, when given, may run pending events between the pieces even where the
+// pattern is rare or absent.
 qsizetype removeInPlace(char* data, qsizetype size, QByteArrayView pattern, Host* host) {
     const qsizetype m = pattern.size();
     if (m == 0 || size < m)
@@ -21,17 +22,28 @@ qsizetype removeInPlace(char* data, qsizetype size, QByteArrayView pattern, Host
     qsizetype nextPump = kPiece;
     qsizetype read = 0;
     qsizetype write = 0;
+    // Moves the original text [read, to) down behind what is kept.
+    const auto keep = [&](qsizetype to) {
+        if (write != read && to > read)
+            std::memmove(data + write, data + read, static_cast<size_t>(to - read));
+        write += to - read;
+        read = to;
+    };
     for (;;) {
         // The bytes from read on are still the original text, since write <= read.
-        const void* hit = ::memmem(data + read, static_cast<size_t>(size - read), pattern.data(),
-                                   static_cast<size_t>(m));
-        const qsizetype at = hit ? static_cast<const char*>(hit) - data : size;
-        if (write != read && at > read)
-            std::memmove(data + write, data + read, static_cast<size_t>(at - read));
-        write += at - read;
-        if (!hit)
+        const qsizetype pieceEnd = qMin(size, read + kPiece + m - 1);
+        const void* hit = ::memmem(data + read, static_cast<size_t>(pieceEnd - read),
+                                   pattern.data(), static_cast<size_t>(m));
+        if (hit) {
+            keep(static_cast<const char*>(hit) - data);
+            read += m;
+        } else if (pieceEnd == size) {
+            keep(size);
             return write;
-        read = at + m;
+        } else {
+            // An occurrence may start in the piece's last m - 1 bytes: they are searched again.
+            keep(pieceEnd - (m - 1));
+        }
         if (host && read >= nextPump) {
             host->pump();
             nextPump = read + kPiece;

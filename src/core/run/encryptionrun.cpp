@@ -72,13 +72,13 @@ std::optional<PageError> EncryptionRun::guardOutput(const PageSteps::Job& job,
 // Overwriting converts a source once per run, and keeps its old text in a backup when asked to.
 // The backup is the condition for replacing the source: when it cannot be made complete on
 // disk, the source stays as it is.
-std::optional<PageError> EncryptionRun::backUp(const PageSteps::Job& job) {
+QString EncryptionRun::backupPath(const PageSteps::Job& job) {
     if (!options_.overwrite())
-        return std::nullopt;
+        return {};
     overwritten_.insert(fileKey(job.source));
     if (options_.check(CheckField::chkBkup) == 0)
-        return std::nullopt;
-    return steps_.backUp(job);
+        return {};
+    return job.source + QStringLiteral(".bak");
 }
 
 EncryptionRun::PageResult EncryptionRun::report(const PageError& error) {
@@ -99,12 +99,11 @@ EncryptionRun::PageResult EncryptionRun::convert(const QString& source) {
     const QString output = outputPath(source);
     if (auto error = guardOutput(job, output))
         return report(*error);
-    if (auto error = backUp(job))
-        return report(*error);
+    const QString backup = backupPath(job);
     // Modern pages make the folders of their output, also of one the changed options name.
     if (options_.modern() && !output.isEmpty() && output != job.plannedOutput)
         QDir().mkpath(QFileInfo(output).absolutePath());
-    if (auto error = steps_.commit(job, output))
+    if (auto error = steps_.commit(job, output, backup))
         return report(*error);
     return PageResult::Done;
 }

@@ -44,7 +44,8 @@ private:
     // the others in PageSteps); each returns why the page stops there.
     PageResult convert(const QString& source);
     std::optional<PageError> guardOutput(const PageSteps::Job& job, const QString& output) const;
-    std::optional<PageError> backUp(const PageSteps::Job& job);
+    // Where the page's backup goes; empty for none.
+    QString backupPath(const PageSteps::Job& job);
     // The one place where a page's error reaches the user.
     PageResult report(const PageError& error);
 

@@ -17,10 +17,23 @@ namespace {
 const QString kError = QStringLiteral("Fehler");
 
 // What every converted page carries: the marker of the script form, or the opening lines of the
-// protection script in the plain form.
-bool isConvertedPage(QByteArrayView bytes) {
-    return bytes.contains("<!--crippled with Veltrano-->") ||
-           bytes.contains("<!--\r\nfunction closemenu(){\r\n  return false\r\n}\r\n");
+// protection script in the plain form. The search goes a megabyte at a time, with a pump between.
+bool isConvertedPage(QByteArrayView bytes, Host& host) {
+    constexpr QByteArrayView kMarks[] = {
+        "<!--crippled with Veltrano-->",
+        "<!--\r\nfunction closemenu(){\r\n  return false\r\n}\r\n",
+    };
+    constexpr qsizetype kPiece = 1 << 20;
+    for (qsizetype from = 0; from < bytes.size(); from += kPiece) {
+        for (const QByteArrayView mark : kMarks) {
+            // A mark that starts in this piece may end in the next one.
+            const qsizetype length = qMin(bytes.size() - from, kPiece + mark.size() - 1);
+            if (bytes.sliced(from, length).contains(mark))
+                return true;
+        }
+        host.pump();
+    }
+    return false;
 }
 
 } // namespace
@@ -82,7 +95,7 @@ std::optional<PageError> PageSteps::readPage(Job& job, const OptionSet& options)
                                   job.source);
     // Converting a converted page again, over itself, would put the converted page into the
     // backup and lose the original.
-    if (options.overwrite() && isConvertedPage(encoder_.fileBytes()))
+    if (options.overwrite() && isConvertedPage(encoder_.fileBytes(), host_))
         return PageError::refused(QStringLiteral("Die Datei %1 ist schon verschlüsselt und wird "
                                                  "nicht noch einmal verschlüsselt; sie und ihre "
                                                  "Sicherung bleiben, wie sie sind.")
@@ -113,24 +126,22 @@ std::optional<PageError> PageSteps::encodeInto(Job& job, const OptionSet& option
     return std::nullopt;
 }
 
-std::optional<PageError> PageSteps::backUp(const Job& job, const QString& backupPath) {
-    if (files_)
-        files_->sweepFolderOf(backupPath.isEmpty() ? job.source : backupPath);
-    QList<FileError> errors;
-    host_.runBlocking([&] {
-        errors = BackupSource(job.source, backupFile_, backupText_, quiet_, true, backupPath);
-    });
-    if (errors.isEmpty())
-        return std::nullopt;
-    return PageError::fileSteps(errors);
-}
-
-std::optional<PageError> PageSteps::commit(Job& job, const QString& output) {
+std::optional<PageError> PageSteps::commit(Job& job, const QString& output,
+                                           const QString& backupPath) {
     const bool planned = job.streamed && output == job.plannedOutput;
+    if (files_ && !backupPath.isEmpty())
+        files_->sweepFolderOf(backupPath);
     if (files_ && !planned && !output.isEmpty())
         files_->sweepFolderOf(output);
     QList<FileError> errors;
+    // One piece of blocking work: the backup first, and the page put in place only once its
+    // backup is complete on disk.
     host_.runBlocking([&] {
+        if (!backupPath.isEmpty()) {
+            errors = BackupSource(job.source, backupFile_, backupText_, quiet_, true, backupPath);
+            if (!errors.isEmpty())
+                return;
+        }
         if (planned) {
             if (!job.file.putInPlace())
                 errors.append(job.file.error());

@@ -95,12 +95,13 @@ public:
     // Replacing sources always flushes the page and its folder to disk; with sync set, pages
     // written into the output folder are flushed too.
     std::optional<PageError> encodeInto(Job& job, const OptionSet& options, bool sync = false);
-    // The source's lines into backupPath (source + ".bak" when empty), flushed to disk. The
-    // backup is the condition for replacing the source: its failure stops the page.
-    std::optional<PageError> backUp(const Job& job, const QString& backupPath = QString());
     // The page replaces the output: the new file is renamed over it when the output is still
     // the planned one; otherwise the page is written anew, from memory, with the same step.
-    std::optional<PageError> commit(Job& job, const QString& output);
+    // Given a backupPath, the source's lines go there first, flushed to disk, in the same
+    // blocking work. The backup is the condition for replacing the source: its failure stops
+    // the page.
+    std::optional<PageError> commit(Job& job, const QString& output,
+                                    const QString& backupPath = QString());
 
     static std::optional<PageError> blankLinesFit(qint64 count, const QString& source);
 

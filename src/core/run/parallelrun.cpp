@@ -67,7 +67,7 @@ struct Shared {
 };
 
 // The pages' work on one thread: take the next page, read it and count its draws, wait for its
-// start state, then encode, back up and write it through the steps of every run.
+// start state, then encode it, back it up and put it in place through the steps of every run.
 void work(Shared& s) {
     NullHost host;
     Random random;
@@ -94,10 +94,8 @@ void work(Shared& s) {
             random.setState(s.startOf(i));
             error = steps.encodeInto(job, s.options, s.sync);
         }
-        if (!error && !planned.backup.isEmpty())
-            error = steps.backUp(job, planned.backup);
         if (!error)
-            error = steps.commit(job, planned.output);
+            error = steps.commit(job, planned.output, planned.backup);
         if (error) {
             outcome.fatal = error->kind == PageError::Kind::Fatal;
             outcome.messages = messagesFor(*error, s.options.text(TextField::txtPath));

@@ -61,6 +61,11 @@ private slots:
                                  {"none", "abc", "zz", "abc"}};
         for (const auto& row : rows)
             QTest::newRow(row[0]) << QByteArray(row[1]) << QByteArray(row[2]) << QByteArray(row[3]);
+        // The search goes in pieces of a megabyte: one occurrence across the first piece's end,
+        // then more than a piece without one.
+        const QByteArray a((1 << 20) + 2, 'a');
+        const QByteArray b((1 << 20) + 9, 'b');
+        QTest::newRow("across pieces") << a + "&#32;" + b + "&#32;" << QByteArray("&#32;") << a + b;
     }
     void removeAll() {
         QFETCH(QByteArray, text);
