@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace veltrano {
@@ -120,6 +121,15 @@ QByteArray extraTableLine(QByteArrayView encoded) {
     std::vector<bool> used(0x10000);
     bool any = false;
     for (qsizetype i = 0; i < encoded.size();) {
+        // The text is mostly ASCII: eight bytes at a time.
+        if (encoded.size() - i >= 8) {
+            std::uint64_t eight;
+            std::memcpy(&eight, text + i, 8);
+            if ((eight & 0x8080808080808080u) == 0) {
+                i += 8;
+                continue;
+            }
+        }
         if (text[i] < 0x80) {
             ++i;
             continue;
