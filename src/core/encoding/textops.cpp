@@ -77,7 +77,8 @@ qsizetype indexOfAsciiNoCase(QByteArrayView text, QByteArrayView lowerPattern) {
     for (qsizetype i = 0; i <= last; ++i) {
         if (first == firstUpper) {
             // A first character without case ("<" of a tag) is found at library speed.
-            const void* hit = std::memchr(text.data() + i, first, static_cast<size_t>(last - i + 1));
+            const void* hit =
+                std::memchr(text.data() + i, first, static_cast<size_t>(last - i + 1));
             if (!hit)
                 return -1;
             i = static_cast<const char*>(hit) - text.data();
