@@ -9,8 +9,10 @@
 
 #include <QList>
 
+#include <array>
 #include <cctype>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <iconv.h>
 #include <memory>
@@ -259,11 +261,68 @@ void decodeWithIconv(QByteArrayView bytes, const char* name, ByteBuffer& out) {
     iconv_close(cd);
 }
 
+// An encoding of one byte per character maps every byte on its own: the converter's answer for
+// each of the 256 bytes, taken once as UTF-8, then looked up byte by byte. That gives the same
+// text as converting the whole page, without the detour through UTF-16.
+void decodeSingleBytes(QByteArrayView bytes, UConverter* conv, ByteBuffer& out) {
+    struct Utf8 {
+        char text[8];
+        qsizetype length;
+    };
+    std::array<Utf8, 256> table{};
+    ByteBuffer one;
+    for (int b = 0; b < 256; ++b) {
+        const char byte = static_cast<char>(b);
+        const char* source = &byte;
+        char16_t units[8];
+        UChar* target = reinterpret_cast<UChar*>(units);
+        UErrorCode status = U_ZERO_ERROR;
+        ucnv_resetToUnicode(conv);
+        ucnv_toUnicode(conv, &target, target + 8, &source, source + 1, nullptr, true, &status);
+        one.clear();
+        appendUtf8(units, reinterpret_cast<char16_t*>(target) - units, one);
+        Utf8& entry = table[static_cast<size_t>(b)];
+        entry.length = qMin<qsizetype>(one.size(), 8);
+        std::memcpy(entry.text, one.data(), static_cast<size_t>(entry.length));
+    }
+    bool asciiIsItself = true;
+    for (int b = 0; b < 0x80; ++b)
+        asciiIsItself = asciiIsItself && table[b].length == 1 && table[b].text[0] == char(b);
+    constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+    const auto* text = reinterpret_cast<const unsigned char*>(bytes.data());
+    constexpr qsizetype kBlock = 1 << 16;
+    for (qsizetype i = 0; i < bytes.size();) {
+        const qsizetype end = qMin(bytes.size(), i + kBlock);
+        char* w = out.room((end - i) * 8);
+        while (i < end) {
+            // Eight ASCII bytes at once, where they stand for themselves (in all but a few).
+            if (asciiIsItself && end - i >= 8) {
+                std::uint64_t eight;
+                std::memcpy(&eight, text + i, 8);
+                if ((eight & kHighBits) == 0) {
+                    std::memcpy(w, &eight, 8);
+                    w += 8;
+                    i += 8;
+                    continue;
+                }
+            }
+            const Utf8& entry = table[text[i++]];
+            std::memcpy(w, entry.text, 8);
+            w += entry.length;
+        }
+        out.commit(w);
+    }
+}
+
 void decodeWithConverter(QByteArrayView bytes, const char* name, ByteBuffer& out) {
     UErrorCode status = U_ZERO_ERROR;
     std::unique_ptr<UConverter, void (*)(UConverter*)> conv(ucnv_open(name, &status), ucnv_close);
     if (U_FAILURE(status)) {
         decodeWithIconv(bytes, name, out);
+        return;
+    }
+    if (ucnv_getMaxCharSize(conv.get()) == 1) {
+        decodeSingleBytes(bytes, conv.get(), out);
         return;
     }
     std::vector<char16_t> units(1 << 16);

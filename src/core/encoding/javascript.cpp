@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace veltrano {
@@ -120,6 +121,15 @@ QByteArray extraTableLine(QByteArrayView encoded) {
     std::vector<bool> used(0x10000);
     bool any = false;
     for (qsizetype i = 0; i < encoded.size();) {
+        // The text is mostly ASCII: eight bytes at a time.
+        if (encoded.size() - i >= 8) {
+            std::uint64_t eight;
+            std::memcpy(&eight, text + i, 8);
+            if ((eight & 0x8080808080808080u) == 0) {
+                i += 8;
+                continue;
+            }
+        }
         if (text[i] < 0x80) {
             ++i;
             continue;
@@ -197,28 +207,7 @@ void encryptJavaScript(QByteArrayView page, QByteArrayView header, const OptionV
         const qsizetype blockEnd = qMin(length, i + kBlock);
         char* w = out.room((blockEnd - i) * kPerChar + (Modern ? 64 : 0));
         const auto item = [&](char32_t code) {
-            if constexpr (Modern) {
-                if (!callOpen) {
-                    std::memcpy(w, kOpenCall, kOpenCallLength);
-                    w += kOpenCallLength;
-                } else {
-                    *w++ = ',';
-                }
-                if (code < 256) {
-                    std::memcpy(w, kItems[code].text + 1, 7);
-                    w += kItems[code].length - 1;
-                } else {
-                    *w++ = 'c';
-                    *w++ = '[';
-                    char digits[5];
-                    int n = 0;
-                    for (; code > 0; code /= 10)
-                        digits[n++] = static_cast<char>('0' + code % 10);
-                    while (n > 0)
-                        *w++ = digits[--n];
-                    *w++ = ']';
-                }
-            } else {
+            if (!Modern || code < 256) {
                 const Item& it = kItems[code];
                 if (callOpen) {
                     std::memcpy(w, it.text, 8);
@@ -229,6 +218,22 @@ void encryptJavaScript(QByteArrayView page, QByteArrayView header, const OptionV
                     std::memcpy(w, it.text + 1, 7);
                     w += it.length - 1;
                 }
+            } else {
+                if (!callOpen) {
+                    std::memcpy(w, kOpenCall, kOpenCallLength);
+                    w += kOpenCallLength;
+                } else {
+                    *w++ = ',';
+                }
+                *w++ = 'c';
+                *w++ = '[';
+                char digits[5];
+                int n = 0;
+                for (; code > 0; code /= 10)
+                    digits[n++] = static_cast<char>('0' + code % 10);
+                while (n > 0)
+                    *w++ = digits[--n];
+                *w++ = ']';
             }
             callOpen = true;
             x = Random::step(x);
@@ -239,10 +244,24 @@ void encryptJavaScript(QByteArrayView page, QByteArrayView header, const OptionV
                 callOpen = false;
             }
         };
-        while (i < blockEnd) {
-            if constexpr (Modern)
-                i = forUnits(text, i, length, item);
-            else
+        if constexpr (Modern) {
+            // The item is written at one place only, so it is compiled into this loop instead
+            // of being called for every character. The second unit of a pair waits in low.
+            char32_t low = 0;
+            while (i < blockEnd || low != 0) {
+                char32_t unit = 0;
+                if (low != 0) {
+                    unit = low;
+                    low = 0;
+                } else if (text[i] < 0x80) {
+                    unit = text[i++];
+                } else {
+                    i = forUnits(text, i, length, [&](char32_t u) { (unit ? low : unit) = u; });
+                }
+                item(unit);
+            }
+        } else {
+            while (i < blockEnd)
                 item(text[i++]);
         }
         out.commit(w);

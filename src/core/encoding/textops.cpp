@@ -75,9 +75,16 @@ qsizetype indexOfAsciiNoCase(QByteArrayView text, QByteArrayView lowerPattern) {
     const char firstUpper = (first >= 'a' && first <= 'z') ? static_cast<char>(first - 32) : first;
     const qsizetype last = text.size() - m;
     for (qsizetype i = 0; i <= last; ++i) {
-        const char c = text[i];
-        if (c != first && c != firstUpper)
+        if (first == firstUpper) {
+            // A first character without case ("<" of a tag) is found at library speed.
+            const void* hit =
+                std::memchr(text.data() + i, first, static_cast<size_t>(last - i + 1));
+            if (!hit)
+                return -1;
+            i = static_cast<const char*>(hit) - text.data();
+        } else if (text[i] != first && text[i] != firstUpper) {
             continue;
+        }
         qsizetype j = 1;
         while (j < m && lowerAscii(text[i + j]) == lowerPattern[j])
             ++j;
