@@ -8,7 +8,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 namespace veltrano::ui {
@@ -114,15 +116,31 @@ void WidgetHost::pump() {
 void WidgetHost::runBlocking(const std::function<void()>& work) {
     // The window keeps handling its events while the worker writes, flushes and renames; the
     // run goes on only once the work is done, so pages, messages and reads keep their order.
-    std::atomic<bool> done{false};
+    // Work that ends before the window's events are due again is simply waited for: the events
+    // then run at the next pump, so a page's short writes cost no extra turn of repainting.
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;
+    bool looping = false;
     QEventLoop loop;
     std::thread worker([&] {
         work();
+        const std::lock_guard lock(mutex);
         done = true;
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+        if (looping)
+            QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+        finished.notify_one();
     });
-    if (!done)
+    {
+        std::unique_lock lock(mutex);
+        finished.wait_for(lock, std::chrono::milliseconds(pump_.untilDue()), [&] { return done; });
+        looping = !done;
+    }
+    if (looping) {
+        pump_.beforeOwnEvents();
         loop.exec();
+        pump_.eventsRan();
+    }
     worker.join();
 }
 
