@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 
+#include <algorithm>
 #include <functional>
 
 namespace veltrano::ui {
@@ -19,6 +20,16 @@ public:
     bool pump();
     // Processes events now, whatever the interval says.
     void pumpNow();
+
+    // Milliseconds until a pump would run events again (0 when they are due).
+    qint64 untilDue() const { return std::max<qint64>(0, interval_ - since_.elapsed()); }
+    // Counts events that ran outside pump() as a turn of the pump, so the next one waits its
+    // interval; the status displays are brought up to date first.
+    void beforeOwnEvents() {
+        if (beforeEvents)
+            beforeEvents();
+    }
+    void eventsRan() { since_.restart(); }
 
     void setInterval(int milliseconds) { interval_ = milliseconds; }
     int interval() const { return interval_; }

@@ -22,6 +22,8 @@ FileGrid::FileGrid(QWidget* parent) : QTableView(parent) {
     horizontalHeader()->setStretchLastSection(false);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // The grid brings its current row into sight itself (nothing is dragged onto it).
+    setAutoScroll(false);
 }
 
 void FileGrid::setList(FileList* list) {
@@ -71,9 +73,21 @@ void FileGrid::followCurrent(int row) {
     if (selectionModel()->currentIndex().row() != index.row())
         selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
                                                      QItemSelectionModel::Rows);
-    // The highlighted row stays in sight, also while a run walks the list.
-    if (!isRowHidden(index.row()))
-        scrollTo(index, QAbstractItemView::EnsureVisible);
+    // The highlighted row stays in sight, also while a run walks the list: the scrolling waits
+    // for the next turn of the event loop, which is when it can be seen.
+    if (!scrollPending_) {
+        scrollPending_ = true;
+        QMetaObject::invokeMethod(this, &FileGrid::keepCurrentInSight, Qt::QueuedConnection);
+    }
+}
+
+void FileGrid::keepCurrentInSight() {
+    if (!scrollPending_)
+        return;
+    scrollPending_ = false;
+    const int row = list_->currentRow();
+    if (row >= 0 && row < list_->count() && !isRowHidden(row))
+        scrollTo(list_->index(row, 0), QAbstractItemView::EnsureVisible);
 }
 
 } // namespace veltrano::ui

@@ -18,6 +18,9 @@ public:
     void setList(FileList* list);
     // Column widths in layout units: the size column 700 wide, the path column the rest.
     void setColumnWidths();
+    // Scrolls the highlighted row into sight when the list moved it since the last look; the
+    // window calls it before its events run, so a run scrolls once per repaint, not per page.
+    void keepCurrentInSight();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -27,6 +30,7 @@ private:
     void followCurrent(int row);
 
     FileList* list_ = nullptr;
+    bool scrollPending_ = false;
 };
 
 } // namespace veltrano::ui

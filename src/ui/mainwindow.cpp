@@ -57,6 +57,11 @@ MainWindow::MainWindow(QNetworkAccessManager* network, const QString& programFol
     buildMenu();
 
     filesPage->fileGrid->setList(&list_);
+    pump_.beforeEvents = [grid = filesPage->fileGrid, statusUpdate = pump_.beforeEvents] {
+        if (statusUpdate)
+            statusUpdate();
+        grid->keepCurrentInSight();
+    };
     browser_ =
         new FolderBrowser(filesPage->driveBox, filesPage->folderBox, filesPage->fileBox, this);
     browser_->start(QDir::currentPath());

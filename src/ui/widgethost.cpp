@@ -8,7 +8,10 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 #include <thread>
 
 namespace veltrano::ui {
@@ -111,19 +114,86 @@ void WidgetHost::pump() {
     pump_.pump();
 }
 
+// One thread does the blocking work of the window's runs: starting a thread for every step
+// would keep a page waiting for the new thread longer than many of its steps take.
+struct WidgetHost::Worker {
+    std::mutex mutex;
+    std::condition_variable wake;     // work has come, or the worker is to end
+    std::condition_variable finished; // the work is done
+    const std::function<void()>* work = nullptr;
+    QEventLoop* loop = nullptr; // set while the window runs its events until the work is done
+    bool done = false;
+    bool ending = false;
+    std::thread thread;
+
+    Worker() : thread([this] { serve(); }) {}
+    ~Worker() {
+        {
+            const std::lock_guard lock(mutex);
+            ending = true;
+        }
+        wake.notify_one();
+        thread.join();
+    }
+    Worker(const Worker&) = delete;
+    Worker& operator=(const Worker&) = delete;
+
+    void serve() {
+        std::unique_lock lock(mutex);
+        for (;;) {
+            wake.wait(lock, [this] { return work || ending; });
+            if (!work)
+                return;
+            const std::function<void()>* job = work;
+            lock.unlock();
+            (*job)();
+            lock.lock();
+            work = nullptr;
+            done = true;
+            if (loop)
+                QMetaObject::invokeMethod(loop, &QEventLoop::quit, Qt::QueuedConnection);
+            finished.notify_one();
+        }
+    }
+};
+
+WidgetHost::~WidgetHost() = default;
+
 void WidgetHost::runBlocking(const std::function<void()>& work) {
     // The window keeps handling its events while the worker writes, flushes and renames; the
     // run goes on only once the work is done, so pages, messages and reads keep their order.
-    std::atomic<bool> done{false};
+    // Work that ends before the window's events are due again is simply waited for: the events
+    // then run at the next pump, so a page's short writes cost no extra turn of repainting.
+    // Blocking work asked for from inside those events gets a worker of its own.
+    std::unique_ptr<Worker> own;
+    if (blockingDepth_ > 0)
+        own = std::make_unique<Worker>();
+    else if (!worker_)
+        worker_ = std::make_unique<Worker>();
+    Worker& worker = own ? *own : *worker_;
     QEventLoop loop;
-    std::thread worker([&] {
-        work();
-        done = true;
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-    });
-    if (!done)
+    bool looping = false;
+    {
+        std::unique_lock lock(worker.mutex);
+        worker.work = &work;
+        worker.done = false;
+        worker.wake.notify_one();
+        worker.finished.wait_for(lock, std::chrono::milliseconds(pump_.untilDue()),
+                                 [&] { return worker.done; });
+        looping = !worker.done;
+        if (looping)
+            worker.loop = &loop;
+    }
+    if (looping) {
+        pump_.beforeOwnEvents();
+        ++blockingDepth_;
         loop.exec();
-    worker.join();
+        --blockingDepth_;
+        pump_.eventsRan();
+    }
+    std::unique_lock lock(worker.mutex);
+    worker.finished.wait(lock, [&] { return worker.done; });
+    worker.loop = nullptr;
 }
 
 } // namespace veltrano::ui

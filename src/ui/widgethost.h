@@ -5,6 +5,8 @@
 #include <QList>
 #include <QStringList>
 
+#include <memory>
+
 class QPushButton;
 class QWidget;
 
@@ -25,6 +27,9 @@ public:
     };
 
     WidgetHost(QWidget* window, EventPump& pump);
+    ~WidgetHost() override;
+    WidgetHost(const WidgetHost&) = delete;
+    WidgetHost& operator=(const WidgetHost&) = delete;
 
     void setStatusWidgets(StatusFrame* frame, QPushButton* startButton);
 
@@ -62,6 +67,9 @@ private:
     QStringList nextNames_;
     QList<Message> messages_;
     int dialogs_ = 0;
+    struct Worker;
+    std::unique_ptr<Worker> worker_;
+    int blockingDepth_ = 0;
 };
 
 } // namespace veltrano::ui

@@ -304,6 +304,18 @@ private slots:
         QCOMPARE(f.messages(), QStringList{u"Abschluss: Das verschlüsseln der Dateien ist "
                                            "erfolgreich abgeschlossen!"_s});
         QVERIFY(test::readFile(pages[0]).contains("document.write"));
+
+        // Slow blocking work lets the events run, and is done when the call returns.
+        int turns = 0;
+        QTimer tick;
+        connect(&tick, &QTimer::timeout, [&] { ++turns; });
+        tick.start(1);
+        bool done = false;
+        w.host().runBlocking([&] {
+            QThread::msleep(60);
+            done = true;
+        });
+        QVERIFY(done && turns > 0);
     }
 
     // The close box while a page is written ends the program at once (a child process that runs
