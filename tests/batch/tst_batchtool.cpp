@@ -68,17 +68,11 @@ private slots:
         QTest::addColumn<QStringList>("directives");
         QFile file(QFINDTESTDATA("data/commandlines.txt"));
         QVERIFY(file.open(QIODevice::ReadOnly));
-        const QString text = QString::fromUtf8(file.readAll()).replace(u"{d}"_s, dir_.path());
-        for (const QString& block : text.split(u"\ncase "_s).mid(1)) {
-            QStringList lines = block.split(u'\n', Qt::SkipEmptyParts);
-            QTest::newRow(qPrintable(lines.takeFirst())) << lines;
-        }
+        test::addCaseRows(QString::fromUtf8(file.readAll()).replace(u"{d}"_s, dir_.path()));
     }
     void commandLines() {
         QFETCH(QStringList, directives);
-        QHash<QString, QStringList> d;
-        for (const QString& line : directives)
-            d[line.section(u' ', 0, 0)] << line.section(u' ', 1);
+        QHash<QString, QStringList> d = test::directives(directives);
         const QStringList err = d[u"err"_s], out = d[u"out"_s];
         const Outcome o = runInProcess(d[u"args"_s].value(0).split(u' '));
         QCOMPARE(o.code, d[u"exit"_s].value(0).toInt());

@@ -62,4 +62,18 @@ void TestFolder::reset() {
     QVERIFY(QDir().mkpath(dir_.path()));
 }
 
+void addCaseRows(const QString& text) {
+    for (const QString& block : text.split(QStringLiteral("\ncase ")).mid(1)) {
+        QStringList lines = block.split(u'\n', Qt::SkipEmptyParts);
+        QTest::newRow(qPrintable(lines.takeFirst())) << lines;
+    }
+}
+
+QHash<QString, QStringList> directives(const QStringList& lines) {
+    QHash<QString, QStringList> byWord;
+    for (const QString& line : lines)
+        byWord[line.section(u' ', 0, 0)] << line.section(u' ', 1);
+    return byWord;
+}
+
 } // namespace veltrano::test

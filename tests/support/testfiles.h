@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QMap>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 namespace veltrano::test {
@@ -16,6 +18,12 @@ qsizetype fileCount(const QString& folder);
 QMap<QString, QByteArray> tree(const QString& folder);
 // Bytes from a text with \r \n \0 \xNN and \\ escapes; c{N} is the character c N times.
 QByteArray expand(const QString& text);
+
+// A case file: each case begins with a line "case NAME" and holds the lines up to the next one.
+// Adds one test row per case, named NAME, with its non-empty lines as a QStringList.
+void addCaseRows(const QString& text);
+// The lines of a case by their first word, each with the rest of its line.
+QHash<QString, QStringList> directives(const QStringList& lines);
 
 // A temporary folder for a test class; reset() empties it before each test.
 class TestFolder {

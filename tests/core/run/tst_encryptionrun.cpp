@@ -48,17 +48,11 @@ class TestEncryptionRun : public QObject {
 private slots:
     void runs_data() {
         QTest::addColumn<QStringList>("lines");
-        const QString text = QString::fromUtf8(test::readFile(QStringLiteral(VELTRANO_RUN_CASES)));
-        for (const QString& block : text.split(u"\ncase "_s).mid(1)) {
-            QStringList lines = block.split(u'\n', Qt::SkipEmptyParts);
-            QTest::newRow(qPrintable(lines.takeFirst())) << lines;
-        }
+        test::addCaseRows(QString::fromUtf8(test::readFile(QStringLiteral(VELTRANO_RUN_CASES))));
     }
     void runs() {
         QFETCH(QStringList, lines);
-        QHash<QString, QStringList> c;
-        for (const QString& line : lines)
-            c[line.section(u' ', 0, 0)] << line.section(u' ', 1);
+        const QHash<QString, QStringList> c = test::directives(lines);
         const auto value = [&](const QString& key) { return c.value(key).value(0); };
 
         dir_.reset();
