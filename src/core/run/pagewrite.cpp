@@ -249,8 +249,7 @@ QList<FileError> ReplaceFile(const QString& path, QByteArrayView bytes, bool syn
 }
 
 QList<FileError> BackupSource(const QString& source, ByteBuffer& fileScratch, ByteBuffer& text,
-                              Host& host, bool sync, const QString& backupPath) {
-    const QString backup = backupPath.isEmpty() ? source + QStringLiteral(".bak") : backupPath;
+                              Host& host, bool sync, const QString& backup) {
     const auto failed = [&](int code, const QString& reason) {
         return QList<FileError>{FileError{
             code, QStringLiteral("Die Sicherungskopie %1 konnte nicht geschrieben werden (%2); "

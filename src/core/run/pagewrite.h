@@ -61,13 +61,13 @@ private:
 // place), in that order; a step after a failed creation fails too. Empty on success.
 QList<FileError> ReplaceFile(const QString& path, QByteArrayView bytes, bool sync = false);
 
-// Writes source + ".bak" (or backupPath when given): the source's lines, each followed by CR LF,
-// read from disk now, and with sync flushed to disk with its folder. Returns the failure that kept
+// Writes the backup of a source to backupPath: the source's lines, each followed by CR LF, read
+// from disk now, and with sync flushed to disk with its folder. Returns the failure that kept
 // the backup from being complete (reading the source, or a step of writing), its description naming
 // the backup file; empty when the backup is complete. The buffers are kept by the caller for reuse;
 // the host is only asked for page progress.
 QList<FileError> BackupSource(const QString& source, ByteBuffer& fileScratch, ByteBuffer& text,
-                              Host& host, bool sync = false, const QString& backupPath = QString());
+                              Host& host, bool sync, const QString& backupPath);
 
 // Flushes a folder's entries (names created, renamed or removed in it) to disk.
 bool SyncFolder(const QString& folder);
