@@ -163,7 +163,9 @@ void WidgetHost::runBlocking(const std::function<void()>& work) {
     // The window keeps handling its events while the worker writes, flushes and renames; the
     // run goes on only once the work is done, so pages, messages and reads keep their order.
     // Work that ends before the window's events are due again is simply waited for: the events
-    // then run at the next pump, so a page's short writes cost no extra turn of repainting.
+    // then run at the next pump, so a page's short writes cost no extra turn. When the status
+    // displays are due, they are redrawn at once, while the worker writes: the window's thread
+    // has nothing else to do then, so the drawing costs the run nothing.
     // Blocking work asked for from inside those events gets a worker of its own.
     std::unique_ptr<Worker> own;
     if (blockingDepth_ > 0)
@@ -178,8 +180,9 @@ void WidgetHost::runBlocking(const std::function<void()>& work) {
         worker.work = &work;
         worker.done = false;
         worker.wake.notify_one();
-        worker.finished.wait_for(lock, std::chrono::milliseconds(pump_.untilDue()),
-                                 [&] { return worker.done; });
+        if (!pump_.statusDueWhileWaiting())
+            worker.finished.wait_for(lock, std::chrono::milliseconds(pump_.untilDue()),
+                                     [&] { return worker.done; });
         looping = !worker.done;
         if (looping)
             worker.loop = &loop;
