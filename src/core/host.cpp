@@ -20,5 +20,9 @@ void Host::pump() {}
 void Host::runBlocking(const std::function<void()>& work) {
     work();
 }
+void Host::startBlocking(std::function<void()> work) {
+    work();
+}
+void Host::awaitBlocking() {}
 
 } // namespace veltrano

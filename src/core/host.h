@@ -37,9 +37,16 @@ public:
     virtual void pump();
 
     // Blocking file work of a page (writing out, flushing to disk, renaming), run to its end
-    // before this returns. The window runs it on a worker thread and keeps handling its events
-    // meanwhile; here it runs in place. The work must not call the host.
+    // before this returns, after any work started before it. The window runs it on a worker
+    // thread and keeps handling its events meanwhile; here it runs in place. The work must not
+    // call the host.
     virtual void runBlocking(const std::function<void()>& work);
+    // Blocking work that may go on while the engine does its next steps: the window starts it
+    // on its worker and returns; here it runs in place. The next runBlocking or awaitBlocking
+    // waits for it, and nothing it touches may be used or freed before then.
+    virtual void startBlocking(std::function<void()> work);
+    // Waits for the work started before; the window keeps handling its events meanwhile.
+    virtual void awaitBlocking();
 };
 
 // A host that shows nothing and answers every dialog with "cancelled".

@@ -6,6 +6,7 @@ namespace veltrano::ui {
 
 EventPump::EventPump() {
     since_.start();
+    sinceStatus_.start();
 }
 
 bool EventPump::pump() {
@@ -16,12 +17,18 @@ bool EventPump::pump() {
 }
 
 void EventPump::pumpNow() {
-    if (beforeEvents)
-        beforeEvents();
+    if (sinceStatus_.elapsed() >= 4 * interval_)
+        refreshStatus();
     ++depth_;
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     --depth_;
     since_.restart();
+}
+
+void EventPump::refreshStatus() {
+    if (beforeEvents)
+        beforeEvents();
+    sinceStatus_.restart();
 }
 
 } // namespace veltrano::ui

@@ -10,6 +10,11 @@ namespace veltrano::ui {
 // Lets pending window events run while a long loop works on the window's thread. The engine
 // calls pump() at every point where the user may act; the events really run only when the
 // interval has passed since they last ran, so yielding costs no throughput.
+//
+// Redrawing the status displays is what a turn costs, so they are brought up to date less
+// often than events run: once per two intervals (a frame of the screen) while the window's
+// thread only waits for the worker and drawing costs the run nothing, and once per four while
+// the window's thread itself works on a page, so a long page still shows its progress.
 class EventPump {
 public:
     static constexpr int kDefaultIntervalMs = 8;
@@ -23,11 +28,13 @@ public:
 
     // Milliseconds until a pump would run events again (0 when they are due).
     qint64 untilDue() const { return std::max<qint64>(0, interval_ - since_.elapsed()); }
+    // Whether the status displays are due while the window's thread waits for other work.
+    bool statusDueWhileWaiting() const { return sinceStatus_.elapsed() >= 2 * interval_; }
     // Counts events that ran outside pump() as a turn of the pump, so the next one waits its
-    // interval; the status displays are brought up to date first.
+    // interval; the status displays are brought up to date first when they are due.
     void beforeOwnEvents() {
-        if (beforeEvents)
-            beforeEvents();
+        if (statusDueWhileWaiting())
+            refreshStatus();
     }
     void eventsRan() { since_.restart(); }
 
@@ -37,8 +44,8 @@ public:
     int depth() const { return depth_; }
     bool busy() const { return busy_ > 0; }
 
-    // Runs just before the events of a due pump, so status displays are brought up to date
-    // once per pump rather than once per call.
+    // Brings the status displays up to date; runs just before the events of a turn in which
+    // they are due, so they are redrawn once per turn rather than once per change.
     std::function<void()> beforeEvents;
 
     // Marks a long operation (a run or a scan) while it is going on.
@@ -54,7 +61,10 @@ public:
     };
 
 private:
+    void refreshStatus();
+
     QElapsedTimer since_;
+    QElapsedTimer sinceStatus_;
     int interval_ = kDefaultIntervalMs;
     int depth_ = 0;
     int busy_ = 0;

@@ -18,10 +18,16 @@ void showProgress(QProgressBar* bar, qint64 value, qint64 maximum) {
         ++shift;
     const int max = static_cast<int>(std::max<qint64>(0, maximum >> shift));
     const int val = static_cast<int>(std::clamp<qint64>(value >> shift, 0, max));
+    if (bar->maximum() == max && bar->value() == val)
+        return;
+    // A progress bar redraws itself at once on a new value; held back, the bars and the file
+    // name are drawn together in the next turn of the event loop.
+    bar->setUpdatesEnabled(false);
     if (bar->maximum() != max)
         bar->setMaximum(max);
     if (bar->value() != val)
         bar->setValue(val);
+    bar->setUpdatesEnabled(true);
 }
 } // namespace
 
@@ -30,6 +36,9 @@ StatusFrame::StatusFrame(QWidget* parent)
       pageBar_(new QProgressBar(this)), fileCaption_(new QLabel(QStringLiteral("Datei:"), this)),
       fileLabel_(new QLabel(this)) {
     setObjectName(QStringLiteral("frStat"));
+    // The frame lies over the advert panel during a run and hides it: drawn opaque, so a new
+    // value does not repaint the panel beneath it too.
+    setAutoFillBackground(true);
     listBar_->setObjectName(QStringLiteral("prgr"));
     pageBar_->setObjectName(QStringLiteral("Stat"));
     fileCaption_->setObjectName(QStringLiteral("Label5"));

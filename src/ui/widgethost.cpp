@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -115,14 +116,15 @@ void WidgetHost::pump() {
 }
 
 // One thread does the blocking work of the window's runs: starting a thread for every step
-// would keep a page waiting for the new thread longer than many of its steps take.
+// would keep a page waiting for the new thread longer than many of its steps take. It takes the
+// work in the order it was handed over.
 struct WidgetHost::Worker {
     std::mutex mutex;
     std::condition_variable wake;     // work has come, or the worker is to end
-    std::condition_variable finished; // the work is done
-    const std::function<void()>* work = nullptr;
+    std::condition_variable finished; // all the work handed over is done
+    std::deque<std::function<void()>> queue;
+    int pending = 0;            // work handed over and not yet done
     QEventLoop* loop = nullptr; // set while the window runs its events until the work is done
-    bool done = false;
     bool ending = false;
     std::thread thread;
 
@@ -138,18 +140,26 @@ struct WidgetHost::Worker {
     Worker(const Worker&) = delete;
     Worker& operator=(const Worker&) = delete;
 
+    // Called with the mutex held.
+    void hand(std::function<void()> work) {
+        queue.push_back(std::move(work));
+        ++pending;
+        wake.notify_one();
+    }
+
     void serve() {
         std::unique_lock lock(mutex);
         for (;;) {
-            wake.wait(lock, [this] { return work || ending; });
-            if (!work)
+            wake.wait(lock, [this] { return !queue.empty() || ending; });
+            if (queue.empty())
                 return;
-            const std::function<void()>* job = work;
+            const std::function<void()> job = std::move(queue.front());
+            queue.pop_front();
             lock.unlock();
-            (*job)();
+            job();
             lock.lock();
-            work = nullptr;
-            done = true;
+            if (--pending > 0)
+                continue;
             if (loop)
                 QMetaObject::invokeMethod(loop, &QEventLoop::quit, Qt::QueuedConnection);
             finished.notify_one();
@@ -159,28 +169,56 @@ struct WidgetHost::Worker {
 
 WidgetHost::~WidgetHost() = default;
 
+WidgetHost::Worker& WidgetHost::worker() {
+    if (!worker_)
+        worker_ = std::make_unique<Worker>();
+    return *worker_;
+}
+
+void WidgetHost::startBlocking(std::function<void()> work) {
+    // Inside the events of a wait the work is done in place: the window's worker may be busy
+    // with the run's work, which must not wait for it.
+    if (blockingDepth_ > 0) {
+        work();
+        return;
+    }
+    Worker& w = worker();
+    const std::lock_guard lock(w.mutex);
+    w.hand(std::move(work));
+}
+
+void WidgetHost::awaitBlocking() {
+    if (blockingDepth_ > 0 || !worker_)
+        return;
+    {
+        const std::lock_guard lock(worker_->mutex);
+        if (worker_->pending == 0)
+            return;
+    }
+    runBlocking([] {});
+}
+
 void WidgetHost::runBlocking(const std::function<void()>& work) {
     // The window keeps handling its events while the worker writes, flushes and renames; the
     // run goes on only once the work is done, so pages, messages and reads keep their order.
     // Work that ends before the window's events are due again is simply waited for: the events
-    // then run at the next pump, so a page's short writes cost no extra turn of repainting.
+    // then run at the next pump, so a page's short writes cost no extra turn. When the status
+    // displays are due, they are redrawn at once, while the worker writes: the window's thread
+    // has nothing else to do then, so the drawing costs the run nothing.
     // Blocking work asked for from inside those events gets a worker of its own.
     std::unique_ptr<Worker> own;
     if (blockingDepth_ > 0)
         own = std::make_unique<Worker>();
-    else if (!worker_)
-        worker_ = std::make_unique<Worker>();
-    Worker& worker = own ? *own : *worker_;
+    Worker& worker = own ? *own : this->worker();
+    const auto done = [&worker] { return worker.pending == 0; };
     QEventLoop loop;
     bool looping = false;
     {
         std::unique_lock lock(worker.mutex);
-        worker.work = &work;
-        worker.done = false;
-        worker.wake.notify_one();
-        worker.finished.wait_for(lock, std::chrono::milliseconds(pump_.untilDue()),
-                                 [&] { return worker.done; });
-        looping = !worker.done;
+        worker.hand([&work] { work(); });
+        if (!pump_.statusDueWhileWaiting())
+            worker.finished.wait_for(lock, std::chrono::milliseconds(pump_.untilDue()), done);
+        looping = !done();
         if (looping)
             worker.loop = &loop;
     }
@@ -192,7 +230,7 @@ void WidgetHost::runBlocking(const std::function<void()>& work) {
         pump_.eventsRan();
     }
     std::unique_lock lock(worker.mutex);
-    worker.finished.wait(lock, [&] { return worker.done; });
+    worker.finished.wait(lock, done);
     worker.loop = nullptr;
 }
 

@@ -45,6 +45,8 @@ public:
     void setStartEnabled(bool enabled) override;
     void pump() override;
     void runBlocking(const std::function<void()>& work) override;
+    void startBlocking(std::function<void()> work) override;
+    void awaitBlocking() override;
 
     // Seams for tests and scripted use. With modal boxes off a message is only recorded, and a
     // file dialog takes the next queued name (an empty queue answers "cancelled").
@@ -68,6 +70,7 @@ private:
     QList<Message> messages_;
     int dialogs_ = 0;
     struct Worker;
+    Worker& worker();
     std::unique_ptr<Worker> worker_;
     int blockingDepth_ = 0;
 };

@@ -316,6 +316,15 @@ private slots:
             done = true;
         });
         QVERIFY(done && turns > 0);
+
+        // Work started before goes first, and is done when the next blocking call returns.
+        QStringList order;
+        w.host().startBlocking([&] {
+            QThread::msleep(20);
+            order << u"vorher"_s;
+        });
+        w.host().runBlocking([&] { order << u"danach"_s; });
+        QCOMPARE(order, (QStringList{u"vorher"_s, u"danach"_s}));
     }
 
     // The close box while a page is written ends the program at once (a child process that runs

@@ -72,11 +72,8 @@ std::optional<PageError> EncryptionRun::guardOutput(const PageSteps::Job& job,
 // Overwriting converts a source once per run, and keeps its old text in a backup when asked to.
 // The backup is the condition for replacing the source: when it cannot be made complete on
 // disk, the source stays as it is.
-QString EncryptionRun::backupPath(const PageSteps::Job& job) {
-    if (!options_.overwrite())
-        return {};
-    overwritten_.insert(fileKey(job.source));
-    if (options_.check(CheckField::chkBkup) == 0)
+QString EncryptionRun::backupPath(const PageSteps::Job& job) const {
+    if (!options_.overwrite() || options_.check(CheckField::chkBkup) == 0)
         return {};
     return job.source + QStringLiteral(".bak");
 }
@@ -95,15 +92,26 @@ EncryptionRun::PageResult EncryptionRun::convert(const QString& source) {
     job.plannedOutput = outputPath(source);
     if (auto error = steps_.encodeInto(job, options_))
         return report(*error);
-    // The output path is read again: the options may have changed while the page was encoded.
+    // The output path is read again, while the page's last bytes go to disk: the options may
+    // have changed while the page was encoded. A failed write-out is told before the rest.
     const QString output = outputPath(source);
-    if (auto error = guardOutput(job, output))
-        return report(*error);
+    if (auto error = guardOutput(job, output)) {
+        const auto failed = steps_.writtenOut(job);
+        return report(failed ? *failed : *error);
+    }
+    const bool overwriting = options_.overwrite();
     const QString backup = backupPath(job);
     // Modern pages make the folders of their output, also of one the changed options name.
-    if (options_.modern() && !output.isEmpty() && output != job.plannedOutput)
+    if (options_.modern() && !output.isEmpty() && output != job.plannedOutput) {
+        if (auto error = steps_.writtenOut(job))
+            return report(*error);
         QDir().mkpath(QFileInfo(output).absolutePath());
-    if (auto error = steps_.commit(job, output, backup))
+    }
+    const auto error = steps_.commit(job, output, backup);
+    // A source the run got as far as replacing counts as overwritten, also when that failed.
+    if (overwriting && job.written)
+        overwritten_.insert(fileKey(job.source));
+    if (error)
         return report(*error);
     return PageResult::Done;
 }

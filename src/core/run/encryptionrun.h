@@ -45,7 +45,7 @@ private:
     PageResult convert(const QString& source);
     std::optional<PageError> guardOutput(const PageSteps::Job& job, const QString& output) const;
     // Where the page's backup goes; empty for none.
-    QString backupPath(const PageSteps::Job& job);
+    QString backupPath(const PageSteps::Job& job) const;
     // The one place where a page's error reaches the user.
     PageResult report(const PageError& error);
 

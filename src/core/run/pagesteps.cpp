@@ -111,19 +111,32 @@ std::optional<PageError> PageSteps::encodeInto(Job& job, const OptionSet& option
     if (files_ && !job.plannedOutput.isEmpty())
         files_->sweepFolderOf(job.plannedOutput);
     job.streamed = !job.plannedOutput.isEmpty() && job.file.create(job.plannedOutput, job.sync);
-    PageSink sink(page_, job.streamed ? job.file.fd() : -1);
+    PageSink& sink = sink_.emplace(page_, job.streamed ? job.file.fd() : -1);
     encoder_.EncodeReadPage(job.header, options, sink);
     if (auto error = blankLinesFit(endLineCount(options.values()), job.source))
         return error;
     AppendEndLines(sink, options);
     sink.append("\r\n");
-    bool finished = true;
-    if (job.streamed)
-        host_.runBlocking([&] { finished = sink.finish() && job.file.close(); });
-    if (!finished)
-        return PageError::file(sink.failed() ? FileError{sink.errorCode(), sink.error()}
-                                             : job.file.error());
+    if (job.streamed) {
+        job.writeOut.host = &host_;
+        host_.startBlocking([this, &job] { job.written = sink_->finish() && job.file.close(); });
+    }
     return std::nullopt;
+}
+
+std::optional<PageError> PageSteps::writeOutError(const Job& job) const {
+    if (job.written)
+        return std::nullopt;
+    return PageError::file(sink_->failed() ? FileError{sink_->errorCode(), sink_->error()}
+                                           : job.file.error());
+}
+
+std::optional<PageError> PageSteps::writtenOut(Job& job) {
+    if (job.writeOut.host) {
+        host_.awaitBlocking();
+        job.writeOut.host = nullptr;
+    }
+    return writeOutError(job);
 }
 
 std::optional<PageError> PageSteps::commit(Job& job, const QString& output,
@@ -137,6 +150,8 @@ std::optional<PageError> PageSteps::commit(Job& job, const QString& output,
     // One piece of blocking work: the backup first, and the page put in place only once its
     // backup is complete on disk.
     host_.runBlocking([&] {
+        if (!job.written)
+            return;
         if (!backupPath.isEmpty()) {
             errors = BackupSource(job.source, backupFile_, backupText_, quiet_, true, backupPath);
             if (!errors.isEmpty())
@@ -153,6 +168,9 @@ std::optional<PageError> PageSteps::commit(Job& job, const QString& output,
             errors = ReplaceFile(output, page_.view(), job.sync);
         }
     });
+    job.writeOut.host = nullptr;
+    if (auto error = writeOutError(job))
+        return error;
     if (!errors.isEmpty())
         return PageError::fileSteps(errors);
     if (files_)

@@ -2,6 +2,7 @@
 
 #include "encoding/bytebuffer.h"
 #include "encoding/encodepage.h"
+#include "encoding/pagesink.h"
 #include "host.h"
 #include "pagewrite.h"
 
@@ -73,6 +74,20 @@ public:
         NewFile file;          // the new file beside plannedOutput that holds the page
         bool streamed = false; // false: the page is held whole in the page buffer
         bool sync = false;     // the page and its folder are flushed to disk before it counts
+        bool written = true;   // the streamed page's last bytes reached its file, now closed
+
+        // A job whose last bytes are still being written by the host's worker waits for them
+        // before it goes, since that work uses its file.
+        struct WriteOut {
+            Host* host = nullptr; // set while the write-out may still be going on
+            WriteOut() = default;
+            WriteOut(const WriteOut&) = delete;
+            WriteOut& operator=(const WriteOut&) = delete;
+            ~WriteOut() {
+                if (host)
+                    host->awaitBlocking();
+            }
+        } writeOut; // the last member, so it waits before the others go
     };
 
     // The most blank lines a page may ask for at its start or at its end.
@@ -93,25 +108,32 @@ public:
     // The page goes straight into a new file beside the planned output, so a large page is
     // never held whole; without a plan, or where no new file can be made, it is held in memory.
     // Replacing sources always flushes the page and its folder to disk; with sync set, pages
-    // written into the output folder are flushed too.
+    // written into the output folder are flushed too. The last bytes of a streamed page are
+    // written and flushed as the host's started work, so the run can read the output path again
+    // meanwhile; commit, or writtenOut, waits for them.
     std::optional<PageError> encodeInto(Job& job, const OptionSet& options, bool sync = false);
+    // Waits for the page's write-out; why it failed, if it did.
+    std::optional<PageError> writtenOut(Job& job);
     // The page replaces the output: the new file is renamed over it when the output is still
     // the planned one; otherwise the page is written anew, from memory, with the same step.
     // Given a backupPath, the source's lines go there first, flushed to disk, in the same
     // blocking work. The backup is the condition for replacing the source: its failure stops
-    // the page.
+    // the page. A failed write-out of the page stops it first.
     std::optional<PageError> commit(Job& job, const QString& output,
                                     const QString& backupPath = QString());
 
     static std::optional<PageError> blankLinesFit(qint64 count, const QString& source);
 
 private:
+    std::optional<PageError> writeOutError(const Job& job) const;
+
     Host& host_;
     PageEncoder encoder_;
-    ByteBuffer page_;       // the converted page, reused from page to page
-    ByteBuffer backupFile_; // the source as read for its backup
-    ByteBuffer backupText_; // the backup's lines
-    NullHost quiet_;        // for work on the host's worker thread, which never calls the host
+    ByteBuffer page_;              // the converted page, reused from page to page
+    std::optional<PageSink> sink_; // where the page of the job in hand goes
+    ByteBuffer backupFile_;        // the source as read for its backup
+    ByteBuffer backupText_;        // the backup's lines
+    NullHost quiet_; // for work on the host's worker thread, which never calls the host
     RunFiles* files_ = nullptr;
 };
 
