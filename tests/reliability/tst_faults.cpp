@@ -193,8 +193,6 @@ private slots:
         QFile filler(written + u"/fuellung"_s);
         if (fs == u"voll"_s && filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
             filler.write(QByteArray(1 << 20, 'x')); // as much as fits
-        if (c.contains(u"free"_s)) // room for the page, none for its backup beside it
-            QFile::remove(written + u"/reserve"_s);
         if (fs == u"nurlesen"_s)
             QVERIFY(mount(written, MS_REMOUNT | MS_RDONLY));
 

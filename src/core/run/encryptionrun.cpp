@@ -89,6 +89,10 @@ EncryptionRun::PageResult EncryptionRun::convert(const QString& source) {
     job.source = source;
     if (auto error = steps_.readPage(job, options_))
         return report(*error);
+    // The backup asked for now is written while the page is converted; the options of the
+    // moment the page is put in place decide whether it is used.
+    if (const QString backup = backupPath(job); !backup.isEmpty())
+        steps_.prepareBackup(job, backup);
     job.plannedOutput = outputPath(source);
     if (auto error = steps_.encodeInto(job, options_))
         return report(*error);

@@ -103,6 +103,18 @@ std::optional<PageError> PageSteps::readPage(Job& job, const OptionSet& options)
     return std::nullopt;
 }
 
+void PageSteps::prepareBackup(Job& job, const QString& backupPath) {
+    // The folder's leftovers go first, so the sweep never meets the backup being made.
+    if (files_)
+        files_->sweepFolderOf(backupPath);
+    job.backupPath = backupPath;
+    job.writeOut.host = &host_;
+    host_.startBlocking([this, &job] {
+        job.backupErrors = PrepareBackup(job.source, backupFile_, backupText_, quiet_, true,
+                                         job.backupPath, job.backup);
+    });
+}
+
 std::optional<PageError> PageSteps::encodeInto(Job& job, const OptionSet& options, bool sync) {
     job.sync = sync || options.overwrite();
     // Modern pages make the folders of their output; a failure shows when the file is made.
@@ -153,7 +165,13 @@ std::optional<PageError> PageSteps::commit(Job& job, const QString& output,
         if (!job.written)
             return;
         if (!backupPath.isEmpty()) {
-            errors = BackupSource(job.source, backupFile_, backupText_, quiet_, true, backupPath);
+            if (backupPath != job.backupPath)
+                errors =
+                    BackupSource(job.source, backupFile_, backupText_, quiet_, true, backupPath);
+            else if (job.backupErrors.isEmpty())
+                errors = PutBackupInPlace(job.source, backupPath, job.backup);
+            else
+                errors = job.backupErrors;
             if (!errors.isEmpty())
                 return;
         }
@@ -169,8 +187,12 @@ std::optional<PageError> PageSteps::commit(Job& job, const QString& output,
         }
     });
     job.writeOut.host = nullptr;
-    if (auto error = writeOutError(job))
+    if (auto error = writeOutError(job)) {
+        // A backup made beside the page that failed as well is told after it.
+        if (backupPath == job.backupPath)
+            error->files += job.backupErrors;
         return error;
+    }
     if (!errors.isEmpty())
         return PageError::fileSteps(errors);
     if (files_)

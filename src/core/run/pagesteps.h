@@ -75,6 +75,9 @@ public:
         bool streamed = false; // false: the page is held whole in the page buffer
         bool sync = false;     // the page and its folder are flushed to disk before it counts
         bool written = true;   // the streamed page's last bytes reached its file, now closed
+        QString backupPath;    // where the backup written beside the conversion is meant to go
+        NewFile backup;        // that backup, complete, until it is put in place
+        QList<FileError> backupErrors; // why it could not be written
 
         // A job whose last bytes are still being written by the host's worker waits for them
         // before it goes, since that work uses its file.
@@ -103,6 +106,10 @@ public:
     // file is closed again before any output is made. A name starting with "." and, when
     // overwriting, a page converted before are refused.
     std::optional<PageError> readPage(Job& job, const OptionSet& options);
+    // After readPage: the source's backup is written beside backupPath as the host's started
+    // work, while the page is converted. commit puts it in place when the backup it is given
+    // then is the same; otherwise it goes with the job.
+    void prepareBackup(Job& job, const QString& backupPath);
     // After readPage: the native pass, and the number of draws the encoding will take.
     qint64 countDraws(const OptionSet& options) { return encoder_.PrepareReadPage(options); }
     // The page goes straight into a new file beside the planned output, so a large page is

@@ -248,22 +248,38 @@ QList<FileError> ReplaceFile(const QString& path, QByteArrayView bytes, bool syn
     return errors;
 }
 
-QList<FileError> BackupSource(const QString& source, ByteBuffer& fileScratch, ByteBuffer& text,
-                              Host& host, bool sync, const QString& backup) {
-    const auto failed = [&](int code, const QString& reason) {
-        return QList<FileError>{FileError{
-            code, QStringLiteral("Die Sicherungskopie %1 konnte nicht geschrieben werden (%2); "
-                                 "die Datei %3 bleibt unverändert.")
-                      .arg(backup, reason, source)}};
-    };
+namespace {
+QList<FileError> backupFailed(const QString& backup, const QString& source, int code,
+                              const QString& reason) {
+    return {FileError{code, QStringLiteral("Die Sicherungskopie %1 konnte nicht geschrieben "
+                                           "werden (%2); die Datei %3 bleibt unverändert.")
+                                .arg(backup, reason, source)}};
+}
+} // namespace
+
+QList<FileError> PrepareBackup(const QString& source, ByteBuffer& fileScratch, ByteBuffer& text,
+                               Host& host, bool sync, const QString& backup, NewFile& file) {
     const QString unread = ReadWholeFile(source, fileScratch);
     if (!unread.isEmpty())
-        return failed(EIO, unread);
+        return backupFailed(backup, source, EIO, unread);
     SplitPageLines(fileScratch.view(), 0, text, host);
-    const QList<FileError> errors = ReplaceFile(backup, text.view(), sync);
-    if (errors.isEmpty())
+    if (!file.create(backup, sync) || !file.write(text.view()) || !file.close())
+        return backupFailed(backup, source, file.error().code, file.error().description);
+    return {};
+}
+
+QList<FileError> PutBackupInPlace(const QString& source, const QString& backup, NewFile& file) {
+    if (file.putInPlace())
         return {};
-    return failed(errors.first().code, errors.first().description);
+    return backupFailed(backup, source, file.error().code, file.error().description);
+}
+
+QList<FileError> BackupSource(const QString& source, ByteBuffer& fileScratch, ByteBuffer& text,
+                              Host& host, bool sync, const QString& backup) {
+    NewFile file;
+    const QList<FileError> errors =
+        PrepareBackup(source, fileScratch, text, host, sync, backup, file);
+    return errors.isEmpty() ? PutBackupInPlace(source, backup, file) : errors;
 }
 
 bool SyncFolder(const QString& folder) {

@@ -68,6 +68,11 @@ QList<FileError> ReplaceFile(const QString& path, QByteArrayView bytes, bool syn
 // the host is only asked for page progress.
 QList<FileError> BackupSource(const QString& source, ByteBuffer& fileScratch, ByteBuffer& text,
                               Host& host, bool sync, const QString& backupPath);
+// BackupSource in two steps: the backup complete in file, a new file beside backupPath, and
+// later put in place; each returns its failure as BackupSource does.
+QList<FileError> PrepareBackup(const QString& source, ByteBuffer& fileScratch, ByteBuffer& text,
+                               Host& host, bool sync, const QString& backupPath, NewFile& file);
+QList<FileError> PutBackupInPlace(const QString& source, const QString& backupPath, NewFile& file);
 
 // Flushes a folder's entries (names created, renamed or removed in it) to disk.
 bool SyncFolder(const QString& folder);

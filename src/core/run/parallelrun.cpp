@@ -88,6 +88,8 @@ void work(Shared& s) {
         job.source = planned.source;
         job.plannedOutput = planned.output;
         std::optional<PageError> error = steps.readPage(job, s.options);
+        if (!error && !planned.backup.isEmpty())
+            steps.prepareBackup(job, planned.backup);
         s.publish(i, error ? 0 : steps.countDraws(s.options));
         if (!error) {
             outcome.inputBytes = QFileInfo(planned.source).size();

@@ -32,7 +32,10 @@ QString tag(const QByteArray& bytes) {
         {kPageB, u"B"_s},
         {kPageU, u"U"_s},
         {"old backup", u"old"_s},
-        {"<html>\n<body>\r\nZweite \xe4 Seite</body></html>\r\n", u"B-lines"_s}};
+        {"<html>\n<body>\r\nZweite \xe4 Seite</body></html>\r\n", u"B-lines"_s},
+        {"<html>\n<body>\r\nZweite \xe4 Seite</body></html>" +
+             QByteArray(PageProgress::kStep * 2, 'x') + "\r\n",
+         u"big-lines"_s}};
     if (known.contains(bytes))
         return known[bytes];
     return (bytes.startsWith("\xEF\xBB\xBF") ? u"bom-"_s : QString()) +
@@ -104,6 +107,8 @@ private slots:
             } else if (yield == u"folder"_s && !first) {
                 options.setText(TextField::txtPath, dir_.at(u"out2"_s));
                 options.setCheck(CheckField::chkJava, 0);
+            } else if (yield.startsWith(u"backup"_s) && host.pageMaximum > 0) {
+                options.setCheck(CheckField::chkBkup, yield == u"backup on"_s ? 1 : 0);
             } else if (yield == u"clear"_s) {
                 list.Clear();
             } else if (yield == u"new folder"_s && !first && host.pageValue < host.pageMaximum) {
