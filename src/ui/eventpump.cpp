@@ -17,7 +17,7 @@ bool EventPump::pump() {
 }
 
 void EventPump::pumpNow() {
-    if (sinceStatus_.elapsed() >= 4 * interval_)
+    if (statusDue(kStatusWhileWorking))
         refreshStatus();
     ++depth_;
     QCoreApplication::processEvents(QEventLoop::AllEvents);

@@ -18,18 +18,19 @@ namespace veltrano::ui {
 class EventPump {
 public:
     static constexpr int kDefaultIntervalMs = 8;
+    // How many event intervals pass between two redraws of the status displays.
+    static constexpr int kStatusWhileWaiting = 2;
+    static constexpr int kStatusWhileWorking = 4;
 
     EventPump();
 
     // Returns true when events were processed.
     bool pump();
-    // Processes events now, whatever the interval says.
-    void pumpNow();
 
     // Milliseconds until a pump would run events again (0 when they are due).
     qint64 untilDue() const { return std::max<qint64>(0, interval_ - since_.elapsed()); }
     // Whether the status displays are due while the window's thread waits for other work.
-    bool statusDueWhileWaiting() const { return sinceStatus_.elapsed() >= 2 * interval_; }
+    bool statusDueWhileWaiting() const { return statusDue(kStatusWhileWaiting); }
     // Counts events that ran outside pump() as a turn of the pump, so the next one waits its
     // interval; the status displays are brought up to date first when they are due.
     void beforeOwnEvents() {
@@ -61,6 +62,9 @@ public:
     };
 
 private:
+    bool statusDue(int intervals) const { return sinceStatus_.elapsed() >= intervals * interval_; }
+    // Processes events now, the status displays first when they are due.
+    void pumpNow();
     void refreshStatus();
 
     QElapsedTimer since_;
