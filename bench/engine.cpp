@@ -3,14 +3,14 @@
 // of bytes into the same folder, with the modern-pages mode off and on. Each case runs in a child
 // process so its peak memory is its own; the parent compares the modes.
 
-#include "encoding/encodepage.h"
-#include "encoding/pagesink.h"
-#include "encoding/random.h"
 #include "host.h"
+#include "io/pagesink.h"
+#include "io/pagewrite.h"
 #include "options/optionset.h"
 #include "pagegen.h"
-#include "run/pageheader.h"
-#include "run/pagewrite.h"
+#include "passes/encodepage.h"
+#include "passes/pageheader.h"
+#include "passes/random.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -5,14 +5,14 @@
 // Usage: bench_run [PAGES [PAGE_BYTES]]   (defaults 2000 and 50000, about 100 MB)
 
 #include "batchtool.h"
-#include "encoding/encodepage.h"
-#include "encoding/pagesink.h"
-#include "encoding/random.h"
 #include "host.h"
+#include "io/pagesink.h"
+#include "io/pagewrite.h"
 #include "options/optionset.h"
 #include "pagegen.h"
-#include "run/pageheader.h"
-#include "run/pagewrite.h"
+#include "passes/encodepage.h"
+#include "passes/pageheader.h"
+#include "passes/random.h"
 
 #include <QCoreApplication>
 #include <QDir>

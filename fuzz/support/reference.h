@@ -1,6 +1,6 @@
 #pragma once
 
-#include "encoding/random.h"
+#include "passes/random.h"
 
 #include <QByteArray>
 #include <QList>

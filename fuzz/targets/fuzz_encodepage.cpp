@@ -1,12 +1,12 @@
 // Every pass of the page conversion together, over arbitrary page bytes and option values drawn
 // from the input, compared with plain implementations of the page rules.
-#include "encoding/codepage.h"
-#include "encoding/encodepage.h"
-#include "encoding/pagesink.h"
-#include "encoding/pagesource.h"
 #include "host.h"
-#include "run/pageheader.h"
+#include "io/pagesink.h"
+#include "passes/encodepage.h"
+#include "passes/pageheader.h"
 #include "support/reference.h"
+#include "text/codepage.h"
+#include "text/pagesource.h"
 
 using namespace veltrano;
 using namespace veltrano::fuzz;

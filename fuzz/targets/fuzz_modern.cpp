@@ -3,15 +3,15 @@
 // output must read, once its character references are resolved as a browser resolves them, as
 // the same characters as the page.
 
-#include "encoding/bytebuffer.h"
-#include "encoding/charset.h"
-#include "encoding/javascript.h"
-#include "encoding/native.h"
-#include "encoding/pagesink.h"
-#include "encoding/random.h"
 #include "host.h"
+#include "io/pagesink.h"
 #include "options/optionset.h"
+#include "passes/javascript.h"
+#include "passes/native.h"
+#include "passes/random.h"
 #include "support/reference.h"
+#include "text/bytebuffer.h"
+#include "text/charset.h"
 
 #include <QRegularExpression>
 #include <QSet>

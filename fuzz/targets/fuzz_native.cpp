@@ -1,9 +1,9 @@
 // The native pass's scanner alone, over arbitrary bytes (not only page texts), compared with a
 // plain implementation of its rules. One output buffer serves every input, as in a run.
-#include "encoding/bytebuffer.h"
-#include "encoding/native.h"
 #include "host.h"
+#include "passes/native.h"
 #include "support/reference.h"
+#include "text/bytebuffer.h"
 
 using namespace veltrano;
 using namespace veltrano::fuzz;

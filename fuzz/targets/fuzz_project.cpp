@@ -1,10 +1,10 @@
 // Project files: arbitrary files are read without harm, and a project written and read back
 // equals itself: every option and every live page of the list, in order.
-#include "encoding/codepage.h"
 #include "filelist/filelist.h"
 #include "options/optionset.h"
 #include "project/projectfile.h"
 #include "support/reference.h"
+#include "text/codepage.h"
 
 #include <QFile>
 

@@ -2,8 +2,8 @@
 
 #include "filelist/folderscan.h"
 #include "host.h"
+#include "io/pagewrite.h"
 #include "options/optionset.h"
-#include "run/pagewrite.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,5 +1,5 @@
 #include "batchtool.h"
-#include "run/pagewrite.h"
+#include "io/pagewrite.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

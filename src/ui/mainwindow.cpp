@@ -2,7 +2,6 @@
 
 #include "actionlabel.h"
 #include "advertpanel.h"
-#include "encoding/random.h"
 #include "filegrid.h"
 #include "filelist/folderscan.h"
 #include "filespage.h"
@@ -10,6 +9,7 @@
 #include "modernpages.h"
 #include "optionbinding.h"
 #include "optionspage.h"
+#include "passes/random.h"
 #include "pictures.h"
 #include "runpage.h"
 #include "statusframe.h"

@@ -1,7 +1,7 @@
 #include "windowactions.h"
 
 #include "eventpump.h"
-#include "run/pagewrite.h"
+#include "io/pagewrite.h"
 #include "twips.h"
 
 #include <QCoreApplication>

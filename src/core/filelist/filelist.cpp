@@ -1,6 +1,6 @@
 #include "filelist.h"
 
-#include "encoding/charset.h"
+#include "text/charset.h"
 
 #include <QFile>
 

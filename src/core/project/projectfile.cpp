@@ -1,8 +1,8 @@
 #include "projectfile.h"
 
-#include "encoding/codepage.h"
 #include "filelist/filelist.h"
 #include "options/optionset.h"
+#include "text/codepage.h"
 
 #include <QFile>
 #include <QSaveFile>

@@ -1,9 +1,9 @@
 #include "pagesteps.h"
 
-#include "encoding/pagesink.h"
-#include "encoding/pagesource.h"
+#include "io/pagesink.h"
 #include "options/optionset.h"
-#include "pageheader.h"
+#include "passes/pageheader.h"
+#include "text/pagesource.h"
 
 #include <QDir>
 #include <QFileInfo>

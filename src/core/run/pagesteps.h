@@ -1,10 +1,10 @@
 #pragma once
 
-#include "encoding/bytebuffer.h"
-#include "encoding/encodepage.h"
-#include "encoding/pagesink.h"
 #include "host.h"
-#include "pagewrite.h"
+#include "io/pagesink.h"
+#include "io/pagewrite.h"
+#include "passes/encodepage.h"
+#include "text/bytebuffer.h"
 
 #include <QByteArray>
 #include <QHash>

@@ -1,8 +1,8 @@
 #include "parallelrun.h"
 
-#include "encoding/random.h"
 #include "options/optionset.h"
 #include "pagesteps.h"
+#include "passes/random.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>

@@ -1,9 +1,9 @@
 // Walks the run cases of tests/data/runs.txt (see its head): each sets up a job over a fixed test
 // folder, runs it as "Beginnen" does through a recording host, and compares the outcome, the
 // messages, the files the status showed and every file the run changed.
-#include "encoding/random.h"
 #include "filelist/filelist.h"
 #include "options/optionset.h"
+#include "passes/random.h"
 #include "run/encryptionrun.h"
 #include "support/recordinghost.h"
 #include "support/testfiles.h"

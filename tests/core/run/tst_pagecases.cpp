@@ -3,11 +3,11 @@
 // converted the way the run converts it and compared byte for byte. After a reviewed change:
 //   tst_pagecases --update      or      VELTRANO_UPDATE_PAGES=1 ctest -R tst_pagecases
 // rewrites the expectations that differ; review the diff before committing it.
-#include "encoding/encodepage.h"
-#include "encoding/pagesink.h"
-#include "encoding/random.h"
 #include "host.h"
-#include "run/pageheader.h"
+#include "io/pagesink.h"
+#include "passes/encodepage.h"
+#include "passes/pageheader.h"
+#include "passes/random.h"
 #include "support/testfiles.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "encoding/bytebuffer.h"
+#include "text/bytebuffer.h"
 
 #include <QByteArrayView>
 #include <QList>

@@ -1,8 +1,8 @@
 #include "native.h"
 
-#include "bytebuffer.h"
 #include "host.h"
-#include "textops.h"
+#include "text/bytebuffer.h"
+#include "text/textops.h"
 
 #include <array>
 #include <string_view>

@@ -1,16 +1,16 @@
 // What the page cases (tests/data/pages) cannot show as bytes of one page: the code page both
 // ways, the generator, the helpers at their edges, the passes yielding on a large page.
-#include "encoding/bytebuffer.h"
-#include "encoding/charset.h"
-#include "encoding/codepage.h"
-#include "encoding/javascript.h"
-#include "encoding/native.h"
-#include "encoding/pagesink.h"
-#include "encoding/pagesource.h"
-#include "encoding/random.h"
-#include "encoding/textops.h"
+#include "io/pagesink.h"
+#include "passes/javascript.h"
+#include "passes/native.h"
+#include "passes/random.h"
 #include "support/recordinghost.h"
 #include "support/testfiles.h"
+#include "text/bytebuffer.h"
+#include "text/charset.h"
+#include "text/codepage.h"
+#include "text/pagesource.h"
+#include "text/textops.h"
 
 #include <QtTest>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "bytebuffer.h"
+#include "text/bytebuffer.h"
 
 #include <QString>
 

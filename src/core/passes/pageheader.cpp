@@ -1,9 +1,9 @@
 #include "pageheader.h"
 
-#include "encoding/codepage.h"
-#include "encoding/pagesink.h"
-#include "encoding/textops.h"
+#include "io/pagesink.h"
 #include "protectionscript.h"
+#include "text/codepage.h"
+#include "text/textops.h"
 
 namespace veltrano {
 

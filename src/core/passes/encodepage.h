@@ -1,7 +1,7 @@
 #pragma once
 
-#include "bytebuffer.h"
 #include "options/optionset.h"
+#include "text/bytebuffer.h"
 
 #include <QByteArray>
 #include <QString>

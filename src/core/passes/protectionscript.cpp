@@ -1,6 +1,6 @@
 #include "protectionscript.h"
 
-#include "encoding/codepage.h"
+#include "text/codepage.h"
 
 namespace veltrano {
 

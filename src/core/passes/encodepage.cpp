@@ -1,11 +1,11 @@
 #include "encodepage.h"
 
 #include "host.h"
+#include "io/pagesink.h"
 #include "javascript.h"
 #include "native.h"
-#include "pagesink.h"
-#include "pagesource.h"
-#include "textops.h"
+#include "text/pagesource.h"
+#include "text/textops.h"
 
 namespace veltrano {
 

@@ -1,11 +1,11 @@
 #include "javascript.h"
 
-#include "codepage.h"
 #include "host.h"
+#include "io/pagesink.h"
 #include "native.h"
-#include "pagesink.h"
 #include "random.h"
-#include "textops.h"
+#include "text/codepage.h"
+#include "text/textops.h"
 
 #include <array>
 #include <cstdint>

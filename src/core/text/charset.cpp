@@ -1,7 +1,7 @@
 #include "charset.h"
 
 #include "bytebuffer.h"
-#include "native.h"
+#include "passes/native.h"
 #include "textops.h"
 
 #include <unicode/ucnv.h>

@@ -1,7 +1,7 @@
 #include "pagewrite.h"
 
-#include "encoding/pagesource.h"
 #include "host.h"
+#include "text/pagesource.h"
 
 #include <QFile>
 #include <QFileInfo>
