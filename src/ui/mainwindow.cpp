@@ -182,7 +182,14 @@ void MainWindow::connectControls() {
     connect(saveAsAction, &QAction::triggered, this, [this] { commands_.SaveAs(); });
     connect(exitAction, &QAction::triggered, this, [this] { actions_.endProgram(); });
 
-    connect(helpButton, &QPushButton::clicked, this, [this] { actions_.openHelp(); });
+    connect(helpButton, &QPushButton::clicked, this, [this] {
+        if (actions_.openHelp())
+            return;
+        host_.message(QStringLiteral("Die Hilfe %1 kann nicht angezeigt werden: auf diesem "
+                                     "Rechner ist kein Programm für PDF-Dateien eingerichtet.")
+                          .arg(actions_.helpPath()),
+                      QStringLiteral("Hilfe"), Host::Icon::Information);
+    });
     connect(makerLogo, &ActionLabel::clicked, this, [this] { actions_.openHomePage(); });
     connect(homePageLink, &ActionLabel::clicked, this, [this] { actions_.openHomePage(); });
     connect(optionsPage->introLabel, &ActionLabel::clicked, this,

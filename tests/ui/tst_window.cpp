@@ -46,7 +46,10 @@ struct Window {
         w.host().setModalBoxes(false);
         w.eventPump().setInterval(0);
         w.actions().exitProgram = [this] { ++exits; };
-        w.actions().openUrl = [this](const QUrl& url) { opened.append(url); };
+        w.actions().openUrl = [this](const QUrl& url) {
+            opened.append(url);
+            return true;
+        };
         w.actions().startMove = [this] { return ++moves > 0; };
     }
     // Runs a menu entry while the modal box or dialog it shows is answered by `reply`.
@@ -404,7 +407,7 @@ private slots:
         QTest::newRow("Label1 left") << u"Label1"_s << Qt::LeftButton << 0 << QList{1, 0};
         QTest::newRow("Label2 still") << u"Label2"_s << Qt::LeftButton << 0 << QList{0, 0};
         QTest::newRow("Label2 left") << u"Label2"_s << Qt::LeftButton << 30 << QList{0, 1};
-        QTest::newRow("Label2 right") << u"Label2"_s << Qt::RightButton << 30 << QList{0, 1};
+        QTest::newRow("Label2 right") << u"Label2"_s << Qt::RightButton << 30 << QList{0, 0};
     }
     void mouse() {
         QFETCH(QString, label);
@@ -420,9 +423,9 @@ private slots:
         QTEST((QList{f.exits, f.moves}), "exitsMoves");
     }
 
-    // Help beside the program (plainly joined at a root), the home page, the heading of page 2
-    // that shrinks the window on a double-click, and the end: "B&enden" and a close request end
-    // at once.
+    // Help beside the program (plainly joined at a root) or told when no program shows it, the
+    // home page, the heading of page 2 that shrinks the window on a double-click, and the end:
+    // "B&enden" and a close request end at once.
     void windowHandling() {
         Window root(u"/"_s);
         QCOMPARE(root.w.actions().helpPath(), u"//help.pdf"_s);
@@ -435,6 +438,11 @@ private slots:
         const QUrl home(u"http://www.veltrano.example/"_s);
         QCOMPARE(f.opened,
                  (QList<QUrl>{QUrl::fromLocalFile(u"/opt/veltrano/help.pdf"_s), home, home}));
+        f.w.actions().openUrl = [](const QUrl&) { return false; }; // no program shows PDF files
+        click(f.w.helpButton);
+        QCOMPARE(f.messages(), QStringList{u"Hilfe: Die Hilfe /opt/veltrano/help.pdf kann nicht "
+                                           "angezeigt werden: auf diesem Rechner ist kein "
+                                           "Programm für PDF-Dateien eingerichtet."_s});
         f.w.setWindowFlag(Qt::WindowStaysOnTopHint, true);
         f.w.show();
         QTest::mouseDClick(f.w.optionsPage->headingLabel, Qt::LeftButton);
