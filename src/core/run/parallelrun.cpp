@@ -87,7 +87,9 @@ void work(Shared& s) {
         PageSteps::Job job;
         job.source = planned.source;
         job.plannedOutput = planned.output;
+        job.encoding.emplace();
         std::optional<PageError> error = steps.readPage(job, s.options);
+        outcome.encoding = QString::fromLatin1(*job.encoding);
         if (!error && !planned.backup.isEmpty())
             steps.prepareBackup(job, planned.backup);
         s.publish(i, error ? 0 : steps.countDraws(s.options));
