@@ -9,6 +9,7 @@
 #include "modernpages.h"
 #include "optionbinding.h"
 #include "optionspage.h"
+#include "otherfilescontrol.h"
 #include "passes/random.h"
 #include "pictures.h"
 #include "runpage.h"
@@ -86,6 +87,7 @@ MainWindow::MainWindow(QNetworkAccessManager* network, const QString& programFol
     binding_->bindPair(runPage->newFilesButton, runPage->overwriteButton);
     modernPages = new ModernPagesControl(options_, list_, host_, settingsMenu, runPage,
                                          runPage->browseButton, runPage->outputFolderEdit);
+    otherFiles = new OtherFilesControl(options_, list_, host_, runPage);
 
     connectControls();
 
@@ -239,7 +241,11 @@ void MainWindow::scanFolder() {
 void MainWindow::startRun() {
     if (run_.stopped() || !runPage->startButton->isEnabled())
         return;
+    // Modern pages bring the site's other files along, copied before the pages.
+    if (!otherFiles->confirm())
+        return;
     EventPump::Busy busy(pump_);
+    otherFiles->copy();
     run_.RunEncryption();
 }
 
