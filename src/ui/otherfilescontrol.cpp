@@ -33,13 +33,17 @@ OtherFilesControl::OtherFilesControl(OptionSet& options, FileList& list, WidgetH
                                      QWidget* runPage)
     : QObject(runPage), options_(options), list_(list), host_(host), runPage_(runPage),
       later_(new QTimer(this)) {
-    // Beside the folder output it belongs to, in the room its caption leaves.
+    // Beside the folder output it belongs to, in the room its caption leaves; the count in the
+    // room below, left of the start button, clear of the advert panel.
     check = new QCheckBox(QStringLiteral("Andere Dateien mitkopieren"), runPage);
     check->setObjectName(QStringLiteral("chkOtherFiles"));
     place(check, 4200, 960, 3000, 300);
     count = new QLabel(runPage);
     count->setObjectName(QStringLiteral("lblOtherFiles"));
     place(count, 3000, 1680, 2340, 300);
+    QFont small = count->font();
+    small.setPointSizeF(small.pointSizeF() * 0.9);
+    count->setFont(small);
     check->setChecked(QSettings().value(QLatin1String(kSettingsKey), true).toBool());
     connect(check, &QCheckBox::toggled, this, [this](bool on) {
         QSettings().setValue(QLatin1String(kSettingsKey), on);
@@ -85,8 +89,8 @@ void OtherFilesControl::update() {
         return;
     const OtherFiles found = find();
     const QString what = describeOtherFiles(found.files.size(), found.bytes);
-    count->setText(found.files.isEmpty() ? QStringLiteral("Keine anderen Dateien")
-                                         : QStringLiteral("Mitkopiert: ") + what);
+    count->setText(found.files.isEmpty() ? QStringLiteral("keine anderen Dateien")
+                                         : QStringLiteral("+ ") + what);
     count->setToolTip(QStringLiteral("In den Ausgabeordner mitkopiert: ") + what);
 }
 
