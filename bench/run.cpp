@@ -20,6 +20,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -234,11 +235,14 @@ int main(int argc, char* argv[]) {
     // (--pages-only) against the copy of the other files as the batch tool makes it.
     const QString whole = dir.filePath(QStringLiteral("whole"));
     qint64 otherBytes = 0;
+    QSet<QString> wholePages;
     for (int i = 0; i < overwritten; ++i) {
         const QString folder = whole + QStringLiteral("/f%1").arg(i % 10);
         QDir().mkpath(folder + QStringLiteral("/img"));
-        if (!QFile::copy(paths[i], folder + QStringLiteral("/page%1.htm").arg(i)))
+        const QString page = folder + QStringLiteral("/page%1.htm").arg(i);
+        if (!QFile::copy(paths[i], page))
             return 1;
+        wholePages.insert(fileKey(page));
     }
     for (int i = 0; i < 2000; ++i) {
         QFile f(whole + QStringLiteral("/f%1/img/file%2.bin").arg(i % 10).arg(i));
@@ -256,6 +260,8 @@ int main(int argc, char* argv[]) {
         const int result =
             runBatch(flags + QStringList{QStringLiteral("-q"), QStringLiteral("-o"), into, whole},
                      messages, messages);
+        if (result != 0)
+            std::fprintf(stderr, "site run failed (%d): %s\n", result, qPrintable(text));
         return result == 0 ? clock.nsecsElapsed() / 1e9 : -1;
     };
     const double convert =
@@ -263,12 +269,17 @@ int main(int argc, char* argv[]) {
     QElapsedTimer copyClock;
     copyClock.start();
     NullHost quiet;
-    const OtherFiles others = FindOtherFiles(whole, dir.filePath(QStringLiteral("wholeB")), {});
+    const OtherFiles others =
+        FindOtherFiles(whole, dir.filePath(QStringLiteral("wholeB")), wholePages);
     const QList<FileError> failed = CopyOtherFiles(others.files, quiet);
     const double copy = copyClock.nsecsElapsed() / 1e9;
     const double both = timed({}, dir.filePath(QStringLiteral("wholeC")));
-    if (convert < 0 || both < 0 || !failed.isEmpty() || others.files.size() != 2000)
+    if (convert < 0 || both < 0 || !failed.isEmpty() || others.files.size() != 2000) {
+        std::fprintf(stderr, "site copy failed: %lld files listed, %lld not copied\n",
+                     static_cast<long long>(others.files.size()),
+                     static_cast<long long>(failed.size()));
         return 1;
+    }
     std::printf("site of %d pages and 2000 other files (%.1f MB), -j%s:\n", overwritten,
                 otherBytes / 1e6, qPrintable(allCores));
     std::printf("  pages converted  %8.2f s\n  other files copied %6.2f s   ratio copy / "

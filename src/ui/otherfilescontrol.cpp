@@ -51,7 +51,7 @@ OtherFilesControl::OtherFilesControl(OptionSet& options, FileList& list, WidgetH
     });
 
     later_->setSingleShot(true);
-    later_->setInterval(0);
+    later_->setInterval(200); // once typing in the output folder pauses
     connect(later_, &QTimer::timeout, this, &OtherFilesControl::update);
     const auto changed = [this] { later_->start(); };
     connect(&options_, &OptionSet::changed, this, changed);
