@@ -172,6 +172,7 @@ int runBatch(const QStringList& args, QTextStream& out, QTextStream& err, bool p
                     r.jobs > 0 ? r.jobs : QThread::idealThreadCount());
     run.completionMessage = !r.quiet;
     run.sync = r.sync;
+    run.encodings = !r.report.isEmpty();
     run.progress = [&host](int done, qint64 bytes) { host.setBytesDone(done, bytes); };
     QList<PageOutcome> outcomes;
     int code = exitOf(run.run(*plan, &outcomes));
