@@ -27,7 +27,10 @@ configure: deps $(BUILD)/CMakeCache.txt
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+# Only what the window needs: the program and its help.pdf; tests and benchmarks are built by
+# make test and make bench.
+run: configure
+	cmake --build $(BUILD) -j $(JOBS) --target veltrano help_pdf
 	@scripts/run "$(BUILD)"
 
 test: build

@@ -48,9 +48,15 @@ std::optional<QList<SourcePage>> collectPages(const QStringList& paths, QString*
             continue;
         }
         const QString folder = path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
+        const qsizetype before = pages.size();
         for (const QString& pattern : kScanPatterns) {
             for (const QString& found : FindFiles(path, pattern, host))
                 pages.append({found, found.mid(folder.size()), true});
+        }
+        if (pages.size() == before) {
+            *error = planError(QStringLiteral("keine Seiten (*.htm, *.html, *.shtml) im Ordner"),
+                               QStringLiteral("no pages in the folder"), path);
+            return std::nullopt;
         }
     }
     return pages;

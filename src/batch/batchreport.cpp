@@ -16,7 +16,8 @@ QJsonValue textOrNull(const QString& text) {
 } // namespace
 
 QString writeReport(const QString& fileName, const QList<PlannedPage>& pages,
-                    const QList<PageOutcome>& outcomes, int exitCode, qint64 milliseconds) {
+                    const QList<PageOutcome>& outcomes, int exitCode, qint64 milliseconds,
+                    const QList<OtherFile>& copied) {
     QJsonArray list;
     qint64 inputBytes = 0;
     qint64 outputBytes = 0;
@@ -40,6 +41,14 @@ QString writeReport(const QString& fileName, const QList<PlannedPage>& pages,
         outputBytes += o.outputBytes;
         converted += o.converted ? 1 : 0;
     }
+    QJsonArray copies;
+    qint64 copiedBytes = 0;
+    for (const OtherFile& f : copied) {
+        copies.append(QJsonObject{{QStringLiteral("source"), f.source},
+                                  {QStringLiteral("output"), f.target},
+                                  {QStringLiteral("bytes"), f.size}});
+        copiedBytes += f.size;
+    }
     const QJsonObject totals{
         {QStringLiteral("pages"), pages.size()},
         {QStringLiteral("converted"), converted},
@@ -49,12 +58,15 @@ QString writeReport(const QString& fileName, const QList<PlannedPage>& pages,
         {QStringLiteral("outputBytes"), outputBytes},
         {QStringLiteral("milliseconds"), milliseconds},
         {QStringLiteral("exitCode"), exitCode},
+        {QStringLiteral("copiedFiles"), copied.size()},
+        {QStringLiteral("copiedBytes"), copiedBytes},
     };
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))
         return file.errorString();
-    file.write(QJsonDocument(
-                   QJsonObject{{QStringLiteral("pages"), list}, {QStringLiteral("totals"), totals}})
+    file.write(QJsonDocument(QJsonObject{{QStringLiteral("pages"), list},
+                                         {QStringLiteral("copied"), copies},
+                                         {QStringLiteral("totals"), totals}})
                    .toJson());
     if (!file.commit())
         return file.errorString();

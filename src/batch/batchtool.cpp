@@ -2,6 +2,7 @@
 
 #include "batchplan.h"
 #include "batchreport.h"
+#include "batchsite.h"
 #include "commandline.h"
 #include "consolehost.h"
 #include "filelist/filelist.h"
@@ -9,14 +10,13 @@
 #include "passes/random.h"
 #include "project/projectcommands.h"
 #include "project/projectfile.h"
+#include "run/outputplan.h"
 #include "run/parallelrun.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTextStream>
 #include <QThread>
-
-#include <algorithm>
 
 namespace veltrano {
 
@@ -73,16 +73,31 @@ int runBatch(const QStringList& args, QTextStream& out, QTextStream& err, bool p
     list.Initialise();
     ConsoleHost host(err, progressBar && !r.quiet);
     QList<SourcePage> sources;
+    QStringList projectPages;
     if (!r.project.isEmpty()) {
         ProjectCommands commands(options, list, host);
         if (!commands.OpenFile(r.project))
             return kExitProjectUnread;
         for (int i = 0; i < list.count(); ++i) {
             if (!list.removed(i))
-                sources.append(namedPage(list.path(i)));
+                projectPages.append(list.path(i));
         }
     }
     r.applyTo(options);
+    // A project's pages keep their places below the site folder: the one given, or in the mode
+    // their deepest common folder, as the window's run places them.
+    QStringList siteFolders;
+    const QString site = !r.site.isEmpty()                             ? r.site
+                         : options.modern() && !projectPages.isEmpty() ? commonFolder(projectPages)
+                                                                       : QString();
+    if (!site.isEmpty())
+        siteFolders << site;
+    for (const QString& page : std::as_const(projectPages))
+        sources.append(site.isEmpty() ? namedPage(page) : keptPage(page, site));
+    for (const QString& path : r.paths) {
+        if (QFileInfo(path).isDir())
+            siteFolders << path;
+    }
     const std::optional<QList<SourcePage>> named = collectPages(r.paths, &error);
     if (!named)
         return usage(err, error);
@@ -90,6 +105,13 @@ int runBatch(const QStringList& args, QTextStream& out, QTextStream& err, bool p
     const std::optional<QList<PlannedPage>> plan =
         planOutputs(sources, options, r.backupDir, &error);
     if (!plan)
+        return usage(err, error);
+    // The other files of the site come along into the output folder.
+    const bool copying = options.newFiles() && !options.overwrite() && !r.pagesOnly;
+    const std::optional<OtherFiles> others =
+        copying ? planOtherFiles(siteFolders, options.text(TextField::txtPath), *plan, &error)
+                : OtherFiles{};
+    if (!others)
         return usage(err, error);
 
     if (r.dryRun) {
@@ -99,6 +121,8 @@ int runBatch(const QStringList& args, QTextStream& out, QTextStream& err, bool p
                 out << "  (Sicherung / backup: " << p.backup << ')';
             out << '\n';
         }
+        for (const OtherFile& f : others->files)
+            out << f.source << " -> " << f.target << "  (Kopie / copy)\n";
         out.flush();
         return kExitDone;
     }
@@ -109,22 +133,16 @@ int runBatch(const QStringList& args, QTextStream& out, QTextStream& err, bool p
         QStringList paths;
         for (const PlannedPage& p : *plan)
             paths << p.source;
-        // The project keeps no sub-folders: its run puts every page into the one folder.
-        const bool subFolders =
-            options.newFiles() &&
-            std::any_of(sources.cbegin(), sources.cend(),
-                        [](const SourcePage& s) { return s.relative.contains(QLatin1Char('/')); });
         saved.AppendAll(paths);
         const QString failure = WriteProject(r.saveProject, options, saved);
         if (!failure.isEmpty()) {
             host.message(failure, QStringLiteral("Fehler"), Host::Icon::Critical);
             return kExitDoneWithErrors;
         }
-        if (subFolders && !r.quiet) {
-            err << "Hinweis / note: " << r.saveProject
-                << ": das Fenster legt alle Seiten direkt in den Ausgabeordner / the window puts "
-                   "every page directly into the output folder\n";
-        }
+        const QString note =
+            projectNote(r.saveProject, options, sources, siteFolders, !others->files.isEmpty());
+        if (!note.isEmpty() && !r.quiet)
+            err << note << '\n';
     }
 
     const QString folder = makeFolders(*plan);
@@ -133,6 +151,16 @@ int runBatch(const QStringList& args, QTextStream& out, QTextStream& err, bool p
                      QStringLiteral("Fehler"), Host::Icon::Critical);
         return kExitDoneWithErrors;
     }
+
+    // The other files first: the pages' run ends with its completion message.
+    QList<OtherFile> copied;
+    const QList<FileError> copyFailures =
+        CopyOtherFiles(others->files, host, r.sync, [&](qsizetype i, const FileError* failure) {
+            if (failure)
+                host.message(failure->description, QStringLiteral("Fehler"), Host::Icon::Critical);
+            else
+                copied.append(others->files[i]);
+        });
 
     qint64 totalBytes = 0;
     for (const PlannedPage& p : *plan)
@@ -144,12 +172,16 @@ int runBatch(const QStringList& args, QTextStream& out, QTextStream& err, bool p
                     r.jobs > 0 ? r.jobs : QThread::idealThreadCount());
     run.completionMessage = !r.quiet;
     run.sync = r.sync;
+    run.encodings = !r.report.isEmpty();
     run.progress = [&host](int done, qint64 bytes) { host.setBytesDone(done, bytes); };
     QList<PageOutcome> outcomes;
     int code = exitOf(run.run(*plan, &outcomes));
+    if (!copyFailures.isEmpty())
+        code = qMax(code, int{kExitDoneWithErrors});
 
     if (!r.report.isEmpty()) {
-        const QString failure = writeReport(r.report, *plan, outcomes, code, clock.elapsed());
+        const QString failure =
+            writeReport(r.report, *plan, outcomes, code, clock.elapsed(), copied);
         if (!failure.isEmpty()) {
             host.message(QStringLiteral("Der Bericht %1 konnte nicht geschrieben werden: %2")
                              .arg(r.report, failure),

@@ -85,6 +85,8 @@ std::optional<BatchRequest> parseCommandLine(const QStringList& args, QString* e
         {{QStringLiteral("q"), QStringLiteral("quiet")}, {}},
         {QStringLiteral("seo"), {}, QStringLiteral("on|off|dimmed")},
         {QStringLiteral("modern"), {}},
+        {QStringLiteral("pages-only"), {}},
+        {QStringLiteral("site"), {}, dir},
     });
     for (const CheckFlag& f : kCheckFlags)
         parser.addOption({name(f.name), {}});
@@ -119,6 +121,8 @@ std::optional<BatchRequest> parseCommandLine(const QStringList& args, QString* e
     r.sync = parser.isSet(QStringLiteral("sync"));
     r.quiet = parser.isSet(QStringLiteral("quiet"));
     r.modern = parser.isSet(QStringLiteral("modern"));
+    r.pagesOnly = parser.isSet(QStringLiteral("pages-only"));
+    r.site = parser.value(QStringLiteral("site"));
     if (r.help || r.version)
         return r;
 
@@ -162,7 +166,8 @@ std::optional<BatchRequest> parseCommandLine(const QStringList& args, QString* e
     const auto isEmptyValue = [&](const char* option) {
         return parser.isSet(name(option)) && parser.value(name(option)).isEmpty();
     };
-    for (const char* option : {"output", "backup-dir", "project", "save-project", "report"}) {
+    for (const char* option :
+         {"output", "backup-dir", "project", "save-project", "report", "site"}) {
         if (isEmptyValue(option)) {
             *error = usageError(QStringLiteral("leerer Name"), QStringLiteral("empty name"),
                                 QStringLiteral("--") + name(option));
@@ -212,6 +217,9 @@ QString batchHelp() {
         "ORDNER/blog/a.html); eine einzeln genannte Seite kommt direkt in den ORDNER. Zwei Seiten\n"
         "mit demselben Ziel sind ein Fehler, bevor etwas geschrieben wird. Die Seiten werden auf\n"
         "allen Kernen verschlüsselt, Byte für Byte wie im Fenster.\n"
+        "Mit -o kommen die anderen Dateien der Ordner (Stile, Bilder, Skripte, .htaccess) Byte\n"
+        "für Byte mit Änderungsdatum an denselben Platz; nicht kopiert werden .git, .svn, .hg,\n"
+        "der Ausgabeordner und die .bak-Sicherungen der Seiten.\n"
         "Meldungen erscheinen als eine Zeile \"TITEL: TEXT\" auf der Standardfehlerausgabe, dort\n"
         "auch ein Fortschrittsbalken, wenn sie ein Terminal ist.\n"
         "\n"
@@ -223,6 +231,10 @@ QString batchHelp() {
         "sub-folders are kept (site/blog/a.html becomes DIR/blog/a.html); a page named on its own\n"
         "goes directly into DIR. Two pages with one output are an error before anything is\n"
         "written. Pages are converted on all cores, byte for byte as in the window.\n"
+        "With -o the other files of the folders (styles, pictures, scripts, .htaccess) are copied\n"
+        "byte for byte with their time into the same place; .git, .svn, .hg, the output folder "
+        "and\n"
+        "the .bak copies of the pages are left behind.\n"
         "Messages go to standard error as one line \"TITLE: TEXT\"; so does a progress bar when\n"
         "standard error is a terminal.\n"
         "\n"
@@ -233,6 +245,10 @@ QString batchHelp() {
         "  --no-backup             ohne .bak / without the .bak copy\n"
         "  --backup-dir DIR        .bak-Kopien nach DIR, mit den Unterordnern / .bak copies into\n"
         "                          DIR, keeping the sub-folders\n"
+        "  --pages-only            keine anderen Dateien kopieren / copy no other files\n"
+        "  --site DIR              Seiten des Projekts behalten ihren Pfad unter DIR, dessen\n"
+        "                          andere Dateien kommen mit / the project's pages keep their\n"
+        "                          path below DIR, its other files are copied\n"
         "Schutz / protection (Vorgabe: alles an / default: everything on):\n"
         "  --no-native             ohne Natives HTML Crippling / no character references\n"
         "  --no-zange              ohne Quelltextzange / no line joining\n"
@@ -249,13 +265,18 @@ QString batchHelp() {
         "  --no-rclick             Kontextmenü nicht sperren / do not block the context menu\n"
         "  --no-select             Markieren nicht sperren / do not block selection\n"
         "  --no-print              Drucken nicht sperren / do not block printing\n"
-        "  --modern                Moderne Seiten / modern pages\n"
+        "  --modern                Moderne Seiten: eigene Kodierung, UTF-8, Projektseiten in\n"
+        "                          ihren Unterordnern, .bak genau wie das Original / modern\n"
+        "                          pages: own encoding, UTF-8, project pages in their folders,\n"
+        "                          .bak exactly the original\n"
         "Projekt / project:\n"
         "  -p, --project FILE      Einstellungen und Seiten aus einem Projekt; Schalter gehen vor "
         "/\n"
         "                          options and pages from a project; flags override them\n"
-        "  --save-project FILE     Einstellungen und Seiten als Projekt speichern / save the\n"
-        "                          options and pages as a project\n"
+        "  --save-project FILE     Einstellungen und Seiten als Projekt speichern; was die Datei\n"
+        "                          nicht hält, nennt eine Zeile mit den Schaltern dafür / save\n"
+        "                          the options and pages as a project; one line names what the\n"
+        "                          file cannot hold and the flags for it\n"
         "Lauf / run:\n"
         "  -n, --dry-run           nur QUELLE -> ZIEL zeigen, nichts schreiben / only print\n"
         "                          SOURCE -> OUTPUT, write nothing\n"

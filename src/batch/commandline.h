@@ -27,6 +27,8 @@ struct BatchRequest {
     bool quiet = false;
     int jobs = 0; // 0: one per core
     bool modern = false;
+    bool pagesOnly = false; // --pages-only: the other files of the site are not copied
+    QString site;           // --site: the folder a project's pages keep their paths below
 
     // The option fields the flags set, applied over the defaults or the project's options.
     std::vector<std::pair<CheckField, CheckState>> checks;

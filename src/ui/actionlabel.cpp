@@ -15,7 +15,7 @@ void ActionLabel::mousePressEvent(QMouseEvent* event) {
 
 void ActionLabel::mouseMoveEvent(QMouseEvent* event) {
     const QPointF moved = event->globalPosition() - pressedAt_;
-    if (event->buttons() != Qt::NoButton && !dragging_ &&
+    if (event->buttons().testFlag(Qt::LeftButton) && !dragging_ &&
         moved.manhattanLength() >= QApplication::startDragDistance()) {
         dragging_ = true;
         emit dragStarted();

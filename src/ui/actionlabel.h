@@ -6,8 +6,8 @@ namespace veltrano::ui {
 
 // A label that acts: the home-page link, the label that ends the program and the one that
 // moves the window. A click is a left button released over the label; a drag starts once
-// the pointer has moved with a button held, so a double-click stays a double-click even where
-// the window manager takes over the pointer for a move.
+// the pointer has moved with the left button held, so a double-click stays a double-click even
+// where the window manager takes over the pointer for a move.
 class ActionLabel : public QLabel {
     Q_OBJECT
 public:
@@ -16,7 +16,8 @@ public:
 signals:
     void clicked();
     void doubleClicked();
-    // The pointer moved by the drag distance with a mouse button (any) held down.
+    // The pointer moved by the drag distance with the left mouse button held down; other
+    // buttons leave the window where it is.
     void dragStarted();
 
 protected:

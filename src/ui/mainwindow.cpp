@@ -9,6 +9,7 @@
 #include "modernpages.h"
 #include "optionbinding.h"
 #include "optionspage.h"
+#include "otherfilescontrol.h"
 #include "passes/random.h"
 #include "pictures.h"
 #include "runpage.h"
@@ -86,6 +87,7 @@ MainWindow::MainWindow(QNetworkAccessManager* network, const QString& programFol
     binding_->bindPair(runPage->newFilesButton, runPage->overwriteButton);
     modernPages = new ModernPagesControl(options_, list_, host_, settingsMenu, runPage,
                                          runPage->browseButton, runPage->outputFolderEdit);
+    otherFiles = new OtherFilesControl(options_, list_, host_, runPage);
 
     connectControls();
 
@@ -182,7 +184,14 @@ void MainWindow::connectControls() {
     connect(saveAsAction, &QAction::triggered, this, [this] { commands_.SaveAs(); });
     connect(exitAction, &QAction::triggered, this, [this] { actions_.endProgram(); });
 
-    connect(helpButton, &QPushButton::clicked, this, [this] { actions_.openHelp(); });
+    connect(helpButton, &QPushButton::clicked, this, [this] {
+        if (actions_.openHelp())
+            return;
+        host_.message(QStringLiteral("Die Hilfe %1 kann nicht angezeigt werden: auf diesem "
+                                     "Rechner ist kein Programm für PDF-Dateien eingerichtet.")
+                          .arg(actions_.helpPath()),
+                      QStringLiteral("Hilfe"), Host::Icon::Information);
+    });
     connect(makerLogo, &ActionLabel::clicked, this, [this] { actions_.openHomePage(); });
     connect(homePageLink, &ActionLabel::clicked, this, [this] { actions_.openHomePage(); });
     connect(optionsPage->introLabel, &ActionLabel::clicked, this,
@@ -232,7 +241,11 @@ void MainWindow::scanFolder() {
 void MainWindow::startRun() {
     if (run_.stopped() || !runPage->startButton->isEnabled())
         return;
+    // Modern pages bring the site's other files along, copied before the pages.
+    if (!otherFiles->confirm())
+        return;
     EventPump::Busy busy(pump_);
+    otherFiles->copy();
     run_.RunEncryption();
 }
 

@@ -25,6 +25,7 @@ class AdvertPanel;
 class FilesPage;
 class FolderBrowser;
 class ModernPagesControl;
+class OtherFilesControl;
 class OptionBinding;
 class OptionsPage;
 class RunPage;
@@ -86,6 +87,7 @@ public:
     QAction* saveSettingsAction;
     QMenu* newsMenu;
     ModernPagesControl* modernPages;
+    OtherFilesControl* otherFiles;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

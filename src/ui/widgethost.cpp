@@ -47,6 +47,20 @@ void WidgetHost::message(const QString& prompt, const QString& title, Icon icon)
     box.exec();
 }
 
+bool WidgetHost::question(const QString& prompt, const QString& title) {
+    messages_.append({prompt, title, Icon::Information});
+    if (!nextAnswers_.isEmpty())
+        return nextAnswers_.takeFirst();
+    if (!modal_)
+        return false;
+    QMessageBox box(QMessageBox::Question, title, prompt, QMessageBox::Yes | QMessageBox::No,
+                    window_);
+    box.setObjectName(QStringLiteral("messageBox"));
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 QString WidgetHost::openFileName() {
     return fileName(false);
 }

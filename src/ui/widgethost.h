@@ -38,6 +38,8 @@ public:
     QString saveFileName() override;
     // A folder chooser opened at start; empty when cancelled.
     QString folderName(const QString& start);
+    // A question with "Ja" and "Nein"; true for "Ja".
+    bool question(const QString& prompt, const QString& title);
     void showStatus(bool visible) override;
     void setCurrentFile(const QString& path) override;
     void setListProgress(int value, int maximum) override;
@@ -52,6 +54,9 @@ public:
     // file dialog takes the next queued name (an empty queue answers "cancelled").
     void setModalBoxes(bool shown) { modal_ = shown; }
     void setNextFileName(const QString& name) { nextNames_.append(name); }
+    // With modal boxes off a question is recorded and takes the next queued answer ("Nein" when
+    // none is queued).
+    void setNextAnswer(bool yes) { nextAnswers_.append(yes); }
     const QList<Message>& messages() const { return messages_; }
     void clearMessages() { messages_.clear(); }
     int dialogsShown() const { return dialogs_; }
@@ -67,6 +72,7 @@ private:
     QPushButton* start_ = nullptr;
     bool modal_ = true;
     QStringList nextNames_;
+    QList<bool> nextAnswers_;
     QList<Message> messages_;
     int dialogs_ = 0;
     struct Worker;

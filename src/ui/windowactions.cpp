@@ -8,6 +8,9 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QMimeDatabase>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QWidget>
 #include <QWindow>
 
@@ -15,6 +18,24 @@
 #include <cstdlib>
 
 namespace veltrano::ui {
+
+namespace {
+
+// The desktop hands a file to xdg-open, which starts even where no program shows its type; so a
+// document is only handed over when the desktop names a program for its type.
+bool hasViewerFor(const QUrl& url) {
+    if (!url.isLocalFile())
+        return true;
+    const QString type = QMimeDatabase().mimeTypeForFile(url.toLocalFile()).name();
+    const QString query = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+    if (query.isEmpty())
+        return !QStandardPaths::findExecutable(QStringLiteral("xdg-open")).isEmpty();
+    QProcess process;
+    process.start(query, {QStringLiteral("query"), QStringLiteral("default"), type});
+    return process.waitForFinished(3000) && !process.readAllStandardOutput().trimmed().isEmpty();
+}
+
+} // namespace
 
 WindowActions::WindowActions(QWidget* window, EventPump& pump, QString programFolder)
     : window_(window), pump_(pump), programFolder_(std::move(programFolder)) {
@@ -27,20 +48,19 @@ WindowActions::WindowActions(QWidget* window, EventPump& pump, QString programFo
         }
         QCoreApplication::exit(0);
     };
-    openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    openUrl = [](const QUrl& url) { return hasViewerFor(url) && QDesktopServices::openUrl(url); };
     startMove = [this] {
         QWindow* handle = window_->window()->windowHandle();
         return handle && handle->startSystemMove();
     };
 }
 
-void WindowActions::shellOpen(const QString& target) {
+bool WindowActions::shellOpen(const QString& target) {
     // A path goes to the desktop as the file it names ("//help.pdf" at a root is "/help.pdf").
     const QUrl url = target.contains(QLatin1String("://"))
                          ? QUrl(target)
                          : QUrl::fromLocalFile(QDir::cleanPath(target));
-    if (openUrl)
-        openUrl(url);
+    return openUrl && openUrl(url);
 }
 
 void WindowActions::endProgram() {
@@ -57,8 +77,8 @@ QString WindowActions::helpPath() const {
     return !QFileInfo::exists(beside) && QFileInfo::exists(installed) ? installed : beside;
 }
 
-void WindowActions::openHelp() {
-    shellOpen(helpPath());
+bool WindowActions::openHelp() {
+    return shellOpen(helpPath());
 }
 
 void WindowActions::dragWindow() {

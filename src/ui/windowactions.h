@@ -22,20 +22,22 @@ public:
     // The maker's home page.
     static QString homePageAddress() { return QStringLiteral("http://www.veltrano.example/"); }
 
-    // Hands a path or a web address to the desktop; failures are not reported.
-    void shellOpen(const QString& target);
+    // Hands a path or a web address to the desktop; false when the desktop has no program for
+    // it.
+    bool shellOpen(const QString& target);
     // "B&enden", a click on the introduction of the options page, any close request: the process
     // ends at once, nothing is asked. A page in progress leaves no file behind: its new file is
     // removed first.
     void endProgram();
     // "&Hilfe": the program folder, a separator and "help.pdf"; for a program installed in a bin
     // folder, the help.pdf of its data folder when there is none beside it.
-    void openHelp();
+    // False when no program could show it.
+    bool openHelp();
     QString helpPath() const;
     // The maker's logo and the home-page link.
     void openHomePage() { shellOpen(homePageAddress()); }
-    // A press of any mouse button on the options page's heading moves the window as if its title
-    // bar were held.
+    // A drag with the left mouse button on the options page's heading moves the window as if its
+    // title bar were held.
     void dragWindow();
     // A double-click on that heading: out of the always-on-top band, then the window is made 6765
     // layout units high (the wizard pages and the help row stay, the advert band goes).
@@ -43,7 +45,7 @@ public:
 
     // Replaceable for tests.
     std::function<void()> exitProgram;
-    std::function<void(const QUrl&)> openUrl;
+    std::function<bool(const QUrl&)> openUrl;
     std::function<bool()> startMove;
 
 private:

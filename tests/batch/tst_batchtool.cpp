@@ -135,10 +135,62 @@ private slots:
         QCOMPARE(c[u"output"_s].toString(), at(u"out/c.html"_s));
         QCOMPARE(c[u"inputBytes"_s].toInteger(), 12);
         QCOMPARE(c[u"outputBytes"_s].toInteger(), QFileInfo(at(u"out/c.html"_s)).size());
-        QVERIFY(c[u"backup"_s].isNull() && c[u"message"_s].isNull() && c[u"encoding"_s].isNull());
+        QVERIFY(c[u"backup"_s].isNull() && c[u"message"_s].isNull());
+        QCOMPARE(c[u"encoding"_s].toString(), u"windows-1252"_s);
         const QJsonObject totals = report[u"totals"_s].toObject();
         QCOMPARE(totals[u"converted"_s].toInt(), 2);
         QCOMPARE(totals[u"inputBytes"_s].toInteger(), 12 + 8);
+    }
+
+    // A modern site comes out whole: pages converted in their folders, every other file (dot-files
+    // too) byte for byte with its time, version control and backups of pages left behind. The
+    // project saved from it names what it cannot hold, and run with that gives the same tree.
+    void siteComesAlong() {
+        const QByteArray png("\x89PNG\r\n\x1a\n\0\xff", 10);
+        const std::pair<QString, QByteArray> site[] = {
+            {u"site/index.html"_s, "<link href=\"css/site.css\"><p>B\xC3\xA4"
+                                   "ckerei"},
+            {u"site/blog/2026/post.htm"_s, "<img src=\"../../img/logo.png\">"},
+            {u"site/css/site.css"_s, "p { color: red }"},
+            {u"site/img/logo.png"_s, png},
+            {u"site/.htaccess"_s, "Options -Indexes"},
+            {u"site/blog/empty.txt"_s, {}}};
+        for (const auto& [path, bytes] : site)
+            test::writeFile(at(path), bytes);
+        test::writeFile(at(u"site/.git/config"_s), "[core]");
+        test::writeFile(at(u"site/index.html.bak"_s), "the unprotected source");
+        const QDateTime old(QDate(2020, 5, 17), QTime(8, 30));
+        QFile css(at(u"site/css/site.css"_s));
+        QVERIFY(css.open(QIODevice::ReadWrite) &&
+                css.setFileTime(old, QFileDevice::FileModificationTime));
+        css.close();
+
+        const Outcome saved =
+            runInProcess({u"--modern"_s, u"-o"_s, at(u"out"_s), u"--report"_s, at(u"r.json"_s),
+                          u"--save-project"_s, at(u"p.vtp"_s), at(u"site"_s)});
+        QCOMPARE(saved.code, 0);
+        QVERIFY2(saved.err.first().endsWith(u"-p "_s + at(u"p.vtp"_s) + u" --modern"_s),
+                 qPrintable(saved.err.first()));
+        const QMap<QString, QByteArray> out = test::tree(at(u"out"_s));
+        QCOMPARE(out.keys(),
+                 (QStringList{u".htaccess"_s, u"blog/2026/post.htm"_s, u"blog/empty.txt"_s,
+                              u"css/site.css"_s, u"img/logo.png"_s, u"index.html"_s}));
+        for (const auto& [path, bytes] : site) {
+            if (!path.contains(u".htm"_s))
+                QCOMPARE(out[path.mid(5)], bytes);
+        }
+        QCOMPARE(QFileInfo(at(u"out/css/site.css"_s)).lastModified(), old);
+        const QJsonObject report =
+            QJsonDocument::fromJson(test::readFile(at(u"r.json"_s))).object();
+        QCOMPARE(report[u"totals"_s][u"copiedFiles"_s].toInt(), 4);
+        QCOMPARE(report[u"copied"_s][3][u"bytes"_s].toInteger(), png.size());
+        QCOMPARE(report[u"pages"_s][1][u"encoding"_s].toString(), u"UTF-8"_s);
+
+        QCOMPARE(
+            runInProcess({u"-q"_s, u"-p"_s, at(u"p.vtp"_s), u"--modern"_s, u"-o"_s, at(u"again"_s)})
+                .code,
+            0);
+        QCOMPARE(test::tree(at(u"again"_s)), out);
     }
 
     // On a terminal a bar shows the pages done; it is cleared before every message.

@@ -9,6 +9,7 @@
 #include "mainwindow.h"
 #include "modernpages.h"
 #include "optionspage.h"
+#include "otherfilescontrol.h"
 #include "qttranslation.h"
 #include "runpage.h"
 #include "statusframe.h"
@@ -46,7 +47,10 @@ struct Window {
         w.host().setModalBoxes(false);
         w.eventPump().setInterval(0);
         w.actions().exitProgram = [this] { ++exits; };
-        w.actions().openUrl = [this](const QUrl& url) { opened.append(url); };
+        w.actions().openUrl = [this](const QUrl& url) {
+            opened.append(url);
+            return true;
+        };
         w.actions().startMove = [this] { return ++moves > 0; };
     }
     // Runs a menu entry while the modal box or dialog it shows is answered by `reply`.
@@ -110,6 +114,47 @@ private slots:
         QVERIFY(next.w.modernPages->action->isChecked() && next.w.options().modern());
         next.w.modernPages->action->trigger();
         QVERIFY(!Window().w.options().modern());
+    }
+
+    // With modern pages the run copies the site's other files beside its pages, each with its
+    // bytes and time; step 3 counts them, and above 1 GB "Nein" starts nothing.
+    void otherFiles() {
+        QTemporaryDir dir;
+        const QString site = dir.filePath(u"site/"_s), out = dir.filePath(u"out"_s);
+        const QByteArray png("\x89PNG\0", 5);
+        for (const auto& [name, bytes] : {std::pair{u"index.html"_s, QByteArray("<p>A")},
+                                          {u"blog/a.html"_s, "<p>B"},
+                                          {u"css/site.css"_s, "p{}"},
+                                          {u"img/x.png"_s, png}})
+            test::writeFile(site + name, bytes);
+        const QDateTime old(QDate(2021, 3, 4), QTime(5, 6));
+        QFile css(site + u"css/site.css"_s);
+        QVERIFY(css.open(QIODevice::ReadWrite) &&
+                css.setFileTime(old, QFile::FileModificationTime));
+        css.close();
+        Window f;
+        f.w.options().setModern(true);
+        f.w.options().setText(TextField::txtPath, out);
+        f.w.list().Append(site + u"index.html"_s);
+        f.w.list().Append(site + u"blog/a.html"_s);
+        f.w.show();
+        f.w.wizardTabs->setCurrentIndex(2);
+        QTRY_VERIFY(f.w.otherFiles->count->text().contains(u"2 Dateien"_s));
+        click(f.w.runPage->startButton);
+        const QMap<QString, QByteArray> copied = test::tree(out);
+        QCOMPARE(copied.keys(), (QStringList{u"blog/a.html"_s, u"css/site.css"_s, u"img/x.png"_s,
+                                             u"index.html"_s}));
+        QCOMPARE(copied[u"img/x.png"_s], png);
+        QCOMPARE(QFileInfo(out + u"/css/site.css"_s).lastModified(), old);
+
+        QFile large(site + u"large.zip"_s); // sparse: 1 GB and a byte, no disk
+        QVERIFY(large.open(QIODevice::WriteOnly) && large.resize(1'000'000'001));
+        f.w.host().clearMessages();
+        f.w.host().setNextAnswer(false);
+        click(f.w.runPage->startButton);
+        QCOMPARE(f.messages().size(), 1);
+        QVERIFY(f.messages().first().startsWith(u"Andere Dateien mitkopieren: Mit den Seiten"_s));
+        QVERIFY(!QFileInfo::exists(out + u"/large.zip"_s));
     }
 
     // The texts of the window against one table.
@@ -404,7 +449,7 @@ private slots:
         QTest::newRow("Label1 left") << u"Label1"_s << Qt::LeftButton << 0 << QList{1, 0};
         QTest::newRow("Label2 still") << u"Label2"_s << Qt::LeftButton << 0 << QList{0, 0};
         QTest::newRow("Label2 left") << u"Label2"_s << Qt::LeftButton << 30 << QList{0, 1};
-        QTest::newRow("Label2 right") << u"Label2"_s << Qt::RightButton << 30 << QList{0, 1};
+        QTest::newRow("Label2 right") << u"Label2"_s << Qt::RightButton << 30 << QList{0, 0};
     }
     void mouse() {
         QFETCH(QString, label);
@@ -420,9 +465,9 @@ private slots:
         QTEST((QList{f.exits, f.moves}), "exitsMoves");
     }
 
-    // Help beside the program (plainly joined at a root), the home page, the heading of page 2
-    // that shrinks the window on a double-click, and the end: "B&enden" and a close request end
-    // at once.
+    // Help beside the program (plainly joined at a root) or told when no program shows it, the
+    // home page, the heading of page 2 that shrinks the window on a double-click, and the end:
+    // "B&enden" and a close request end at once.
     void windowHandling() {
         Window root(u"/"_s);
         QCOMPARE(root.w.actions().helpPath(), u"//help.pdf"_s);
@@ -435,6 +480,11 @@ private slots:
         const QUrl home(u"http://www.veltrano.example/"_s);
         QCOMPARE(f.opened,
                  (QList<QUrl>{QUrl::fromLocalFile(u"/opt/veltrano/help.pdf"_s), home, home}));
+        f.w.actions().openUrl = [](const QUrl&) { return false; }; // no program shows PDF files
+        click(f.w.helpButton);
+        QCOMPARE(f.messages(), QStringList{u"Hilfe: Die Hilfe /opt/veltrano/help.pdf kann nicht "
+                                           "angezeigt werden: auf diesem Rechner ist kein "
+                                           "Programm für PDF-Dateien eingerichtet."_s});
         f.w.setWindowFlag(Qt::WindowStaysOnTopHint, true);
         f.w.show();
         QTest::mouseDClick(f.w.optionsPage->headingLabel, Qt::LeftButton);

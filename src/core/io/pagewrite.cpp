@@ -258,12 +258,15 @@ QList<FileError> backupFailed(const QString& backup, const QString& source, int 
 } // namespace
 
 QList<FileError> PrepareBackup(const QString& source, ByteBuffer& fileScratch, ByteBuffer& text,
-                               Host& host, bool sync, const QString& backup, NewFile& file) {
+                               Host& host, bool sync, const QString& backup, NewFile& file,
+                               bool exact) {
     const QString unread = ReadWholeFile(source, fileScratch);
     if (!unread.isEmpty())
         return backupFailed(backup, source, EIO, unread);
-    SplitPageLines(fileScratch.view(), 0, text, host);
-    if (!file.create(backup, sync) || !file.write(text.view()) || !file.close())
+    if (!exact)
+        SplitPageLines(fileScratch.view(), 0, text, host);
+    const QByteArrayView bytes = exact ? fileScratch.view() : text.view();
+    if (!file.create(backup, sync) || !file.write(bytes) || !file.close())
         return backupFailed(backup, source, file.error().code, file.error().description);
     return {};
 }
@@ -275,10 +278,10 @@ QList<FileError> PutBackupInPlace(const QString& source, const QString& backup, 
 }
 
 QList<FileError> BackupSource(const QString& source, ByteBuffer& fileScratch, ByteBuffer& text,
-                              Host& host, bool sync, const QString& backup) {
+                              Host& host, bool sync, const QString& backup, bool exact) {
     NewFile file;
     const QList<FileError> errors =
-        PrepareBackup(source, fileScratch, text, host, sync, backup, file);
+        PrepareBackup(source, fileScratch, text, host, sync, backup, file, exact);
     return errors.isEmpty() ? PutBackupInPlace(source, backup, file) : errors;
 }
 

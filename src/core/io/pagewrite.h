@@ -62,16 +62,18 @@ private:
 QList<FileError> ReplaceFile(const QString& path, QByteArrayView bytes, bool sync = false);
 
 // Writes the backup of a source to backupPath: the source's lines, each followed by CR LF, read
-// from disk now, and with sync flushed to disk with its folder. Returns the failure that kept
-// the backup from being complete (reading the source, or a step of writing), its description naming
-// the backup file; empty when the backup is complete. The buffers are kept by the caller for reuse;
-// the host is only asked for page progress.
+// from disk now, and with sync flushed to disk with its folder; with exact set, the source's
+// bytes as they are, so the backup renamed back gives the original file. Returns the failure that
+// kept the backup from being complete (reading the source, or a step of writing), its description
+// naming the backup file; empty when the backup is complete. The buffers are kept by the caller for
+// reuse; the host is only asked for page progress.
 QList<FileError> BackupSource(const QString& source, ByteBuffer& fileScratch, ByteBuffer& text,
-                              Host& host, bool sync, const QString& backupPath);
+                              Host& host, bool sync, const QString& backupPath, bool exact = false);
 // BackupSource in two steps: the backup complete in file, a new file beside backupPath, and
 // later put in place; each returns its failure as BackupSource does.
 QList<FileError> PrepareBackup(const QString& source, ByteBuffer& fileScratch, ByteBuffer& text,
-                               Host& host, bool sync, const QString& backupPath, NewFile& file);
+                               Host& host, bool sync, const QString& backupPath, NewFile& file,
+                               bool exact = false);
 QList<FileError> PutBackupInPlace(const QString& source, const QString& backupPath, NewFile& file);
 
 // Flushes a folder's entries (names created, renamed or removed in it) to disk.

@@ -32,9 +32,9 @@ void encodeNativeText(QByteArrayView text, QByteArrayView header, const OptionSe
 
 } // namespace
 
-QString PageEncoder::ReadPage(const QString& path, const OptionSet& options) {
+QString PageEncoder::ReadPage(const QString& path, const OptionSet& options, QByteArray* encoding) {
     prepared_ = false;
-    return ReadPageSource(path, options, page_, file_, host_);
+    return ReadPageSource(path, options, page_, file_, host_, encoding);
 }
 
 void PageEncoder::runNative(const OptionSet& options) {

@@ -21,7 +21,8 @@ public:
     // A page in two steps, so the caller can open the output only once the page file has been
     // read and closed. ReadPage returns an empty text on success, otherwise why the file could
     // not be read; EncodeReadPage then writes the converted page, header included, to out.
-    QString ReadPage(const QString& path, const OptionSet& options);
+    // With encoding given, it receives the encoding a browser finds for the page file.
+    QString ReadPage(const QString& path, const OptionSet& options, QByteArray* encoding = nullptr);
     void EncodeReadPage(QByteArrayView header, const OptionSet& options, PageSink& out);
     // The bytes of the page file last read, as they are on disk.
     QByteArrayView fileBytes() const { return file_.view(); }

@@ -85,12 +85,16 @@ std::optional<PageError> PageSteps::readPage(Job& job, const OptionSet& options)
     if (auto error = blankLinesFit(startLineCount(options.values()), job.source))
         return error;
     job.header = BuildPageHeader(options);
+    job.exactBackup = options.modern();
 
     const QFileInfo info(job.source);
+    // Modern pages tell an empty page from a missing one.
+    if (options.modern() && info.exists() && info.size() < 1)
+        return PageError::fatal(QStringLiteral("Die Datei ist leer: ") + job.source);
     if (!info.exists() || info.size() < 1)
         return PageError::fatal(QStringLiteral("Datei konnte nicht gefunden werden: ") +
                                 job.source);
-    if (!encoder_.ReadPage(job.source, options).isEmpty())
+    if (!encoder_.ReadPage(job.source, options, job.encoding ? &*job.encoding : nullptr).isEmpty())
         return PageError::refused(QStringLiteral("Datei konnte nicht gelesen werden: ") +
                                   job.source);
     // Converting a converted page again, over itself, would put the converted page into the
@@ -111,7 +115,7 @@ void PageSteps::prepareBackup(Job& job, const QString& backupPath) {
     job.writeOut.host = &host_;
     host_.startBlocking([this, &job] {
         job.backupErrors = PrepareBackup(job.source, backupFile_, backupText_, quiet_, true,
-                                         job.backupPath, job.backup);
+                                         job.backupPath, job.backup, job.exactBackup);
     });
 }
 
@@ -166,8 +170,8 @@ std::optional<PageError> PageSteps::commit(Job& job, const QString& output,
             return;
         if (!backupPath.isEmpty()) {
             if (backupPath != job.backupPath)
-                errors =
-                    BackupSource(job.source, backupFile_, backupText_, quiet_, true, backupPath);
+                errors = BackupSource(job.source, backupFile_, backupText_, quiet_, true,
+                                      backupPath, job.exactBackup);
             else if (job.backupErrors.isEmpty())
                 errors = PutBackupInPlace(job.source, backupPath, job.backup);
             else

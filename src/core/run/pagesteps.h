@@ -69,14 +69,17 @@ public:
     // One page on its way through the steps.
     struct Job {
         QString source;
-        QByteArray header;     // built from the options as they were when the page was read
-        QString plannedOutput; // the output path as planned before the page was encoded
-        NewFile file;          // the new file beside plannedOutput that holds the page
-        bool streamed = false; // false: the page is held whole in the page buffer
-        bool sync = false;     // the page and its folder are flushed to disk before it counts
-        bool written = true;   // the streamed page's last bytes reached its file, now closed
-        QString backupPath;    // where the backup written beside the conversion is meant to go
-        NewFile backup;        // that backup, complete, until it is put in place
+        QByteArray header;        // built from the options as they were when the page was read
+        QString plannedOutput;    // the output path as planned before the page was encoded
+        NewFile file;             // the new file beside plannedOutput that holds the page
+        bool streamed = false;    // false: the page is held whole in the page buffer
+        bool sync = false;        // the page and its folder are flushed to disk before it counts
+        bool written = true;      // the streamed page's last bytes reached its file, now closed
+        bool exactBackup = false; // the backup holds the source's bytes (modern pages)
+        // Set before readPage to learn the encoding a browser finds for the page file.
+        std::optional<QByteArray> encoding;
+        QString backupPath; // where the backup written beside the conversion is meant to go
+        NewFile backup;     // that backup, complete, until it is put in place
         QList<FileError> backupErrors; // why it could not be written
 
         // A job whose last bytes are still being written by the host's worker waits for them

@@ -28,6 +28,7 @@ struct Shared {
     const OptionSet& options;
     const bool sync;
     const qsizetype reached; // the pages before the first missing or empty source
+    bool encodings = false;  // each outcome names its page's encoding
 
     std::mutex mutex;
     std::condition_variable changed;
@@ -87,7 +88,11 @@ void work(Shared& s) {
         PageSteps::Job job;
         job.source = planned.source;
         job.plannedOutput = planned.output;
+        if (s.encodings)
+            job.encoding.emplace();
         std::optional<PageError> error = steps.readPage(job, s.options);
+        if (job.encoding)
+            outcome.encoding = QString::fromLatin1(*job.encoding);
         if (!error && !planned.backup.isEmpty())
             steps.prepareBackup(job, planned.backup);
         s.publish(i, error ? 0 : steps.countDraws(s.options));
@@ -128,6 +133,7 @@ ParallelRun::Outcome ParallelRun::run(const QList<PlannedPage>& pages,
                                       QList<PageOutcome>* outcomes) {
     const qsizetype reached = firstMissing(pages);
     Shared s(pages, options_, sync, reached, random_.state());
+    s.encodings = encodings;
     RunFiles files;
     for (qsizetype i = 0; i < reached; ++i) {
         files.sweepFolderOf(pages[i].output);

@@ -27,7 +27,7 @@ struct PageOutcome {
     qint64 inputBytes = 0;
     qint64 outputBytes = 0;
     qint64 milliseconds = 0;
-    QString encoding; // the page's encoding when the reading mode knows it
+    QString encoding; // the page's encoding, when the run was asked for encodings
     QList<PageMessage> messages;
 };
 
@@ -50,6 +50,9 @@ public:
     // Pages written into an output folder are flushed to disk with their folder too; pages
     // written over their sources always are.
     bool sync = false;
+    // Each page's outcome names the encoding a browser finds for it (for reports); finding it
+    // costs a look at every byte of a page read in the host code page.
+    bool encodings = false;
 
     // Converts the pages; outcomes receives one entry per page that was reached, in list order.
     // A missing or empty source stops the run there, as in the window, with the pages before

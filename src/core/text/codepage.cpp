@@ -34,10 +34,14 @@ QString toUnicode(QByteArrayView bytes) {
 }
 
 QByteArray fromUnicode(QStringView text) {
-    QByteArray bytes(text.size(), Qt::Uninitialized);
+    QByteArray bytes;
+    bytes.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
         const int b = byteFor(text[i].unicode());
-        bytes[i] = static_cast<char>(b < 0 ? '?' : b);
+        // A character beyond U+FFFF, two code units in memory, is one character: one "?".
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        bytes.append(static_cast<char>(b < 0 ? '?' : b));
     }
     return bytes;
 }

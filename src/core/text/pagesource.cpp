@@ -151,7 +151,7 @@ QString ReadWholeFile(const QString& path, ByteBuffer& buffer, Host* host) {
 }
 
 QString ReadPageSource(const QString& path, const OptionSet& options, ByteBuffer& page,
-                       ByteBuffer& scratch, Host& host) {
+                       ByteBuffer& scratch, Host& host, QByteArray* encoding) {
     const CheckState zange = options.check(CheckField::chkZange);
     const bool modern = options.modern();
     QString error = ReadWholeFile(path, scratch, &host);
@@ -162,11 +162,15 @@ QString ReadPageSource(const QString& path, const OptionSet& options, ByteBuffer
         // The decoding touches no option and calls no host: the host's blocking work, so a
         // window keeps handling its events while a large page is decoded.
         host.runBlocking([&] {
-            const QByteArray encoding = charset::decodeToUtf8(scratch.view(), page);
+            const QByteArray found = charset::decodeToUtf8(scratch.view(), page);
             charset::declareUtf8(page);
-            charset::keepScriptEncoding(page, encoding);
+            charset::keepScriptEncoding(page, found);
+            if (encoding)
+                *encoding = found;
         });
         std::swap(scratch, page);
+    } else if (encoding) {
+        *encoding = charset::detect(scratch.view()).encoding;
     }
     SplitPageLines(scratch.view(), zange, page, host);
     return {};

@@ -18,9 +18,10 @@ class Host;
 void SplitPageLines(QByteArrayView file, CheckState chkZange, ByteBuffer& page, Host& host);
 
 // Reads the page file at path into page. Returns an empty text on success, otherwise the
-// reason the file could not be read.
+// reason the file could not be read. encoding, when given, receives the encoding a browser
+// finds for the file (modern pages are decoded from it).
 QString ReadPageSource(const QString& path, const OptionSet& options, ByteBuffer& page,
-                       ByteBuffer& scratch, Host& host);
+                       ByteBuffer& scratch, Host& host, QByteArray* encoding = nullptr);
 
 // Reads a whole file into buffer; returns the reason on failure. A host, when given, may run
 // pending events between the megabytes of a large file.

@@ -25,6 +25,9 @@ private slots:
         for (int b = 0; b < 256; ++b)
             all.append(static_cast<char>(b));
         QCOMPARE(codepage::fromUnicode(codepage::toUnicode(all)), all);
+        // A character outside the code page is one "?", also one beyond U+FFFF; a lone
+        // surrogate is one too.
+        QCOMPARE(codepage::fromUnicode(u"a\u20AC\u0100\U0001F600b\xD800"_s), "a\x80??b?");
     }
 
     void generatorStartsTheSameEveryTime() {
