@@ -75,10 +75,9 @@ Code escapedCode(char16_t u) {
                 6};
 }
 
-// Every code unit in the order the decoder takes them, how each is written, and where the
-// groups of equal length begin; built once.
+// How every code unit, in the order the decoder takes them, is written, and where the groups of
+// equal length begin; built once.
 struct Alphabet {
-    std::vector<char16_t> units;
     std::vector<Code> codes;
     std::vector<qsizetype> groupStart; // per index: the first index of the same length
     QByteArray ranges;                 // the decoder's r
@@ -88,20 +87,17 @@ struct Alphabet {
         for (const Range& r : kPlain) {
             for (char32_t u = r.first; u <= r.last; ++u) {
                 plain[u] = true;
-                units.push_back(static_cast<char16_t>(u));
                 codes.push_back(plainCode(static_cast<char16_t>(u)));
             }
             ranges += QByteArray::number(r.first) + ',' + QByteArray::number(r.last) + ',';
         }
         ranges += "0,65535";
         for (char32_t u = 0; u < 0x10000; ++u) {
-            if (!plain[u]) {
-                units.push_back(static_cast<char16_t>(u));
+            if (!plain[u])
                 codes.push_back(escapedCode(static_cast<char16_t>(u)));
-            }
         }
-        groupStart.resize(units.size());
-        for (size_t k = 0; k < units.size(); ++k) {
+        groupStart.resize(codes.size());
+        for (size_t k = 0; k < codes.size(); ++k) {
             const bool same = k > 0 && codes[k].length == codes[k - 1].length;
             groupStart[k] = same ? groupStart[k - 1] : static_cast<qsizetype>(k);
         }
