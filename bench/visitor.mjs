@@ -89,5 +89,10 @@ for (const [title, some] of [[`all ${pages.length} pages`, pages], [`the ${large
     console.log(`\n${title}\n\n| measure | mode off | mode on |\n|---|---|---|`);
     for (const [name, measure] of Object.entries(measures)) console.log(row(name, measure, some));
 }
+console.log(`\nper page of 16 KB and more, converted / original: mode off; mode on\n\n| page | ${Object.keys(measures).join(' | ')} |\n|---|---|---|---|---|`);
+for (const p of large) {
+    const cell = (m) => forms.slice(1).map((f) => { const [a, b] = [m(f, p), m(forms[0], p)]; return a !== null && b ? (a / b).toFixed(2) : 'n/a'; }).join('; ');
+    console.log(`| ${p} | ${Object.values(measures).map(cell).join(' | ')} |`);
+}
 const total = (f, m) => pages.reduce((s, p) => s + m(f, p), 0);
 console.log(`\nwhole corpus in bytes (gzip -9): ${forms.map((f) => `${f.id} ${total(f, size.bytes)} (${total(f, size.gzip)})`).join(', ')}`);
