@@ -117,11 +117,17 @@ qsizetype readableEnd(QByteArrayView page, const OptionValues& v) {
     return qMax<qsizetype>(markup::headEnd(page), 0);
 }
 
-// How often each code unit occurs in the text.
-std::vector<quint32> unitCounts(QStringView text) {
+// How often each code unit occurs in the text; with a host, a megabyte at a time with a pump
+// between.
+std::vector<quint32> unitCounts(QStringView text, Host* host = nullptr) {
     std::vector<quint32> counts(0x10000);
-    for (const QChar c : text)
-        ++counts[c.unicode()];
+    constexpr qsizetype kPiece = 1 << 20;
+    for (qsizetype from = 0; from < text.size(); from += kPiece) {
+        if (host && from > 0)
+            host->pump();
+        for (const QChar c : text.sliced(from, qMin(kPiece, text.size() - from)))
+            ++counts[c.unicode()];
+    }
     return counts;
 }
 
@@ -150,7 +156,7 @@ void EncryptJavaScriptLight(QByteArrayView page, QByteArrayView header, const Op
 
     // The units the text uses, most frequent first, take the cheapest outputs; within a group
     // of outputs of equal length they are shuffled, one draw per unit.
-    const std::vector<quint32> counts = unitCounts(text);
+    const std::vector<quint32> counts = unitCounts(text, &host);
     std::vector<char16_t> ranked;
     ranked.reserve(static_cast<size_t>(distinctUnits(counts)));
     for (char32_t u = 0; u < 0x10000; ++u) {
