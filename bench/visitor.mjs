@@ -49,11 +49,15 @@ try {
             for (let k = 0; k < forms.length; k++) {
                 const f = forms[(k + round) % forms.length];
                 await tab.goto(`${origin}/${f.dir}/${p}`, { waitUntil: 'load', timeout: 120000 });
-                const t = await tab.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => setTimeout(() => {
-                    const nav = performance.getEntriesByType('navigation')[0];
-                    const paint = performance.getEntriesByName('first-contentful-paint')[0];
-                    resolve({ load: nav.loadEventStart, paint: paint ? paint.startTime : null });
-                }, 0))));
+                // The first paint may come after the load event: waited for, up to three seconds.
+                const t = await tab.evaluate(() => new Promise((resolve) => {
+                    const done = (paint) => resolve({ load: performance.getEntriesByType('navigation')[0].loadEventStart, paint });
+                    new PerformanceObserver((list) => {
+                        const fcp = list.getEntriesByName('first-contentful-paint')[0];
+                        if (fcp) done(fcp.startTime);
+                    }).observe({ type: 'paint', buffered: true });
+                    setTimeout(() => done(null), 3000);
+                }));
                 const m = loads.get(`${f.id}/${p}`) ?? { load: [], paint: [] };
                 m.load.push(t.load);
                 if (t.paint !== null) m.paint.push(t.paint);
