@@ -12,7 +12,7 @@ endif
 export QT_QPA_PLATFORM ?= offscreen
 
 .PHONY: all deps configure build run test test-sanitize bench browser-report clean fuzz \
-	fuzz-build fuzz-smoke reliability-report package format format-check test-ratio
+	fuzz-build fuzz-smoke reliability-report package format format-check test-ratio bench-visitor
 
 all: build
 
@@ -49,6 +49,10 @@ package: build
 # Runs the browser tests and writes their table to docs/browser-report.md.
 browser-report: build
 	cmake --build $(BUILD) --target browser-report
+
+# Bytes, gzip, load event and first paint of the converted pages against their originals.
+bench-visitor: build
+	cmake --build $(BUILD) --target bench-visitor
 
 bench: build
 	$(BUILD)/bin/bench_engine

@@ -1,19 +1,19 @@
 // Modern pages over arbitrary bytes: the encoding found and the decoding, then both passes on
-// the decoded text. The JavaScript form must spell the text's UTF-16 code units, and the native
-// output must read, once its character references are resolved as a browser resolves them, as
-// the same characters as the page.
+// the decoded text. The light JavaScript form must decode to the text's UTF-16 code units through
+// a safe string, and the native output must read, once its character references are resolved as
+// a browser resolves them, as the same characters as the page.
 
 #include "host.h"
 #include "io/pagesink.h"
 #include "options/optionset.h"
-#include "passes/javascript.h"
+#include "passes/lightform.h"
 #include "passes/native.h"
 #include "passes/random.h"
 #include "support/reference.h"
 #include "text/bytebuffer.h"
 #include "text/charset.h"
 
-#include <QRegularExpression>
+#include <QHash>
 #include <QSet>
 #include <QStringDecoder>
 
@@ -77,30 +77,64 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
                   "native output reads as the page");
     }
 
+    // The light form, read back by a decoder of its own: the key (the unit each output unit
+    // stands for, in the order of the alphabet), the alphabet's ranges, then the string.
     options.setCheck(CheckField::chkSeo, 0);
+    options.setCheck(CheckField::chkJava, 1);
     Random random;
+    random.setState(static_cast<std::uint32_t>(flags) * 65793u);
+    const std::uint32_t start = random.state();
     static ByteBuffer formBuffer;
     formBuffer.clear();
     PageSink sink(formBuffer);
-    EncryptJavaScript(text, {}, options, random, sink, host);
+    const qsizetype prologue = markup::prologueEnd(text);
+    EncryptJavaScriptLight(QByteArrayView(text).sliced(prologue), {}, options, random, sink, host);
+    check(random.state() == Random::jump(start, LightDrawCount(text, options)),
+          "the draws are known from the page alone");
     const QByteArray form = formBuffer.view().toByteArray();
-    const qsizetype table = form.indexOf(" z++;\r\n}\r\n") + 10;
-    const qsizetype notice = form.lastIndexOf("\r\n</script><noscript>");
-    check(table > 10 && notice >= table, "JavaScript form layout");
-    QSet<uint> filled;
-    QList<char16_t> items;
-    const QByteArrayView calls = QByteArrayView(form).sliced(table, notice - table);
-    static const QRegularExpression number(QStringLiteral("(c\\[|of\\[|,)(\\d+)"));
-    bool inTable = calls.startsWith("for(z of[");
-    for (const auto& m : number.globalMatch(QString::fromLatin1(calls))) {
-        inTable = inTable && m.captured(1) != QLatin1String("c[");
-        if (inTable)
-            filled.insert(m.captured(2).toUInt());
-        else if (m.captured(1) == QLatin1String("c["))
-            items.append(static_cast<char16_t>(m.captured(2).toUInt()));
+    const qsizetype keyAt = form.indexOf("})([") + 4, rangesAt = form.indexOf("],[", keyAt) + 3;
+    const qsizetype stringAt = form.indexOf("],\"", rangesAt) + 3;
+    const qsizetype end = form.lastIndexOf("\")\r\n</script><noscript>");
+    check(keyAt > 4 && rangesAt > keyAt && stringAt > rangesAt && end >= stringAt, "layout");
+    const auto numbers = [&form](qsizetype from, qsizetype to) {
+        QList<uint> list;
+        for (const QByteArray& part : form.mid(from, to - from).split(',')) {
+            bool ok = false;
+            list.append(part.toUInt(&ok));
+            check(ok || to == from, "key and alphabet are numbers");
+        }
+        return to == from ? QList<uint>() : list;
+    };
+    const QList<uint> key = numbers(keyAt, rangesAt - 3), ranges = numbers(rangesAt, stringAt - 3);
+    check(QSet<uint>(key.begin(), key.end()).size() == key.size(), "one output per unit");
+    QHash<char16_t, qsizetype> index; // output unit -> position in the alphabet
+    qsizetype plain = 0;
+    for (qsizetype r = 0; r + 1 < ranges.size(); r += 2) {
+        plain += r + 2 < ranges.size() ? ranges[r + 1] - ranges[r] + 1 : 0;
+        for (uint u = ranges[r]; u <= ranges[r + 1] && index.size() < key.size(); ++u)
+            if (!index.contains(static_cast<char16_t>(u)))
+                index.insert(static_cast<char16_t>(u), index.size());
     }
-    check(QStringView(items.data(), items.size()) == unicode, "items spell the UTF-16 text");
-    for (char16_t unit : items)
-        check(unit < 255 || filled.contains(unit), "every item has its table entry");
+    const QString string = QString::fromUtf8(form.mid(stringAt, end - stringAt));
+    QString readBack;
+    for (qsizetype i = 0; i < string.size(); ++i) {
+        char16_t unit = string[i].unicode();
+        if (unit == '\\') {
+            check(key.size() > plain && string.mid(i + 1, 1) == QLatin1String("u"),
+                  "escapes only when needed");
+            bool ok = false;
+            unit = static_cast<char16_t>(string.mid(i + 2, 4).toUInt(&ok, 16));
+            check(ok, "an escape is \\u and four hex digits");
+            i += 5;
+        } else {
+            check(!string[i].isLetter() && !string[i].isSurrogate() && unit != '"' && unit != '<' &&
+                      unit != '\r' && unit != '\n' && unit != 0x2028 && unit != 0x2029,
+                  "the string is safe and holds no letter");
+        }
+        check(index.contains(unit), "every output unit is in the alphabet");
+        readBack += QChar(static_cast<char16_t>(key[index[unit]]));
+    }
+    check(readBack == QString::fromUtf8(QByteArrayView(text).sliced(prologue)),
+          "the light form decodes to the page's code units");
     return 0;
 }

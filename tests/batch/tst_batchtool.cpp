@@ -202,8 +202,14 @@ private slots:
     }
 
     // A nested site converted with 1, 2 and 7 jobs (the last in a process of its own) gives the
-    // bytes of the window's one-thread run over the same pages from a project.
+    // bytes of the window's one-thread run over the same pages from a project, in both modes.
+    void sameBytesWithAnyJobs_data() {
+        QTest::addColumn<QString>("mode");
+        QTest::newRow("plain") << QString();
+        QTest::newRow("modern") << u"--modern"_s;
+    }
     void sameBytesWithAnyJobs() {
+        QFETCH(QString, mode);
         QStringList pages;
         for (int i = 0; i < 40; ++i) {
             const QString path = at(u"site/%1/%2/p%3.htm"_s.arg(i % 3).arg(i % 5).arg(i));
@@ -215,9 +221,11 @@ private slots:
         const QString site = at(u"site"_s);
         QMap<QString, QByteArray> previous;
         for (const QString& jobs : {u"1"_s, u"2"_s, u"7"_s}) {
-            const QStringList args = {
+            QStringList args = {
                 u"-j"_s,          jobs, u"-o"_s, at(u"out"_s + jobs), site, u"--save-project"_s,
                 at(u"site.vtp"_s)};
+            if (!mode.isEmpty())
+                args.append(mode);
             if (jobs == u"7") {
                 QProcess process;
                 process.start(QStringLiteral(VELTRANO_BATCH_EXE), args);
@@ -237,13 +245,17 @@ private slots:
         QCOMPARE(ReadProject(at(u"site.vtp"_s), options, list).status,
                  ProjectReadResult::Status::Ok);
         options.setText(TextField::txtPath, at(u"window"_s));
+        options.setModern(!mode.isEmpty());
         QDir().mkpath(at(u"window"_s));
         NullHost host;
         Random random;
         EncryptionRun run(options, list, host, random);
         QCOMPARE(run.RunEncryption(), EncryptionRun::Outcome::Completed);
-        for (auto it = previous.cbegin(); it != previous.cend(); ++it)
-            QCOMPARE(test::readFile(at(u"window/"_s) + QFileInfo(it.key()).fileName()), it.value());
+        // Modern pages keep their place below the common folder, in the window's run too.
+        for (auto it = previous.cbegin(); it != previous.cend(); ++it) {
+            const QString name = mode.isEmpty() ? QFileInfo(it.key()).fileName() : it.key();
+            QCOMPARE(test::readFile(at(u"window/"_s) + name), it.value());
+        }
     }
 };
 

@@ -3,6 +3,7 @@
 #include "host.h"
 #include "io/pagesink.h"
 #include "javascript.h"
+#include "lightform.h"
 #include "native.h"
 #include "text/pagesource.h"
 #include "text/textops.h"
@@ -10,6 +11,12 @@
 namespace veltrano {
 
 namespace {
+
+// A modern page with the script form is written in the light form: the browser would decode
+// character references to the same characters, so the native pass has nothing to add there.
+bool lightForm(const OptionSet& options) {
+    return options.modern() && options.check(CheckField::chkJava) != 0;
+}
 
 // The step after the native pass: the JavaScript form, or the header joined with the text.
 void encodeNativeText(QByteArrayView text, QByteArrayView header, const OptionSet& options,
@@ -22,7 +29,9 @@ void encodeNativeText(QByteArrayView text, QByteArrayView header, const OptionSe
         out.append(text.first(doctype));
         text = text.sliced(doctype);
     }
-    if (options.check(CheckField::chkJava) != 0) {
+    if (lightForm(options)) {
+        EncryptJavaScriptLight(text, header, options, random, out, host);
+    } else if (options.check(CheckField::chkJava) != 0) {
         EncryptJavaScript(text, header, options, random, out, host);
     } else {
         out.append(header);
@@ -38,12 +47,14 @@ QString PageEncoder::ReadPage(const QString& path, const OptionSet& options, QBy
 }
 
 void PageEncoder::runNative(const OptionSet& options) {
-    nativeDone_ = CrippleNative(page_.view(), options, native_, host_);
+    nativeDone_ = !lightForm(options) && CrippleNative(page_.view(), options, native_, host_);
     prepared_ = true;
 }
 
 qint64 PageEncoder::PrepareReadPage(const OptionSet& options) {
     runNative(options);
+    if (lightForm(options))
+        return LightDrawCount(page_.view(), options);
     return JavaScriptDrawCount(nativeDone_ ? native_.view() : page_.view(), options);
 }
 

@@ -280,6 +280,10 @@ void encryptJavaScript(QByteArrayView page, QByteArrayView header, const OptionV
 
 } // namespace
 
+QByteArray JavaScriptNotice(const QString& txtJava, bool modern) {
+    return notice(txtJava, modern);
+}
+
 qint64 JavaScriptDrawCount(QByteArrayView page, const OptionSet& options) {
     if (options.check(CheckField::chkJava) == 0)
         return 0;

@@ -2,6 +2,7 @@
 // ways, the generator, the helpers at their edges, the passes yielding on a large page.
 #include "io/pagesink.h"
 #include "passes/javascript.h"
+#include "passes/lightform.h"
 #include "passes/native.h"
 #include "passes/random.h"
 #include "support/recordinghost.h"
@@ -87,6 +88,7 @@ private slots:
         QTest::newRow("reading") << 0 << qint64(-1);
         QTest::newRow("native") << 1 << qint64(200002);
         QTest::newRow("javascript") << 2 << qint64(200002);
+        QTest::newRow("light form") << 3 << qint64(200002);
     }
     void passesYieldOnLargePages() {
         QFETCH(int, pass);
@@ -100,8 +102,10 @@ private slots:
             SplitPageLines(page, 1, out, host);
         else if (pass == 1)
             CrippleNative(page, options, out, host);
-        else
+        else if (pass == 2)
             EncryptJavaScript(page, {}, options, random, sink, host);
+        else
+            EncryptJavaScriptLight(page, {}, options, random, sink, host);
         QVERIFY2(host.pumps >= 10, qPrintable(QString::number(host.pumps)));
         QTEST(host.pageMaximum, "scanned");
         QTEST(host.pageValue, "scanned");
