@@ -1,0 +1,376 @@
+#include "breakage.h"
+
+#include "bytebuffer.h"
+#include "charset.h"
+#include "host.h"
+#include "pagesource.h"
+#include "passes/native.h"
+#include "textops.h"
+
+#include <QFile>
+
+#include <sys/stat.h>
+
+#include <utility>
+#include <vector>
+
+namespace veltrano::breakage {
+
+namespace {
+
+struct KindText {
+    const char* code;
+    const char* label;
+    const char* description;
+};
+
+constexpr KindText kKinds[kKindCount] = {
+    {"utf8", "UTF-8", "UTF-8-Text wird zu \"Ã¤\""},
+    {"utf16", "UTF-16", "UTF-16-Seite wird unlesbar"},
+    {"charset", "Zeichensatz", "Zeichensatz der Seite geht verloren"},
+    {"char-table", "Sonderzeichen", "Zeichen wie € „ “ – ÿ werden falsch geschrieben"},
+    {"comment-markup", "Kommentare", "Kommentar mit Tags verdeckt den Rest der Seite"},
+    {"script-attributes", "Skripte", "Skript mit Attributen läuft nicht mehr"},
+    {"style-rules", "Stile", "Stilregeln im <style> wirken nicht mehr"},
+    {"line-breaks", "Zeilenumbrüche", "Zeilen laufen ineinander"},
+    {"space-references", "Leerzeichen", "&#32; und &#13;&#10; der Seite fallen weg"},
+    {"doctype", "DOCTYPE", "DOCTYPE steht nicht mehr vorn, die Seite fällt in den Quirks-Modus"},
+    {"head-script-end", "Kopfende", "\"</head>\" in Skript oder Kommentar des Kopfes"},
+};
+
+int bitOf(Kinds kind) {
+    for (int i = 0; i < kKindCount; ++i) {
+        if (kind == 1u << i)
+            return i;
+    }
+    return -1;
+}
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
+}
+
+// Which bytes of the page text the native pass without the mode turns into character
+// references, one flag per byte, as the pass walks the page; headEnd receives where the pass
+// takes the head to end (-1: never).
+std::vector<char> nativeEncoded(QByteArrayView t, const OptionValues& v, qsizetype* headEnd) {
+    const bool seo = v.check(CheckField::chkSeo) != 0;
+    std::vector<char> encoded(static_cast<size_t>(t.size()), 0);
+    NativeScanState s;
+    *headEnd = -1;
+    for (qsizetype i = 0; i < t.size(); ++i) {
+        const char ch = t[i];
+        switch (ch) {
+        case '<':
+            s.inTag = true;
+            s.tagLength = 0;
+            continue;
+        case '>':
+            s.inTag = false;
+            if (s.tagIs("script")) {
+                s.inScript = true;
+            } else if (s.tagIs("/script")) {
+                s.inScript = false;
+            } else if (s.tagIs("/head") && s.inHead) {
+                s.inHead = false;
+                *headEnd = i + 1;
+            }
+            continue;
+        case '&':
+            s.inEntity = true;
+            continue;
+        case ';':
+            s.inEntity = false;
+            continue;
+        case ' ':
+            continue;
+        case '"':
+            s.inQuote = !s.inQuote;
+            break;
+        default:
+            break;
+        }
+        if (s.inScript || s.inEntity || s.inTag || s.inQuote)
+            s.collect(ch);
+        else if (!(seo && s.inHead))
+            encoded[static_cast<size_t>(i)] = 1;
+    }
+    return encoded;
+}
+
+// Tags a browser shows inline: a line break between two of their words is a blank on screen.
+bool inlineTag(QByteArrayView t, qsizetype open) {
+    static constexpr std::string_view kInline[] = {"a",    "b",   "i",     "u",      "em",
+                                                   "font", "span", "small", "strong", "big",
+                                                   "code", "sub", "sup",   "tt",     "abbr"};
+    qsizetype p = open + 1;
+    if (p < t.size() && t[p] == '/')
+        ++p;
+    qsizetype e = p;
+    while (e < t.size() && ((t[e] | 0x20) >= 'a' && (t[e] | 0x20) <= 'z'))
+        ++e;
+    for (const std::string_view name : kInline) {
+        if (static_cast<qsizetype>(name.size()) == e - p &&
+            indexOfAsciiNoCase(t.sliced(p, e - p), QByteArrayView(name.data(), e - p)) == 0)
+            return true;
+    }
+    return false;
+}
+
+// The character a reader sees next to position p, going back (step -1) or on (step 1) over
+// inline tags; a blank when a block boundary or the page's edge comes first.
+char seenNeighbour(QByteArrayView t, qsizetype p, int step) {
+    while (p >= 0 && p < t.size()) {
+        const char c = t[p];
+        if (step < 0 && c == '>') {
+            const qsizetype open = t.first(p).lastIndexOf('<');
+            // What a script writes stands where the script ends.
+            if (open >= 0 &&
+                indexOfAsciiNoCase(t.sliced(open, qMin<qsizetype>(8, t.size() - open)),
+                                   "</script") == 0)
+                return c;
+            if (open < 0 || !inlineTag(t, open))
+                return ' ';
+            p = open - 1;
+        } else if (step > 0 && c == '<') {
+            const qsizetype close = t.indexOf('>', p);
+            if (close < 0 || !inlineTag(t, p))
+                return ' ';
+            p = close + 1;
+        } else {
+            return c;
+        }
+    }
+    return ' ';
+}
+
+// The page text, what the passes do to each byte, and the findings.
+class Analysis {
+public:
+    Analysis(QByteArrayView text, const OptionValues& v) : t(text) {
+        native = v.check(CheckField::chkNativ) != 0;
+        if (native)
+            encoded = nativeEncoded(t, v, &nativeHead);
+        seo = v.check(CheckField::chkSeo) != 0;
+        // The script form writes the page from behind the first "</head>" while the head stays
+        // readable, else from its start, behind the header.
+        java = v.check(CheckField::chkJava) != 0;
+        if (java && v.check(CheckField::chkSeo) == 1) {
+            const qsizetype k = indexOfAsciiNoCase(t, "</head>");
+            jsStart = k >= 0 ? k + 7 : 0;
+        }
+    }
+
+    bool isEncoded(qsizetype i) const { return native && encoded[static_cast<size_t>(i)]; }
+    // The script form writes the byte through its table of characters.
+    bool inTable(qsizetype i) const { return java && i >= jsStart; }
+    bool headerFirst() const { return jsStart == 0; }
+
+    // Walks the markup: comments, the content of scripts, styles and preformatted elements,
+    // the text between them, and the end of the head.
+    void walk() {
+        qsizetype from = 0;
+        QByteArray element; // the element whose content lies before the next tag
+        int preDepth = 0;
+        markup::forEachTag(t, [&](const markup::Tag& tag) {
+            content(from, tag.begin, element, preDepth > 0);
+            const QByteArray name = tag.name.toByteArray().toLower();
+            if (realHead < 0 && name == "/head")
+                realHead = tag.end;
+            if (name == "pre" || name == "listing")
+                ++preDepth;
+            else if ((name == "/pre" || name == "/listing") && preDepth > 0)
+                --preDepth;
+            element = name.startsWith('/') ? QByteArray() : name;
+            from = tag.end;
+            return true;
+        });
+        content(from, t.size(), element, preDepth > 0);
+    }
+
+    Kinds kinds = 0;
+    std::vector<std::pair<qsizetype, qsizetype>> comments;
+    QByteArrayView t;
+    bool native = false;
+    bool seo = false;
+    bool java = false;
+    std::vector<char> encoded;
+    qsizetype nativeHead = -1;
+    qsizetype jsStart = 0;
+    qsizetype realHead = -1;
+
+private:
+    bool anyEncoded(qsizetype from, qsizetype to, bool blanksToo) const {
+        for (qsizetype i = from; i < to; ++i) {
+            if (isEncoded(i) && (blanksToo || !isBlank(t[i])))
+                return true;
+        }
+        return false;
+    }
+
+    // What lies between two tags: the content of the element before, or text and comments.
+    void content(qsizetype from, qsizetype to, const QByteArray& element, bool pre) {
+        if (from >= to)
+            return;
+        if (element == "script" || element == "style") {
+            // References are no code: what the pass encodes there no longer works.
+            if (anyEncoded(from, to, false))
+                kinds |= element == "script" ? ScriptAttributes : StyleRules;
+            return;
+        }
+        if (element == "textarea") {
+            if (anyLineBreakEncoded(from, to))
+                kinds |= LineBreaks;
+            return;
+        }
+        // The content of the other raw-text elements and of the title shows no line breaks.
+        if (!element.isEmpty() && markup::rawTextElement(QByteArray("<" + element), 0))
+            return;
+        if (element == "title")
+            return;
+        for (qsizetype p = from; p < to;) {
+            qsizetype c = t.sliced(0, to).indexOf("<!--", p);
+            const qsizetype textEnd = c < 0 ? to : c;
+            text(p, textEnd, pre);
+            if (c < 0)
+                break;
+            const qsizetype end = qMin(markup::commentEnd(t, c), to);
+            comments.emplace_back(c, end);
+            // The closing dashes encoded: the comment goes on to a "-->" inside a tag.
+            const bool closed = end >= c + 5 && t.sliced(end - 3, 3) == "-->";
+            if (closed && (isEncoded(end - 3) || isEncoded(end - 2)))
+                kinds |= CommentMarkup;
+            p = end;
+        }
+    }
+
+    // The pass removes every encoded CR LF after it has run.
+    bool removedBreak(qsizetype i, qsizetype to) const {
+        return i + 1 < to && t[i] == '\r' && t[i + 1] == '\n' && isEncoded(i) && isEncoded(i + 1);
+    }
+
+    bool anyLineBreakEncoded(qsizetype from, qsizetype to) const {
+        for (qsizetype i = from; i < to; ++i) {
+            if (removedBreak(i, to))
+                return true;
+        }
+        return false;
+    }
+
+    // In preformatted text every removed line break shows, in other text one between two words.
+    void text(qsizetype from, qsizetype to, bool pre) {
+        if (pre) {
+            if (anyLineBreakEncoded(from, to))
+                kinds |= LineBreaks;
+            return;
+        }
+        for (qsizetype i = from; i < to; ++i) {
+            if (!removedBreak(i, to))
+                continue;
+            qsizetype e = i;
+            while (removedBreak(e, to))
+                e += 2;
+            const char before = seenNeighbour(t, i - 1, -1);
+            const char after = seenNeighbour(t, e, 1);
+            if (!isBlank(before) && !isBlank(after))
+                kinds |= LineBreaks;
+            i = e - 1;
+        }
+    }
+};
+
+// Bytes a browser reads as C1 controls in Windows-1252 are the five it leaves undefined.
+bool c1Undefined(unsigned char c) {
+    return c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D;
+}
+
+} // namespace
+
+QString code(Kinds kind) {
+    const int bit = bitOf(kind);
+    return bit < 0 ? QString() : QString::fromLatin1(kKinds[bit].code);
+}
+
+QString description(Kinds kind) {
+    const int bit = bitOf(kind);
+    return bit < 0 ? QString() : QString::fromUtf8(kKinds[bit].description);
+}
+
+QString label(Kinds kind) {
+    const int bit = bitOf(kind);
+    return bit < 0 ? QString() : QString::fromUtf8(kKinds[bit].label);
+}
+
+QStringList codes(Kinds kinds) {
+    QStringList list;
+    for (int i = 0; i < kKindCount; ++i) {
+        if (kinds & (1u << i))
+            list << QString::fromLatin1(kKinds[i].code);
+    }
+    return list;
+}
+
+Kinds FindBreakage(QByteArrayView file, const OptionValues& options) {
+    // Read byte by byte, every second byte of UTF-16 is a zero: nothing of the page survives.
+    if (file.startsWith("\xFE\xFF") || file.startsWith("\xFF\xFE"))
+        return Utf16;
+    const charset::Detected detected = charset::detect(file);
+    NullHost host;
+    ByteBuffer text;
+    SplitPageLines(file, options.check(CheckField::chkZange), text, host);
+    Analysis a(text.view(), options);
+    a.walk();
+    const QByteArrayView t = a.t;
+
+    if (a.native && (t.contains("&#32;") || t.contains("&#13;&#10;")))
+        a.kinds |= SpaceReferences;
+    // The header goes in front of the page: its DOCTYPE, or its byte-order mark, is no longer
+    // first.
+    if (a.headerFirst() && markup::prologueEnd(t) > 0)
+        a.kinds |= Doctype;
+    const bool utf8 = detected.encoding == "UTF-8";
+    if (utf8 && a.headerFirst() && detected.from == charset::Detected::From::ByteOrderMark)
+        a.kinds |= Utf8;
+    // The head's end as the passes find it, where a browser finds another.
+    if (a.java && a.jsStart > 0 && a.jsStart != a.realHead)
+        a.kinds |= HeadScriptEnd;
+    if (a.native && a.seo && a.nativeHead >= 0 && a.realHead >= 0 && a.nativeHead < a.realHead)
+        a.kinds |= HeadScriptEnd;
+
+    // Text beyond ASCII that the passes write with its code page number, outside comments.
+    const bool otherCharset = !utf8 && detected.encoding != "windows-1252";
+    auto comment = a.comments.cbegin();
+    for (qsizetype i = 0; i < t.size(); ++i) {
+        const auto c = static_cast<unsigned char>(t[i]);
+        if (c < 0x80)
+            continue;
+        while (comment != a.comments.cend() && comment->second <= i)
+            ++comment;
+        if (comment != a.comments.cend() && comment->first <= i)
+            continue;
+        const bool encoded = a.isEncoded(i);
+        if (!encoded && !a.inTable(i))
+            continue;
+        if (utf8)
+            a.kinds |= Utf8;
+        else if (otherCharset)
+            a.kinds |= Charset;
+        else if (!encoded && ((c < 0xA0 && !c1Undefined(c)) || c == 0xFF))
+            a.kinds |= CharTable;
+    }
+    return a.kinds;
+}
+
+Kinds FindBreakageOfFile(const QString& path, const OptionValues& options) {
+    // Only a plain file is opened: a pipe or a device could hold the caller up.
+    struct stat st {};
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0 ||
+        !S_ISREG(st.st_mode))
+        return 0;
+    ByteBuffer bytes;
+    if (!ReadWholeFile(path, bytes).isEmpty())
+        return 0;
+    return FindBreakage(bytes.view(), options);
+}
+
+} // namespace veltrano::breakage
