@@ -11,6 +11,7 @@
 
 #include <sys/stat.h>
 
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -100,9 +101,10 @@ std::vector<char> nativeEncoded(QByteArrayView t, const OptionValues& v, qsizety
 
 // Tags a browser shows inline: a line break between two of their words is a blank on screen.
 bool inlineTag(QByteArrayView t, qsizetype open) {
-    static constexpr std::string_view kInline[] = {"a",    "b",   "i",     "u",      "em",
-                                                   "font", "span", "small", "strong", "big",
-                                                   "code", "sub", "sup",   "tt",     "abbr"};
+    static constexpr std::string_view kInline[] = {
+        "a",   "b",    "i",   "u",     "em",     "font",   "span",  "small",  "strong",
+        "big", "code", "sub", "sup",   "tt",     "abbr",   "cite",  "kbd",    "var",
+        "q",   "s",    "img", "input", "button", "select", "label", "strike", "mark"};
     qsizetype p = open + 1;
     if (p < t.size() && t[p] == '/')
         ++p;
@@ -125,9 +127,8 @@ char seenNeighbour(QByteArrayView t, qsizetype p, int step) {
         if (step < 0 && c == '>') {
             const qsizetype open = t.first(p).lastIndexOf('<');
             // What a script writes stands where the script ends.
-            if (open >= 0 &&
-                indexOfAsciiNoCase(t.sliced(open, qMin<qsizetype>(8, t.size() - open)),
-                                   "</script") == 0)
+            if (open >= 0 && indexOfAsciiNoCase(t.sliced(open, qMin<qsizetype>(8, t.size() - open)),
+                                                "</script") == 0)
                 return c;
             if (open < 0 || !inlineTag(t, open))
                 return ' ';
@@ -142,6 +143,82 @@ char seenNeighbour(QByteArrayView t, qsizetype p, int step) {
         }
     }
     return ' ';
+}
+
+// Public identifiers of the document types that leave a page in quirks mode all the same, by
+// their beginnings, in lower case.
+constexpr std::string_view kQuirksPublic[] = {
+    "+//silmaril//",
+    "-//as//",
+    "-//advasoft ltd//",
+    "-//ietf//",
+    "-//metrius//",
+    "-//microsoft//",
+    "-//netscape comm. corp.//",
+    "-//o'reilly and associates//",
+    "-//sq//",
+    "-//softquad",
+    "-//spyglass//",
+    "-//sun microsystems corp.//",
+    "-//w3c//dtd html 3",
+    "-//w3c//dtd html 4.0 frameset//",
+    "-//w3c//dtd html 4.0 transitional//",
+    "-//w3c//dtd html experimental",
+    "-//w3c//dtd w3 html//",
+    "-//w3o//",
+    "-//webtechs//",
+    "-/w3c/dtd html 4.0 transitional/en",
+    "html",
+};
+
+// The quoted identifier that follows at p, moving p behind it; nullopt when none follows.
+std::optional<QByteArray> quotedId(QByteArrayView d, qsizetype& p) {
+    while (p < d.size() && isBlank(d[p]))
+        ++p;
+    if (p >= d.size() || (d[p] != '"' && d[p] != '\''))
+        return std::nullopt;
+    const qsizetype close = d.indexOf(d[p], p + 1);
+    if (close < 0)
+        return std::nullopt;
+    const QByteArray id = d.sliced(p + 1, close - p - 1).toByteArray().toLower();
+    p = close + 1;
+    return id;
+}
+
+// Whether a DOCTYPE ("<!DOCTYPE ...>") puts the page in standards or almost standards mode;
+// only then does the page lose something when it no longer comes first.
+bool standardsDoctype(QByteArrayView d) {
+    constexpr char kIbm[] = "http://www.ibm.com/data/dtd/v11/ibmxhtml1-transitional.dtd";
+    qsizetype p = 9; // behind "<!DOCTYPE"
+    while (p < d.size() && isBlank(d[p]))
+        ++p;
+    qsizetype e = p;
+    while (e < d.size() && !isBlank(d[e]) && d[e] != '>')
+        ++e;
+    if (d.sliced(p, e - p).toByteArray().toLower() != "html")
+        return false;
+    p = e;
+    while (p < d.size() && isBlank(d[p]))
+        ++p;
+    const QByteArray keyword =
+        d.sliced(p, qMin<qsizetype>(6, d.size() - p)).toByteArray().toLower();
+    p += keyword.size();
+    if (keyword == "system")
+        return quotedId(d, p) != kIbm;
+    if (keyword != "public")
+        return true;
+    const std::optional<QByteArray> publicId = quotedId(d, p);
+    const std::optional<QByteArray> systemId = quotedId(d, p);
+    if (!publicId)
+        return true;
+    for (const std::string_view quirks : kQuirksPublic) {
+        if (publicId->startsWith(QByteArrayView(quirks.data(), qsizetype(quirks.size()))))
+            return false;
+    }
+    if (!systemId && (publicId->startsWith("-//w3c//dtd html 4.01 frameset//") ||
+                      publicId->startsWith("-//w3c//dtd html 4.01 transitional//")))
+        return false;
+    return systemId != kIbm;
 }
 
 // The page text, what the passes do to each byte, and the findings.
@@ -326,8 +403,11 @@ Kinds FindBreakage(QByteArrayView file, const OptionValues& options) {
         a.kinds |= SpaceReferences;
     // The header goes in front of the page: its DOCTYPE, or its byte-order mark, is no longer
     // first.
-    if (a.headerFirst() && markup::prologueEnd(t) > 0)
-        a.kinds |= Doctype;
+    if (const qsizetype end = markup::prologueEnd(t); a.headerFirst() && end > 0) {
+        const qsizetype at = indexOfAsciiNoCase(t.first(end), "<!doctype");
+        if (standardsDoctype(t.sliced(at, end - at)))
+            a.kinds |= Doctype;
+    }
     const bool utf8 = detected.encoding == "UTF-8";
     if (utf8 && a.headerFirst() && detected.from == charset::Detected::From::ByteOrderMark)
         a.kinds |= Utf8;
