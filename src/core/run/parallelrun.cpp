@@ -141,6 +141,7 @@ ParallelRun::Outcome ParallelRun::run(const QList<PlannedPage>& pages,
     s.encodings = encodings;
     const bool modern = options_.modern();
     tally_ = RunTally();
+    tally_.failed = earlierFailures;
     RunFiles files;
     for (qsizetype i = 0; i < reached; ++i) {
         files.sweepFolderOf(pages[i].output);

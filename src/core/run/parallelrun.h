@@ -59,6 +59,9 @@ public:
     // Set from outside (Ctrl-C): no further page is started, the pages under way are finished,
     // and the run ends with its last messages. Without it a run cannot be ended early.
     const std::atomic<bool>* interrupt = nullptr;
+    // Failures the caller met before the run (files copied beside the pages), counted in its
+    // last message.
+    int earlierFailures = 0;
 
     // Converts the pages; outcomes receives one entry per page that was reached, in list order.
     // A missing or empty source stops the run there, as in the window, with the pages before

@@ -16,10 +16,10 @@ namespace breakage {
 
 // One bit per kind of damage, in the order of the codes.
 enum Kind : unsigned {
-    Utf8 = 1u << 0,             // "utf8": UTF-8 text read byte by byte turns into "Ã¤"
-    Utf16 = 1u << 1,            // "utf16": a UTF-16 page comes out unreadable
-    Charset = 1u << 2,          // "charset": text of another code page gets Windows-1252 codes
-    CharTable = 1u << 3,        // "char-table": € „ “ – … and ÿ written wrongly by the script
+    Utf8 = 1u << 0,      // "utf8": UTF-8 text read byte by byte turns into "Ã¤"
+    Utf16 = 1u << 1,     // "utf16": a UTF-16 page comes out unreadable
+    Charset = 1u << 2,   // "charset": text of another code page gets Windows-1252 codes
+    CharTable = 1u << 3, // "char-table": € „ “ – … and ÿ written wrongly by the script
     CommentMarkup = 1u << 4,    // "comment-markup": a comment holding a tag hides the page
     ScriptAttributes = 1u << 5, // "script-attributes": a script with attributes stops running
     StyleRules = 1u << 6,       // "style-rules": the rules of a style element stop working
