@@ -119,32 +119,6 @@ bool inlineTag(QByteArrayView t, qsizetype open) {
     return false;
 }
 
-// The character a reader sees next to position p, going back (step -1) or on (step 1) over
-// inline tags; a blank when a block boundary or the page's edge comes first.
-char seenNeighbour(QByteArrayView t, qsizetype p, int step) {
-    while (p >= 0 && p < t.size()) {
-        const char c = t[p];
-        if (step < 0 && c == '>') {
-            const qsizetype open = t.first(p).lastIndexOf('<');
-            // What a script writes stands where the script ends.
-            if (open >= 0 && indexOfAsciiNoCase(t.sliced(open, qMin<qsizetype>(8, t.size() - open)),
-                                                "</script") == 0)
-                return c;
-            if (open < 0 || !inlineTag(t, open))
-                return ' ';
-            p = open - 1;
-        } else if (step > 0 && c == '<') {
-            const qsizetype close = t.indexOf('>', p);
-            if (close < 0 || !inlineTag(t, p))
-                return ' ';
-            p = close + 1;
-        } else {
-            return c;
-        }
-    }
-    return ' ';
-}
-
 // Public identifiers of the document types that leave a page in quirks mode all the same, by
 // their beginnings, in lower case.
 constexpr std::string_view kQuirksPublic[] = {
@@ -277,9 +251,12 @@ public:
     qsizetype realHead = -1;
 
 private:
-    bool anyEncoded(qsizetype from, qsizetype to, bool blanksToo) const {
+    // A reference left in code: the line breaks the pass removes again leave none.
+    bool anyReferenceKept(qsizetype from, qsizetype to) const {
         for (qsizetype i = from; i < to; ++i) {
-            if (isEncoded(i) && (blanksToo || !isBlank(t[i])))
+            if (removedBreak(i, to))
+                ++i;
+            else if (isEncoded(i))
                 return true;
         }
         return false;
@@ -290,8 +267,9 @@ private:
         if (from >= to)
             return;
         if (element == "script" || element == "style") {
-            // References are no code: what the pass encodes there no longer works.
-            if (anyEncoded(from, to, false))
+            // References are no code, not even those of blanks: such a script or style no longer
+            // works.
+            if (anyReferenceKept(from, to))
                 kinds |= element == "script" ? ScriptAttributes : StyleRules;
             return;
         }
@@ -323,7 +301,8 @@ private:
 
     // The pass removes every encoded CR LF after it has run.
     bool removedBreak(qsizetype i, qsizetype to) const {
-        return i + 1 < to && t[i] == '\r' && t[i + 1] == '\n' && isEncoded(i) && isEncoded(i + 1);
+        return i >= 0 && i + 1 < to && t[i] == '\r' && t[i + 1] == '\n' && isEncoded(i) &&
+               isEncoded(i + 1);
     }
 
     bool anyLineBreakEncoded(qsizetype from, qsizetype to) const {
@@ -332,6 +311,36 @@ private:
                 return true;
         }
         return false;
+    }
+
+    // The character a reader sees next to position p, going back (step -1) or on (step 1) over
+    // inline tags and line breaks the pass removes; a blank when a block boundary or the page's
+    // edge comes first.
+    char seenNeighbour(qsizetype p, int step) const {
+        while (p >= 0 && p < t.size()) {
+            const char c = t[p];
+            if (removedBreak(step < 0 ? p - 1 : p, t.size())) {
+                p += 2 * step;
+            } else if (step < 0 && c == '>') {
+                const qsizetype open = t.first(p).lastIndexOf('<');
+                // What a script writes stands where the script ends.
+                if (open >= 0 &&
+                    indexOfAsciiNoCase(t.sliced(open, qMin<qsizetype>(8, t.size() - open)),
+                                       "</script") == 0)
+                    return c;
+                if (open < 0 || !inlineTag(t, open))
+                    return ' ';
+                p = open - 1;
+            } else if (step > 0 && c == '<') {
+                const qsizetype close = t.indexOf('>', p);
+                if (close < 0 || !inlineTag(t, p))
+                    return ' ';
+                p = close + 1;
+            } else {
+                return c;
+            }
+        }
+        return ' ';
     }
 
     // In preformatted text every removed line break shows, in other text one between two words.
@@ -347,8 +356,8 @@ private:
             qsizetype e = i;
             while (removedBreak(e, to))
                 e += 2;
-            const char before = seenNeighbour(t, i - 1, -1);
-            const char after = seenNeighbour(t, e, 1);
+            const char before = seenNeighbour(i - 1, -1);
+            const char after = seenNeighbour(e, 1);
             if (!isBlank(before) && !isBlank(after))
                 kinds |= LineBreaks;
             i = e - 1;
