@@ -221,18 +221,17 @@ public:
     // the text between them, and the end of the head.
     void walk() {
         qsizetype from = 0;
-        QByteArray element; // the element whose content lies before the next tag
+        QByteArrayView element; // the start tag whose content lies before the next tag
         int preDepth = 0;
         markup::forEachTag(t, [&](const markup::Tag& tag) {
             content(from, tag.begin, element, preDepth > 0);
-            const QByteArray name = tag.name.toByteArray().toLower();
-            if (realHead < 0 && name == "/head")
+            if (realHead < 0 && is(tag.name, "/head"))
                 realHead = tag.end;
-            if (name == "pre" || name == "listing")
+            if (is(tag.name, "pre") || is(tag.name, "listing"))
                 ++preDepth;
-            else if ((name == "/pre" || name == "/listing") && preDepth > 0)
+            else if ((is(tag.name, "/pre") || is(tag.name, "/listing")) && preDepth > 0)
                 --preDepth;
-            element = name.startsWith('/') ? QByteArray() : name;
+            element = tag.name.startsWith('/') ? QByteArrayView() : tag.name;
             from = tag.end;
             return true;
         });
@@ -262,27 +261,31 @@ private:
         return false;
     }
 
+    static bool is(QByteArrayView name, const char* lower) {
+        return name.compare(QByteArrayView(lower), Qt::CaseInsensitive) == 0;
+    }
+
     // What lies between two tags: the content of the element before, or text and comments.
-    void content(qsizetype from, qsizetype to, const QByteArray& element, bool pre) {
+    void content(qsizetype from, qsizetype to, QByteArrayView element, bool pre) {
         if (from >= to)
             return;
-        if (element == "script" || element == "style") {
+        if (is(element, "script") || is(element, "style")) {
             // References are no code, not even those of blanks: such a script or style no longer
             // works.
             if (anyReferenceKept(from, to))
-                kinds |= element == "script" ? ScriptAttributes : StyleRules;
+                kinds |= is(element, "script") ? ScriptAttributes : StyleRules;
             return;
         }
-        if (element == "textarea") {
+        if (is(element, "textarea")) {
             if (anyLineBreakEncoded(from, to))
                 kinds |= LineBreaks;
             return;
         }
         // The content of the other raw-text elements and of the title shows no line breaks.
-        if (!element.isEmpty() && markup::rawTextElement(QByteArray("<" + element), 0))
-            return;
-        if (element == "title")
-            return;
+        for (const char* other : {"title", "xmp", "iframe", "noembed", "noframes", "plaintext"}) {
+            if (is(element, other))
+                return;
+        }
         for (qsizetype p = from; p < to;) {
             qsizetype c = t.sliced(0, to).indexOf("<!--", p);
             const qsizetype textEnd = c < 0 ? to : c;
