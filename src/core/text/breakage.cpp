@@ -339,11 +339,20 @@ private:
                 if (close < 0 || !inlineTag(t, p))
                     return ' ';
                 p = close + 1;
+            } else if (startsNoBreakSpace(p, step)) {
+                return ' ';
             } else {
                 return c;
             }
         }
         return ' ';
+    }
+
+    // A "&nbsp;" ends (going back) or starts (going on) at p: a blank to the reader.
+    bool startsNoBreakSpace(qsizetype p, int step) const {
+        constexpr QByteArrayView kNbsp = "&nbsp;";
+        const qsizetype from = step < 0 ? p - kNbsp.size() + 1 : p;
+        return from >= 0 && t.sliced(from).startsWith(kNbsp);
     }
 
     // In preformatted text every removed line break shows, in other text one between two words.
@@ -414,14 +423,15 @@ Kinds FindBreakage(QByteArrayView file, const OptionValues& options) {
     if (a.native && (t.contains("&#32;") || t.contains("&#13;&#10;")))
         a.kinds |= SpaceReferences;
     // The header goes in front of the page: its DOCTYPE, or its byte-order mark, is no longer
-    // first.
+    // first; a mark that no declaration backs leaves the page to Windows-1252 then.
     if (const qsizetype end = markup::prologueEnd(t); a.headerFirst() && end > 0) {
         const qsizetype at = indexOfAsciiNoCase(t.first(end), "<!doctype");
         if (standardsDoctype(t.sliced(at, end - at)))
             a.kinds |= Doctype;
     }
     const bool utf8 = detected.encoding == "UTF-8";
-    if (utf8 && a.headerFirst() && detected.from == charset::Detected::From::ByteOrderMark)
+    if (utf8 && a.headerFirst() && detected.from == charset::Detected::From::ByteOrderMark &&
+        charset::declaredEncoding(file) != "UTF-8")
         a.kinds |= Utf8;
     // The head's end as the passes find it, where a browser finds another.
     if (a.java && a.jsStart > 0 && a.jsStart != a.realHead)
