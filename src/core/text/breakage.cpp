@@ -287,7 +287,7 @@ private:
                 return;
         }
         for (qsizetype p = from; p < to;) {
-            qsizetype c = t.sliced(0, to).indexOf("<!--", p);
+            const qsizetype c = t.sliced(0, to).indexOf("<!--", p);
             const qsizetype textEnd = c < 0 ? to : c;
             text(p, textEnd, pre);
             if (c < 0)
