@@ -160,6 +160,7 @@ private slots:
         QCOMPARE(f.messages().size(), 1);
         QVERIFY(f.messages().first().startsWith(u"Andere Dateien mitkopieren: Mit den Seiten"_s));
         QVERIFY(!QFileInfo::exists(out + u"/large.zip"_s));
+        f.w.options().setModern(false); // a preference: the windows of later tests start without
     }
 
     // The texts of the window against one table.
