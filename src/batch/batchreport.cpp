@@ -16,12 +16,13 @@ QJsonValue textOrNull(const QString& text) {
 } // namespace
 
 QString writeReport(const QString& fileName, const QList<PlannedPage>& pages,
-                    const QList<PageOutcome>& outcomes, int exitCode, qint64 milliseconds,
-                    const QList<OtherFile>& copied) {
+                    const QList<PageOutcome>& outcomes, const QList<breakage::Kinds>& breaks,
+                    int exitCode, qint64 milliseconds, const QList<OtherFile>& copied) {
     QJsonArray list;
     qint64 inputBytes = 0;
     qint64 outputBytes = 0;
     int converted = 0;
+    int skipped = 0;
     for (qsizetype i = 0; i < outcomes.size(); ++i) {
         const PageOutcome& o = outcomes[i];
         QStringList messages;
@@ -36,10 +37,13 @@ QString writeReport(const QString& fileName, const QList<PlannedPage>& pages,
             {QStringLiteral("encoding"), textOrNull(o.encoding)},
             {QStringLiteral("milliseconds"), o.milliseconds},
             {QStringLiteral("message"), textOrNull(messages.join(u'\n'))},
+            {QStringLiteral("breaks"),
+             QJsonArray::fromStringList(breakage::codes(breaks.value(i)))},
         });
         inputBytes += o.inputBytes;
         outputBytes += o.outputBytes;
         converted += o.converted ? 1 : 0;
+        skipped += o.notice.isEmpty() ? 0 : 1;
     }
     QJsonArray copies;
     qint64 copiedBytes = 0;
@@ -52,7 +56,8 @@ QString writeReport(const QString& fileName, const QList<PlannedPage>& pages,
     const QJsonObject totals{
         {QStringLiteral("pages"), pages.size()},
         {QStringLiteral("converted"), converted},
-        {QStringLiteral("failed"), outcomes.size() - converted},
+        {QStringLiteral("skipped"), skipped},
+        {QStringLiteral("failed"), outcomes.size() - converted - skipped},
         {QStringLiteral("notReached"), pages.size() - outcomes.size()},
         {QStringLiteral("inputBytes"), inputBytes},
         {QStringLiteral("outputBytes"), outputBytes},

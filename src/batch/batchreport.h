@@ -2,6 +2,7 @@
 
 #include "run/parallelrun.h"
 #include "run/sitecopy.h"
+#include "text/breakage.h"
 
 #include <QList>
 #include <QString>
@@ -9,11 +10,12 @@
 namespace veltrano {
 
 // The report of a run as JSON: one object per page reached, in list order (source, output,
-// backup, input and output bytes, encoding, milliseconds, message), the other files copied
-// (source, output, bytes) and the totals. Returns an empty text on success, otherwise why the
-// file could not be written.
+// backup, input and output bytes, encoding, milliseconds, message, and the codes of what the
+// conversion without "Moderne Seiten" breaks in it, or with the mode has repaired), the other
+// files copied (source, output, bytes) and the totals. Returns an empty text on success,
+// otherwise why the file could not be written.
 QString writeReport(const QString& fileName, const QList<PlannedPage>& pages,
-                    const QList<PageOutcome>& outcomes, int exitCode, qint64 milliseconds,
-                    const QList<OtherFile>& copied = {});
+                    const QList<PageOutcome>& outcomes, const QList<breakage::Kinds>& breaks,
+                    int exitCode, qint64 milliseconds, const QList<OtherFile>& copied = {});
 
 } // namespace veltrano

@@ -3,6 +3,7 @@
 #include "batchplan.h"
 #include "batchreport.h"
 #include "batchsite.h"
+#include "breakwarnings.h"
 #include "commandline.h"
 #include "consolehost.h"
 #include "filelist/filelist.h"
@@ -18,9 +19,14 @@
 #include <QTextStream>
 #include <QThread>
 
+#include <atomic>
+
 namespace veltrano {
 
 namespace {
+
+std::atomic<bool> interruptible{false}; // a run that can end early is going on
+std::atomic<bool> interrupted{false};   // and was told to
 
 int usage(QTextStream& err, const QString& message) {
     err << message << '\n' << "Aufruf / usage: veltrano-batch [OPTIONEN] PFAD... (--help)\n";
@@ -34,6 +40,8 @@ int exitOf(ParallelRun::Outcome outcome) {
         return kExitDone;
     case ParallelRun::Outcome::CompletedWithErrors:
         return kExitDoneWithErrors;
+    case ParallelRun::Outcome::Interrupted:
+        return kExitInterrupted;
     case ParallelRun::Outcome::Stopped:
         break;
     }
@@ -41,6 +49,10 @@ int exitOf(ParallelRun::Outcome outcome) {
 }
 
 } // namespace
+
+bool interruptRun() {
+    return interruptible.load() && !interrupted.exchange(true);
+}
 
 int runBatch(const QStringList& args, QTextStream& out, QTextStream& err, bool progressBar) {
     QString error;
@@ -114,6 +126,19 @@ int runBatch(const QStringList& args, QTextStream& out, QTextStream& err, bool p
     if (!others)
         return usage(err, error);
 
+    // What the pages would lose without the mode is told before anything is done; with the mode
+    // the report names what it repaired.
+    const int jobs = r.jobs > 0 ? r.jobs : QThread::idealThreadCount();
+    const bool warn = !options.modern() && !r.quiet;
+    QList<breakage::Kinds> breaks;
+    if (warn || !r.report.isEmpty())
+        breaks = findBreakages(*plan, options.values(), jobs);
+    if (warn) {
+        for (const QString& line : breakageWarnings(*plan, breaks))
+            err << line << '\n';
+        err.flush();
+    }
+
     if (r.dryRun) {
         for (const PlannedPage& p : *plan) {
             out << p.source << " -> " << p.output;
@@ -168,20 +193,27 @@ int runBatch(const QStringList& args, QTextStream& out, QTextStream& err, bool p
     host.setTotalBytes(totalBytes);
     QElapsedTimer clock;
     clock.start();
-    ParallelRun run(options, host, Random::program(),
-                    r.jobs > 0 ? r.jobs : QThread::idealThreadCount());
+    ParallelRun run(options, host, Random::program(), jobs);
     run.completionMessage = !r.quiet;
+    // With the mode, Ctrl-C ends the run after the pages under way, with its report.
+    interrupted = false;
+    if (options.modern()) {
+        run.interrupt = &interrupted;
+        interruptible = true;
+    }
     run.sync = r.sync;
+    run.earlierFailures = static_cast<int>(copyFailures.size());
     run.encodings = !r.report.isEmpty();
     run.progress = [&host](int done, qint64 bytes) { host.setBytesDone(done, bytes); };
     QList<PageOutcome> outcomes;
     int code = exitOf(run.run(*plan, &outcomes));
+    interruptible = false;
     if (!copyFailures.isEmpty())
         code = qMax(code, int{kExitDoneWithErrors});
 
     if (!r.report.isEmpty()) {
         const QString failure =
-            writeReport(r.report, *plan, outcomes, code, clock.elapsed(), copied);
+            writeReport(r.report, *plan, outcomes, breaks, code, clock.elapsed(), copied);
         if (!failure.isEmpty()) {
             host.message(QStringLiteral("Der Bericht %1 konnte nicht geschrieben werden: %2")
                              .arg(r.report, failure),

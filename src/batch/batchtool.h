@@ -13,6 +13,7 @@ enum BatchExit {
     kExitStopped = 2,        // a page was missing or empty: the run stopped
     kExitProjectUnread = 3,  // the project is of another version, damaged or unreadable
     kExitUsage = 64,         // wrong usage
+    kExitInterrupted = 130,  // Ctrl-C ended a run with "Moderne Seiten" after its pages under way
 };
 
 // veltrano-batch: converts pages and folders given on the command line, or the pages of a
@@ -22,5 +23,10 @@ enum BatchExit {
 int runBatch(const QStringList& args, QTextStream& out, QTextStream& err, bool progressBar = false);
 
 QString batchHelp();
+
+// Ctrl-C: while a run with "Moderne Seiten" is going on, it is told to end after the pages under
+// way, with its report and its last line; returns false when there is no such run, or on a
+// second Ctrl-C, and the caller then ends the tool at once.
+bool interruptRun();
 
 } // namespace veltrano

@@ -269,6 +269,9 @@ QString batchHelp() {
         "                          ihren Unterordnern, .bak genau wie das Original / modern\n"
         "                          pages: own encoding, UTF-8, project pages in their folders,\n"
         "                          .bak exactly the original\n"
+        "                          ohne --modern: eine Warnung je Schaden (utf8,\n"
+        "                          comment-markup, script-attributes, doctype ...) / without\n"
+        "                          it: one warning per kind of damage\n"
         "Projekt / project:\n"
         "  -p, --project FILE      Einstellungen und Seiten aus einem Projekt; Schalter gehen vor "
         "/\n"
@@ -299,7 +302,8 @@ QString batchHelp() {
         "missing\n"
         "      or empty\n"
         "  3   Projekt nicht lesbar / project could not be read\n"
-        "  64  falscher Aufruf / wrong usage\n");
+        "  64  falscher Aufruf / wrong usage\n"
+        "  130 mit --modern durch Strg+C beendet / ended by Ctrl-C with --modern\n");
 }
 
 } // namespace veltrano

@@ -13,8 +13,9 @@
 namespace {
 
 // SIGTERM, SIGINT and SIGHUP end the tool at once, as they would without a handler, but first
-// the new file of the page in progress is removed. The endSignals are taken by a thread of their
-// own (sigwait), so the clean-up runs as ordinary code and waits for a file being made.
+// the new file of the page in progress is removed; the first SIGINT of a run with "Moderne
+// Seiten" ends that run after its pages under way instead. The endSignals are taken by a thread of
+// their own (sigwait), so the clean-up runs as ordinary code and waits for a file being made.
 void endCleanlyOnSignals() {
     sigset_t endSignals;
     sigemptyset(&endSignals);
@@ -23,10 +24,14 @@ void endCleanlyOnSignals() {
     // Blocked before any other thread starts, so every thread inherits the mask.
     pthread_sigmask(SIG_BLOCK, &endSignals, nullptr);
     std::thread([endSignals] {
-        int received = 0;
-        while (sigwait(&endSignals, &received) != 0) {
+        for (;;) {
+            int received = 0;
+            if (sigwait(&endSignals, &received) != 0)
+                continue;
+            if (received == SIGINT && veltrano::interruptRun())
+                continue;
+            veltrano::RemoveTemporaryFilesAndExit(128 + received);
         }
-        veltrano::RemoveTemporaryFilesAndExit(128 + received);
     }).detach();
 }
 

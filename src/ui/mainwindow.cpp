@@ -85,8 +85,9 @@ MainWindow::MainWindow(QNetworkAccessManager* network, const QString& programFol
     binding_->bind(TextField::txtJava, optionsPage->noScriptTextEdit);
     binding_->bind(TextField::txtPath, runPage->outputFolderEdit);
     binding_->bindPair(runPage->newFilesButton, runPage->overwriteButton);
-    modernPages = new ModernPagesControl(options_, list_, host_, settingsMenu, runPage,
-                                         runPage->browseButton, runPage->outputFolderEdit);
+    modernPages =
+        new ModernPagesControl(options_, list_, host_, settingsMenu, runPage, runPage->advertFrame,
+                               runPage->browseButton, runPage->outputFolderEdit);
     otherFiles = new OtherFilesControl(options_, list_, host_, runPage);
 
     connectControls();

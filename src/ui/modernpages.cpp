@@ -1,11 +1,13 @@
 #include "modernpages.h"
 
+#include "breakagewatch.h"
 #include "filelist/filelist.h"
 #include "options/optionset.h"
 #include "twips.h"
 #include "widgethost.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -15,9 +17,10 @@
 namespace veltrano::ui {
 
 ModernPagesControl::ModernPagesControl(OptionSet& options, FileList& list, WidgetHost& host,
-                                       QMenu* settingsMenu, QWidget* runPage,
+                                       QMenu* settingsMenu, QWidget* runPage, QWidget* advertFrame,
                                        QPushButton* browseButton, QLineEdit* outputFolder)
-    : QObject(runPage), options_(options), list_(list), host_(host), outputFolder_(outputFolder) {
+    : QObject(runPage), options_(options), host_(host), advertFrame_(advertFrame),
+      advertPlace_(advertFrame->geometry()), outputFolder_(outputFolder) {
     settingsMenu->addSeparator();
     action =
         settingsMenu->addAction(QStringLiteral("&Moderne Seiten (UTF-8, Skripte, Unterordner)"));
@@ -25,12 +28,12 @@ ModernPagesControl::ModernPagesControl(OptionSet& options, FileList& list, Widge
     action->setCheckable(true);
 
     note = new QLabel(runPage);
-    note->setObjectName(QStringLiteral("lblUtf8"));
+    note->setObjectName(QStringLiteral("lblBreaks"));
     note->setTextFormat(Qt::RichText);
     note->setWordWrap(true);
-    place(note, 150, 3200, 7050, 330);
-    note->raise();
+    note->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     connect(note, &QLabel::linkActivated, this, [this] { action->setChecked(true); });
+    runPage->installEventFilter(this);
 
     options_.setModern(QSettings().value(QLatin1String(kSettingsKey), false).toBool());
     action->setChecked(options_.modern());
@@ -42,23 +45,59 @@ ModernPagesControl::ModernPagesControl(OptionSet& options, FileList& list, Widge
         action->setChecked(options_.modern());
         updateNote();
     });
-    connect(&list_, &FileList::rowsInserted, this, &ModernPagesControl::updateNote);
-    connect(&list_, &FileList::modelReset, this, &ModernPagesControl::updateNote);
-    connect(&list_, &FileList::rowRemoved, this, &ModernPagesControl::updateNote);
+    watch = new BreakageWatch(options_, list, this);
+    connect(watch, &BreakageWatch::changed, this, &ModernPagesControl::updateNote);
     connect(browseButton, &QPushButton::clicked, this, &ModernPagesControl::chooseFolder);
     updateNote();
 }
 
+bool ModernPagesControl::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Resize)
+        layoutNote();
+    return QObject::eventFilter(watched, event);
+}
+
 void ModernPagesControl::updateNote() {
-    const int pages = list_.declaredUtf8Count();
-    const bool shown = pages > 0 && !options_.modern();
+    const BreakageWatch::Findings& found = watch->findings();
+    const bool shown = found.pages > 0 && !options_.modern();
     note->setVisible(shown);
-    if (!shown)
+    if (shown) {
+        QStringList kinds;
+        QStringList details;
+        for (int bit = 0; bit < breakage::kKindCount; ++bit) {
+            const int n = found.perKind[static_cast<size_t>(bit)];
+            if (n == 0)
+                continue;
+            kinds << QStringLiteral("%1 (%2)").arg(breakage::label(1u << bit)).arg(n);
+            details << QStringLiteral("%1: %2")
+                           .arg(breakage::description(1u << bit))
+                           .arg(n)
+                           .toHtmlEscaped();
+        }
+        note->setText((found.pages == 1 ? QStringLiteral("1 Seite kommt")
+                                        : QStringLiteral("%1 Seiten kommen").arg(found.pages)) +
+                      QStringLiteral(" ohne \"Moderne Seiten\" beschädigt heraus: ") +
+                      kinds.join(QStringLiteral(", ")).toHtmlEscaped() +
+                      QStringLiteral(". <a href=\"modern\">Moderne Seiten einschalten</a>"));
+        note->setToolTip(QStringLiteral("<p>%1</p>").arg(details.join(QStringLiteral("<br>"))));
+    }
+    layoutNote();
+}
+
+void ModernPagesControl::layoutNote() {
+    QWidget* page = note->parentWidget();
+    if (note->isHidden()) {
+        advertFrame_->setGeometry(advertPlace_);
         return;
-    note->setText((pages == 1 ? QStringLiteral("1 Seite ist UTF-8 und kommt ohne")
-                              : QStringLiteral("%1 Seiten sind UTF-8 und kommen ohne").arg(pages)) +
-                  QStringLiteral(" \"Moderne Seiten\" mit falschen Umlauten heraus. "
-                                 "<a href=\"modern\">Moderne Seiten einschalten</a>"));
+    }
+    const int gap = twips(60);
+    const int width = advertPlace_.width() - 2 * gap;
+    const int needed = note->heightForWidth(width);
+    const int room = page->height() - advertPlace_.bottom() - 1 - 2 * gap;
+    QRect advert = advertPlace_;
+    advert.setHeight(advertPlace_.height() - qMax(0, needed - room));
+    advertFrame_->setGeometry(advert);
+    note->setGeometry(advert.left() + gap, advert.bottom() + 1 + gap, width, needed);
 }
 
 void ModernPagesControl::chooseFolder() {

@@ -15,6 +15,8 @@
 #include <QTextStream>
 #include <QtTest>
 
+#include <csignal>
+
 using namespace veltrano;
 using namespace Qt::StringLiterals;
 
@@ -53,6 +55,9 @@ private slots:
         test::writeFile(at(u"web/notes.txt"_s), "no page");
         test::writeFile(at(u"other/a.htm"_s), "<p>other</p>");
         test::writeFile(at(u"empty/e.htm"_s), "");
+        test::writeFile(at(u"broken/k.htm"_s), "<html><head></head><body><!-- <b> -->x</body>");
+        test::writeFile(at(u"broken/u.htm"_s), "<p>\xC3\xA4</p>");
+        test::writeFile(at(u"dot/.x.htm"_s), "<p>x</p>");
         QDir().mkpath(at(u"block/a.htm"_s));
         OptionSet options;
         options.setText(TextField::txtPath, at(u"pout"_s));
@@ -129,9 +134,9 @@ private slots:
             QJsonDocument::fromJson(test::readFile(at(u"r.json"_s))).object();
         const QJsonArray pages = report[u"pages"_s].toArray();
         const QJsonObject c = pages[0].toObject();
-        QCOMPARE(c.keys(),
-                 QStringList({u"backup"_s, u"encoding"_s, u"inputBytes"_s, u"message"_s,
-                              u"milliseconds"_s, u"output"_s, u"outputBytes"_s, u"source"_s}));
+        QCOMPARE(c.keys(), QStringList({u"backup"_s, u"breaks"_s, u"encoding"_s, u"inputBytes"_s,
+                                        u"message"_s, u"milliseconds"_s, u"output"_s,
+                                        u"outputBytes"_s, u"source"_s}));
         QCOMPARE(c[u"output"_s].toString(), at(u"out/c.html"_s));
         QCOMPARE(c[u"inputBytes"_s].toInteger(), 12);
         QCOMPARE(c[u"outputBytes"_s].toInteger(), QFileInfo(at(u"out/c.html"_s)).size());
@@ -191,6 +196,32 @@ private slots:
                 .code,
             0);
         QCOMPARE(test::tree(at(u"again"_s)), out);
+    }
+
+    // Ctrl-C in a run with the mode: the pages under way are finished, the report holds what was
+    // done (with what the mode repaired), the last line says so, and the status is 130.
+    void interruptedRun() {
+        for (int i = 0; i < 1000; ++i)
+            test::writeFile(at(u"many/p%1.htm"_s.arg(i, 3, 10, QLatin1Char('0'))),
+                            "<p>\xC3\xA4</p>");
+        QProcess process;
+        process.start(QStringLiteral(VELTRANO_BATCH_EXE),
+                      {u"--modern"_s, u"--sync"_s, u"-j"_s, u"1"_s, u"--report"_s, at(u"r.json"_s),
+                       u"-o"_s, at(u"out"_s), at(u"many"_s)});
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(at(u"out/p000.htm"_s)), 60000);
+        ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitCode(), int{kExitInterrupted});
+        const QString last = QString::fromUtf8(process.readAllStandardError()).trimmed();
+        QVERIFY2(last.section(u'\n', -1).startsWith(
+                     u"Abschluss: Das Verschlüsseln der Dateien wurde abgebrochen: "_s),
+                 qPrintable(last));
+        const QJsonObject report =
+            QJsonDocument::fromJson(test::readFile(at(u"r.json"_s))).object();
+        const QJsonObject totals = report[u"totals"_s].toObject();
+        QVERIFY(totals[u"notReached"_s].toInt() > 0);
+        QCOMPARE(QDir(at(u"out"_s)).entryList(QDir::Files).size(), totals[u"converted"_s].toInt());
+        QCOMPARE(report[u"pages"_s][0][u"breaks"_s].toArray(), QJsonArray({u"utf8"_s}));
     }
 
     // On a terminal a bar shows the pages done; it is cleared before every message.

@@ -37,9 +37,13 @@ int main(int argc, char* argv[]) {
     int n = 1;
     for (const char* name : pages) {
         QFile file(root + QLatin1Char('/') + QString::fromLatin1(name));
+        // The shop pages are UTF-8 with a commented-out tag, which step 3 names.
+        const QByteArray extra = n > 3 ? "<!-- <b>alt</b> -->Gr\xC3\xBC\xC3\x9F"
+                                         "e"
+                                       : "";
         if (file.open(QIODevice::WriteOnly))
-            file.write(QByteArray("<html><body>") + QByteArray(n++ * 700, 'x') +
-                       QByteArray("</body></html>\r\n"));
+            file.write(QByteArray("<html><head></head><body>") + extra +
+                       QByteArray(n++ * 700, 'x') + QByteArray("</body></html>\r\n"));
     }
     QDir::setCurrent(root);
 

@@ -1,7 +1,5 @@
 #include "filelist.h"
 
-#include "text/charset.h"
-
 #include <QFile>
 
 #include <sys/stat.h>
@@ -26,17 +24,6 @@ QString measuredSize(const QString& path) {
     return QString::number(static_cast<qint64>(st.st_size));
 }
 
-// Whether the page's first kilobyte says it is UTF-8 (byte-order mark or declaration).
-bool declaresUtf8(const QString& path) {
-    // Only a plain file is opened: a pipe or a device could hold the list up.
-    struct stat st {};
-    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0 ||
-        !S_ISREG(st.st_mode))
-        return false;
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) && charset::declaresUtf8(file.read(1024));
-}
-
 } // namespace
 
 FileList::FileList(QObject* parent) : QAbstractTableModel(parent) {}
@@ -49,7 +36,7 @@ void FileList::Append(const QString& path) {
     const int row = count();
     // The entry appears whole: its path with the size measured now (empty when the file
     // cannot be measured; the path stays all the same).
-    Entry entry{path, measuredSize(path), false, declaresUtf8(path)};
+    Entry entry{path, measuredSize(path), false};
     beginInsertRows(QModelIndex(), row, row);
     entries_.append(std::move(entry));
     endInsertRows();
@@ -63,18 +50,11 @@ void FileList::AppendAll(const QStringList& paths) {
     QList<Entry> added;
     added.reserve(paths.size());
     for (const QString& path : paths)
-        added.append(Entry{path, measuredSize(path), false, declaresUtf8(path)});
+        added.append(Entry{path, measuredSize(path), false});
     beginInsertRows(QModelIndex(), first, first + static_cast<int>(added.size()) - 1);
     entries_.append(std::move(added));
     endInsertRows();
     setCurrentRow(count() - 1);
-}
-
-int FileList::declaredUtf8Count() const {
-    int n = 0;
-    for (const Entry& e : entries_)
-        n += !e.removed && e.declaresUtf8;
-    return n;
 }
 
 void FileList::RemoveCurrent() {

@@ -18,7 +18,6 @@ public:
         QString path;
         QString size; // bytes as plain decimal digits; empty when the file could not be measured
         bool removed = false;
-        bool declaresUtf8 = false; // its first kilobyte, read when it was added, says UTF-8
     };
 
     // Data role that tells views whether an entry is removed (bool).
@@ -44,9 +43,6 @@ public:
     const Entry& entry(int row) const { return entries_[row]; }
     const QString& path(int row) const { return entry(row).path; }
     bool removed(int row) const { return entry(row).removed; }
-
-    // The live entries whose pages declare UTF-8.
-    int declaredUtf8Count() const;
 
     // The current row; -1 when there is none (the header row is current).
     int currentRow() const { return current_; }

@@ -50,10 +50,13 @@ std::optional<PageError> EncryptionRun::guardOutput(const PageSteps::Job& job,
     // Two sources of the same name from different folders: the first one's page stays.
     const auto earlier = files_.written.constFind(fileKey(output));
     if (!options_.overwrite() && !output.isEmpty() && earlier != files_.written.cend())
-        return PageError::file(FileError{
-            EEXIST, QStringLiteral("Die Ausgabedatei %1 wurde in diesem Lauf schon aus %2 "
-                                   "geschrieben und wird nicht überschrieben: %3")
-                        .arg(output, *earlier, QString::fromLocal8Bit(std::strerror(EEXIST)))});
+        return PageError::file(
+                   FileError{
+                       EEXIST,
+                       QStringLiteral("Die Ausgabedatei %1 wurde in diesem Lauf schon aus %2 "
+                                      "geschrieben und wird nicht überschrieben: %3")
+                           .arg(output, *earlier, QString::fromLocal8Bit(std::strerror(EEXIST)))})
+            .asNotice();
     if (options_.overwrite() || output.isEmpty() || !QFileInfo::exists(output))
         return std::nullopt;
     QString reason;
@@ -66,7 +69,8 @@ std::optional<PageError> EncryptionRun::guardOutput(const PageSteps::Job& job,
     else
         return std::nullopt;
     return PageError::file(
-        FileError{EEXIST, reason.arg(output, QString::fromLocal8Bit(std::strerror(EEXIST)))});
+               FileError{EEXIST, reason.arg(output, QString::fromLocal8Bit(std::strerror(EEXIST)))})
+        .asNotice();
 }
 
 // Overwriting converts a source once per run, and keeps its old text in a backup when asked to.
@@ -79,9 +83,19 @@ QString EncryptionRun::backupPath(const PageSteps::Job& job) const {
 }
 
 EncryptionRun::PageResult EncryptionRun::report(const PageError& error) {
+    if (error.kind == PageError::Kind::Fatal) {
+        tally_.stop = error.text;
+        return PageResult::Fatal;
+    }
+    if (error.notice && options_.modern()) {
+        tally_.notices << error.noticeText();
+        ++tally_.skipped;
+        return PageResult::Skipped;
+    }
     for (const PageMessage& m : messagesFor(error, options_.text(TextField::txtPath)))
         host_.message(m.prompt, m.title, m.icon);
-    return error.kind == PageError::Kind::Fatal ? PageResult::Fatal : PageResult::Failed;
+    ++(error.notice ? tally_.skipped : tally_.failed);
+    return PageResult::Failed;
 }
 
 EncryptionRun::PageResult EncryptionRun::convert(const QString& source) {
@@ -127,6 +141,7 @@ EncryptionRun::Outcome EncryptionRun::RunEncryption() {
     host_.showStatus(true);
     overwritten_.clear();
     files_.clear();
+    tally_ = RunTally();
     bool errors = false;
 
     const int n = list_.count();
@@ -146,8 +161,15 @@ EncryptionRun::Outcome EncryptionRun::RunEncryption() {
             continue;
         // Overwriting converts a source once per run: a second entry would convert the
         // converted page again and replace the first backup.
-        if (options_.overwrite() && overwritten_.contains(fileKey(source)))
+        if (options_.overwrite() && overwritten_.contains(fileKey(source))) {
+            if (options_.modern()) {
+                tally_.notices << QStringLiteral("Die Datei %1 steht mehrmals in der Liste und "
+                                                 "wurde einmal verschlüsselt.")
+                                      .arg(source);
+                ++tally_.skipped;
+            }
             continue;
+        }
 
         host_.setCurrentFile(source);
         host_.setListProgress(row + 1, n); // the entry's number
@@ -155,20 +177,23 @@ EncryptionRun::Outcome EncryptionRun::RunEncryption() {
 
         switch (convert(source)) {
         case PageResult::Done:
+            ++tally_.converted;
+            break;
+        case PageResult::Skipped:
             break;
         case PageResult::Failed:
             errors = true;
             break;
         case PageResult::Fatal:
             stopped_ = true;
+            finishRun(host_, tally_, options_.modern());
             return Outcome::Stopped;
         }
     }
 
     host_.showStatus(false);
     host_.setStartEnabled(true);
-    host_.message(QStringLiteral("Das verschlüsseln der Dateien ist erfolgreich abgeschlossen!"),
-                  QStringLiteral("Abschluss"), Host::Icon::Information);
+    finishRun(host_, tally_, options_.modern());
     return errors ? Outcome::CompletedWithErrors : Outcome::Completed;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "pagesteps.h"
+#include "runsummary.h"
 
 #include <QByteArray>
 #include <QList>
@@ -38,7 +39,7 @@ public:
     static constexpr qint64 kMaxBlankLines = PageSteps::kMaxBlankLines;
 
 private:
-    enum class PageResult { Done, Failed, Fatal };
+    enum class PageResult { Done, Skipped, Failed, Fatal };
 
     // The steps of one page, in their order (those that need the live list and options here,
     // the others in PageSteps); each returns why the page stops there.
@@ -46,7 +47,8 @@ private:
     std::optional<PageError> guardOutput(const PageSteps::Job& job, const QString& output) const;
     // Where the page's backup goes; empty for none.
     QString backupPath(const PageSteps::Job& job) const;
-    // The one place where a page's error reaches the user.
+    // The one place where a page's error reaches the user: at once, or with "Moderne Seiten"
+    // a guard's notice in the list shown at the end.
     PageResult report(const PageError& error);
 
     QString outputPath(const QString& source) const;
@@ -60,6 +62,7 @@ private:
     QSet<QString> overwritten_;
     QString siteFolder_; // the deepest folder of every listed page, when the run started
     RunFiles files_;     // folders swept and outputs written in this run
+    RunTally tally_;     // what became of the pages of this run
     bool stopped_ = false;
 };
 

@@ -3,6 +3,7 @@
 #include "io/pagesink.h"
 #include "options/optionset.h"
 #include "passes/pageheader.h"
+#include "runsummary.h"
 #include "text/pagesource.h"
 
 #include <QDir>
@@ -49,7 +50,7 @@ void RunFiles::sweepFolderOf(const QString& path) {
 QList<PageMessage> messagesFor(const PageError& error, const QString& outputFolder) {
     switch (error.kind) {
     case PageError::Kind::Fatal:
-        return {{error.text, QStringLiteral("Schwerwiegender Fehler"), Host::Icon::Information}};
+        return {fatalMessage(error.text)};
     case PageError::Kind::Refused:
         return {{error.text, kError, Host::Icon::Critical}};
     case PageError::Kind::Files:
@@ -81,19 +82,16 @@ std::optional<PageError> PageSteps::readPage(Job& job, const OptionSet& options)
         return PageError::refused(QStringLiteral("Die Datei %1 wird nicht verschlüsselt: ihr Name "
                                                  "beginnt mit \".\", sie ist keine Webseite, "
                                                  "sondern eine Einstellung des Webservers.")
-                                      .arg(job.source));
+                                      .arg(job.source))
+            .asNotice();
     if (auto error = blankLinesFit(startLineCount(options.values()), job.source))
         return error;
     job.header = BuildPageHeader(options);
     job.exactBackup = options.modern();
 
     const QFileInfo info(job.source);
-    // Modern pages tell an empty page from a missing one.
-    if (options.modern() && info.exists() && info.size() < 1)
-        return PageError::fatal(QStringLiteral("Die Datei ist leer: ") + job.source);
     if (!info.exists() || info.size() < 1)
-        return PageError::fatal(QStringLiteral("Datei konnte nicht gefunden werden: ") +
-                                job.source);
+        return PageError::fatal(missingSourcePrompt(job.source, options.modern()));
     if (!encoder_.ReadPage(job.source, options, job.encoding ? &*job.encoding : nullptr).isEmpty())
         return PageError::refused(QStringLiteral("Datei konnte nicht gelesen werden: ") +
                                   job.source);
@@ -103,7 +101,8 @@ std::optional<PageError> PageSteps::readPage(Job& job, const OptionSet& options)
         return PageError::refused(QStringLiteral("Die Datei %1 ist schon verschlüsselt und wird "
                                                  "nicht noch einmal verschlüsselt; sie und ihre "
                                                  "Sicherung bleiben, wie sie sind.")
-                                      .arg(job.source));
+                                      .arg(job.source))
+            .asNotice();
     return std::nullopt;
 }
 

@@ -30,11 +30,19 @@ struct PageError {
     Kind kind = Kind::Refused;
     QString text;
     QList<FileError> files;
+    // A guard passed the page over to keep it or another page from harm: no failure.
+    bool notice = false;
 
     static PageError refused(const QString& text) { return {Kind::Refused, text, {}}; }
     static PageError fatal(const QString& text) { return {Kind::Fatal, text, {}}; }
     static PageError file(const FileError& error) { return {Kind::Files, {}, {error}}; }
     static PageError fileSteps(const QList<FileError>& errors) { return {Kind::Files, {}, errors}; }
+    PageError asNotice() && {
+        notice = true;
+        return std::move(*this);
+    }
+    // The notice in a few words, for a list of them.
+    QString noticeText() const { return files.isEmpty() ? text : files.first().description; }
 };
 
 // One message box of a page error.

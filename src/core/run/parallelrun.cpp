@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -19,8 +20,8 @@ namespace {
 // The state shared by the threads of one run.
 struct Shared {
     Shared(const QList<PlannedPage>& p, const OptionSet& o, bool y, qsizetype r,
-           std::uint32_t first)
-        : pages(p), options(o), sync(y), reached(r), draws(static_cast<size_t>(r)),
+           std::uint32_t first, const std::atomic<bool>* i)
+        : pages(p), options(o), sync(y), reached(r), interrupt(i), draws(static_cast<size_t>(r)),
           counted(static_cast<size_t>(r)), start(static_cast<size_t>(r)), state(first),
           done(static_cast<size_t>(r)), outcomes(static_cast<size_t>(r)) {}
 
@@ -28,7 +29,8 @@ struct Shared {
     const OptionSet& options;
     const bool sync;
     const qsizetype reached; // the pages before the first missing or empty source
-    bool encodings = false;  // each outcome names its page's encoding
+    const std::atomic<bool>* interrupt;
+    bool encodings = false; // each outcome names its page's encoding
 
     std::mutex mutex;
     std::condition_variable changed;
@@ -59,6 +61,7 @@ struct Shared {
         changed.wait(lock, [&] { return known > i; });
         return start[static_cast<size_t>(i)];
     }
+    bool interrupted() const { return interrupt && interrupt->load(); }
     void finish(qsizetype i, PageOutcome outcome) {
         std::lock_guard lock(mutex);
         outcomes[static_cast<size_t>(i)] = std::move(outcome);
@@ -77,7 +80,7 @@ void work(Shared& s) {
         qsizetype i = 0;
         {
             std::lock_guard lock(s.mutex);
-            if (s.next >= s.reached)
+            if (s.next >= s.reached || s.interrupted())
                 return;
             i = s.next++;
         }
@@ -105,6 +108,8 @@ void work(Shared& s) {
             error = steps.commit(job, planned.output, planned.backup);
         if (error) {
             outcome.fatal = error->kind == PageError::Kind::Fatal;
+            if (error->notice)
+                outcome.notice = error->noticeText();
             outcome.messages = messagesFor(*error, s.options.text(TextField::txtPath));
         } else {
             outcome.converted = true;
@@ -132,8 +137,11 @@ ParallelRun::ParallelRun(const OptionSet& options, Host& host, Random& random, i
 ParallelRun::Outcome ParallelRun::run(const QList<PlannedPage>& pages,
                                       QList<PageOutcome>* outcomes) {
     const qsizetype reached = firstMissing(pages);
-    Shared s(pages, options_, sync, reached, random_.state());
+    Shared s(pages, options_, sync, reached, random_.state(), interrupt);
     s.encodings = encodings;
+    const bool modern = options_.modern();
+    tally_ = RunTally();
+    tally_.failed = earlierFailures;
     RunFiles files;
     for (qsizetype i = 0; i < reached; ++i) {
         files.sweepFolderOf(pages[i].output);
@@ -149,32 +157,55 @@ ParallelRun::Outcome ParallelRun::run(const QList<PlannedPage>& pages,
 
     bool errors = false;
     qint64 inputBytes = 0;
+    // The threads take no page after an interruption: the run ends with the pages under way.
+    const auto stopHere = [&](Outcome outcome) {
+        {
+            std::lock_guard lock(s.mutex);
+            s.next = s.reached;
+        }
+        for (std::thread& t : threads)
+            t.join();
+        random_.setState(s.state);
+        finishRun(host_, tally_, modern, completionMessage);
+        return outcome;
+    };
     for (qsizetype i = 0; i < reached; ++i) {
         host_.setCurrentFile(pages[i].source);
         host_.setListProgress(static_cast<int>(i + 1), static_cast<int>(pages.size()));
         PageOutcome outcome;
         {
             std::unique_lock lock(s.mutex);
-            s.changed.wait(lock, [&] { return s.done[static_cast<size_t>(i)] != 0; });
+            const auto ready = [&] {
+                return s.done[static_cast<size_t>(i)] != 0 || (s.interrupted() && s.next <= i);
+            };
+            while (!s.changed.wait_for(lock, std::chrono::milliseconds(50), ready)) {
+            }
+            if (s.done[static_cast<size_t>(i)] == 0) {
+                tally_.interrupted = true;
+                lock.unlock();
+                return stopHere(Outcome::Interrupted);
+            }
             outcome = s.outcomes[static_cast<size_t>(i)];
         }
-        for (const PageMessage& m : outcome.messages)
-            host_.message(m.prompt, m.title, m.icon);
         // A source that vanished after the run was planned stops it there, as in the window;
         // pages after it that other threads have finished stay written.
         if (outcome.fatal) {
             if (outcomes)
                 outcomes->append(std::move(outcome));
-            {
-                std::lock_guard lock(s.mutex);
-                s.next = s.reached;
-            }
-            for (std::thread& t : threads)
-                t.join();
-            random_.setState(s.state);
-            return Outcome::Stopped;
+            tally_.stop = outcome.messages.value(0).prompt;
+            return stopHere(Outcome::Stopped);
         }
-        errors = errors || !outcome.messages.isEmpty();
+        if (modern && !outcome.notice.isEmpty()) {
+            // With "Moderne Seiten" a guard's notice waits for the list at the end.
+            tally_.notices << outcome.notice;
+            ++tally_.skipped;
+        } else if (!outcome.messages.isEmpty()) {
+            for (const PageMessage& m : outcome.messages)
+                host_.message(m.prompt, m.title, m.icon);
+            ++(outcome.notice.isEmpty() ? tally_.failed : tally_.skipped);
+            errors = true;
+        }
+        tally_.converted += outcome.converted ? 1 : 0;
         inputBytes += outcome.inputBytes;
         if (progress)
             progress(static_cast<int>(i + 1), inputBytes);
@@ -186,17 +217,12 @@ ParallelRun::Outcome ParallelRun::run(const QList<PlannedPage>& pages,
     random_.setState(s.state);
 
     if (reached < pages.size()) {
-        host_.message(QStringLiteral("Datei konnte nicht gefunden werden: ") +
-                          pages[reached].source,
-                      QStringLiteral("Schwerwiegender Fehler"), Host::Icon::Information);
+        tally_.stop = missingSourcePrompt(pages[reached].source, modern);
+        finishRun(host_, tally_, modern, completionMessage);
         return Outcome::Stopped;
     }
     host_.showStatus(false);
-    if (completionMessage) {
-        host_.message(
-            QStringLiteral("Das verschlüsseln der Dateien ist erfolgreich abgeschlossen!"),
-            QStringLiteral("Abschluss"), Host::Icon::Information);
-    }
+    finishRun(host_, tally_, modern, completionMessage);
     return errors ? Outcome::CompletedWithErrors : Outcome::Completed;
 }
 

@@ -2,10 +2,12 @@
 
 #include "host.h"
 #include "pagesteps.h"
+#include "runsummary.h"
 
 #include <QList>
 #include <QString>
 
+#include <atomic>
 #include <functional>
 
 namespace veltrano {
@@ -29,6 +31,7 @@ struct PageOutcome {
     qint64 milliseconds = 0;
     QString encoding; // the page's encoding, when the run was asked for encodings
     QList<PageMessage> messages;
+    QString notice; // a guard passed the page over: why, in a few words
 };
 
 // The run over a planned list with several threads. Every page's generator state is known
@@ -38,7 +41,7 @@ struct PageOutcome {
 // to the host in list order, from the calling thread.
 class ParallelRun {
 public:
-    enum class Outcome { Completed, CompletedWithErrors, Stopped };
+    enum class Outcome { Completed, CompletedWithErrors, Stopped, Interrupted };
 
     // The options are read, not changed, by every thread: nobody may change them meanwhile.
     ParallelRun(const OptionSet& options, Host& host, Random& random, int jobs);
@@ -53,18 +56,27 @@ public:
     // Each page's outcome names the encoding a browser finds for it (for reports); finding it
     // costs a look at every byte of a page read in the host code page.
     bool encodings = false;
+    // Set from outside (Ctrl-C): no further page is started, the pages under way are finished,
+    // and the run ends with its last messages. Without it a run cannot be ended early.
+    const std::atomic<bool>* interrupt = nullptr;
+    // Failures the caller met before the run (files copied beside the pages), counted in its
+    // last message.
+    int earlierFailures = 0;
 
     // Converts the pages; outcomes receives one entry per page that was reached, in list order.
     // A missing or empty source stops the run there, as in the window, with the pages before
     // it written and none after it touched. The plan keeps every output apart; the leftovers of
     // ended runs in the folders it writes into are removed before the first page.
     Outcome run(const QList<PlannedPage>& pages, QList<PageOutcome>* outcomes = nullptr);
+    // What became of the pages of the last run.
+    const RunTally& tally() const { return tally_; }
 
 private:
     const OptionSet& options_;
     Host& host_;
     Random& random_;
     int jobs_;
+    RunTally tally_;
 };
 
 } // namespace veltrano

@@ -409,10 +409,6 @@ Detected detect(QByteArrayView bytes) {
     return {"windows-1252", Detected::From::Default, 0};
 }
 
-bool declaresUtf8(QByteArrayView head) {
-    return head.startsWith("\xEF\xBB\xBF") || declaredEncoding(head) == "UTF-8";
-}
-
 QByteArray decodeToUtf8(QByteArrayView bytes, ByteBuffer& out) {
     out.clear();
     const Detected found = detect(bytes);

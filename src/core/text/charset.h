@@ -31,10 +31,6 @@ struct Detected {
 // with at least one non-ASCII sequence, else windows-1252.
 Detected detect(QByteArrayView bytes);
 
-// True when the first bytes of a page say it is UTF-8: a UTF-8 byte-order mark or a charset
-// declaration that names UTF-8.
-bool declaresUtf8(QByteArrayView head);
-
 // Decodes a whole page file, as detect() finds its encoding, into UTF-8 without a byte-order
 // mark, and returns that encoding. Bytes that do not decode become U+FFFD.
 QByteArray decodeToUtf8(QByteArrayView bytes, ByteBuffer& out);
