@@ -77,7 +77,7 @@ void settle(const QString& folder) {
 
 constexpr int kRepetitions = 5;
 
-int runCase(const QString& name, bool streamed, bool modern) {
+int runCase(const QString& name, bool streamed, bool modern, int repetitions) {
     QTemporaryDir dir;
     const bool big = name == QLatin1String("large");
     const int pages = big ? 1 : 500;
@@ -135,7 +135,7 @@ int runCase(const QString& name, bool streamed, bool modern) {
         return 2;
     double convert = 1e9;
     double bare = 1e9;
-    for (int r = 0; r < kRepetitions; ++r) {
+    for (int r = 0; r < repetitions; ++r) {
         settle(outFolder);
         random.setState(Random::kStart);
         QElapsedTimer t;
@@ -168,9 +168,11 @@ int runCase(const QString& name, bool streamed, bool modern) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() == 4)
+    // One case in this process: NAME streamed|memory plain|modern [REPETITIONS].
+    if (args.size() == 4 || args.size() == 5)
         return runCase(args[1], args[2] == QLatin1String("streamed"),
-                       args[3] == QLatin1String("modern"));
+                       args[3] == QLatin1String("modern"),
+                       args.size() == 5 ? args[4].toInt() : kRepetitions);
 
     std::printf("Engine throughput, default options (all protections on); best of %d "
                 "repetitions after a warm-up, each against a bare write of the same bytes\n",

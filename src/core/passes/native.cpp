@@ -52,6 +52,16 @@ bool NativeScanState::tagIs(QByteArrayView lowerWord) const {
     return true;
 }
 
+void NativeScanState::closeTag() {
+    inTag = false;
+    if (tagIs("script"))
+        inScript = true;
+    else if (tagIs("/script"))
+        inScript = false;
+    else if (tagIs("/head"))
+        inHead = false;
+}
+
 namespace {
 
 // Elements whose content the browser reads as raw text: references in it are not decoded.
@@ -201,6 +211,105 @@ qsizetype headEnd(QByteArrayView page) {
 
 namespace {
 
+// What a byte is to the scan. Plain pages read all but the first six kinds as text.
+enum ByteKind : std::uint8_t {
+    kText,
+    kLess,
+    kGreater,
+    kAmpersand,
+    kSemicolon,
+    kSpace,
+    kQuote,
+    kApostrophe,
+    kLineBreak,
+    kNonAscii,
+};
+
+constexpr std::array<ByteKind, 256> makeKinds() {
+    std::array<ByteKind, 256> kinds{};
+    for (int c = 0x80; c < 256; ++c)
+        kinds[static_cast<size_t>(c)] = kNonAscii;
+    kinds['<'] = kLess;
+    kinds['>'] = kGreater;
+    kinds['&'] = kAmpersand;
+    kinds[';'] = kSemicolon;
+    kinds[' '] = kSpace;
+    kinds['"'] = kQuote;
+    kinds['\''] = kApostrophe;
+    kinds['\r'] = kLineBreak;
+    kinds['\n'] = kLineBreak;
+    return kinds;
+}
+
+constexpr std::array<ByteKind, 256> kKinds = makeKinds();
+
+// A character of content: copied and collected in markup, copied in the head kept readable,
+// written as its reference elsewhere.
+char* emitCharacter(char* w, unsigned char ch, NativeScanState& s, bool keepHead) {
+    if (s.inMarkup()) {
+        *w++ = static_cast<char>(ch);
+        s.collect(static_cast<char>(ch));
+    } else if (keepHead && s.inHead) {
+        *w++ = static_cast<char>(ch);
+    } else {
+        const Reference& r = kReferences[ch];
+        std::memcpy(w, r.text, 6);
+        w += r.length;
+    }
+    return w;
+}
+
+// The plain pass over text[from, to): a character is one byte of the host code page.
+char* scanPlain(const unsigned char* text, qsizetype from, qsizetype to, NativeScanState& s,
+                bool keepHead, char* w) {
+    for (qsizetype i = from; i < to; ++i) {
+        const unsigned char ch = text[i];
+        switch (kKinds[ch]) {
+        case kLess:
+            s.openTag();
+            break;
+        case kGreater:
+            s.closeTag();
+            break;
+        case kAmpersand:
+            s.inEntity = true;
+            break;
+        case kSemicolon:
+            s.inEntity = false;
+            break;
+        case kSpace:
+            break;
+        case kQuote:
+            s.inQuote = !s.inQuote;
+            w = emitCharacter(w, ch, s, keepHead);
+            continue;
+        default:
+            w = emitCharacter(w, ch, s, keepHead);
+            continue;
+        }
+        *w++ = static_cast<char>(ch);
+    }
+    return w;
+}
+
+// Takes every "&#32;" and then every "&#13;&#10;" out of the plain pass's output, block by block
+// while the bytes are still in the cache, with the result of two passes over the whole text.
+class ReferenceRemoval {
+public:
+    void run(ByteBuffer& out, bool last) {
+        qsizetype size = out.size();
+        spaces_ = removeBetween(out.data(), size, spaces_, size, "&#32;", last);
+        const qsizetype before = size;
+        breaks_ = removeBetween(out.data(), size, breaks_, spaces_, "&#13;&#10;", last);
+        spaces_ -= before - size;
+        out.truncate(size);
+    }
+
+private:
+    qsizetype spaces_ = 0; // the text before it holds no "&#32;" still to remove
+    qsizetype breaks_ = 0; // the text before it holds no "&#13;&#10;" still to remove
+};
+
 // The end of the UTF-8 sequence that starts at text[i] and its code point; a byte that starts
 // no valid sequence stands for itself as U+FFFD.
 qsizetype readUtf8(const unsigned char* text, qsizetype i, qsizetype length, char32_t& code) {
@@ -234,192 +343,153 @@ char* writeDecimal(char* w, char32_t value) {
     return w;
 }
 
-// The pass for both ways of reading a page. Byte by byte, a character is one byte of the host
-// code page, numbered by its byte value, and every run of markup is read as characters.
-// Modern: a character is a UTF-8 sequence numbered by its code point; comments, server-side
-// includes and the content of raw-text elements are copied as they are; quotes count inside
-// tags only, single ones as well; line breaks stay, so no reference is removed afterwards.
-template <bool Modern>
-bool crippleNative(QByteArrayView page, const OptionValues& v, ByteBuffer& out, Host& host) {
-    // The head stays readable for search engines while chkSeo is set; with it clear every
-    // character may be encoded.
-    const bool seo = v.check(CheckField::chkSeo) != 0;
+// A "<" or ">" of a modern page at page[i], written to w. Returns the end of the text behind it
+// that is copied unchanged (a comment, the content of a raw-text element), else i + 1.
+qsizetype modernAngle(QByteArrayView page, qsizetype i, NativeScanState& s, char*& w) {
+    const char ch = page[i];
+    *w++ = ch;
+    if (ch == '<') {
+        if (s.inTag)
+            return i + 1; // inside a tag, a "<" belongs to a name or value
+        const char next = i + 1 < page.size() ? page[i + 1] : '\0';
+        if (next == '!' && page.sliced(i).startsWith("<!--"))
+            return markup::commentEnd(page, i);
+        if (!(isLetter(next) || next == '/' || next == '!' || next == '?'))
+            return i + 1; // a "<" that opens no tag is text
+        s.rawElement = next == '/' ? nullptr : markup::rawTextElement(page, i);
+        s.inSingle = false;
+        s.inQuote = false;
+        s.openTag();
+        return i + 1;
+    }
+    if (s.inTag && (s.inQuote || s.inSingle))
+        return i + 1;
+    s.closeTag();
+    if (!s.rawElement)
+        return i + 1;
+    const qsizetype end = markup::rawTextEnd(page, i + 1, s.rawElement);
+    s.rawElement = nullptr;
+    s.inScript = false;
+    return qMax(end, i + 1);
+}
 
-    NativeScanState s;
-    bool inSingle = false;
-    bool afterEquals = false; // in a tag, the last character other than white space was "="
-    const char* rawElement = nullptr;
-    const qsizetype length = page.size();
-    // Room for the largest possible result at once: untouched memory costs nothing, while
-    // growing a large buffer step by step would copy it again and again.
-    out.reserve(length * 6 + 16);
-    const auto* text = reinterpret_cast<const unsigned char*>(page.data());
-    PageProgress progress(host, length);
-    qsizetype blockEnd = 0;
-    char* w = nullptr;
-    // Copies text[i, end) unchanged and goes on behind it.
-    auto copyRun = [&](qsizetype& i, qsizetype end) {
-        out.commit(w);
-        out.append(page.data() + i, end - i);
-        w = out.room(0);
-        i = end - 1;
-        blockEnd = end;
-    };
-    for (qsizetype i = 0; i < length; ++i) {
-        if (i >= blockEnd) {
-            if (w)
-                out.commit(w);
-            if (i > 0)
-                progress.at(i);
-            blockEnd = qMin(length, i + PageProgress::kStep);
-            // A character read across the block's end needs a few bytes more.
-            w = out.room((blockEnd - i) * 6 + (Modern ? 16 : 0));
-        }
-        const unsigned char ch = text[i];
-        switch (ch) {
-        case '<':
-            if constexpr (Modern) {
-                const unsigned char next = i + 1 < length ? text[i + 1] : 0;
-                if (s.inTag) {
-                    *w++ = '<'; // inside a tag, a "<" belongs to a name or value
-                    continue;
-                }
-                if (next == '!' && page.sliced(i).startsWith("<!--")) {
-                    copyRun(i, markup::commentEnd(page, i));
-                    continue;
-                }
-                if (!(((next | 0x20) >= 'a' && (next | 0x20) <= 'z') || next == '/' ||
-                      next == '!' || next == '?')) {
-                    *w++ = '<'; // a "<" that opens no tag is text
-                    continue;
-                }
-                rawElement = next == '/' ? nullptr : markup::rawTextElement(page, i);
-                inSingle = false;
-                s.inQuote = false;
-            }
-            s.inTag = true;
-            s.tagLength = 0;
-            *w++ = '<';
-            continue;
-        case '>':
-            if constexpr (Modern) {
-                if (s.inTag && (s.inQuote || inSingle)) {
-                    *w++ = '>';
-                    continue;
-                }
-            }
-            s.inTag = false;
-            if (s.tagIs("script"))
-                s.inScript = true;
-            else if (s.tagIs("/script"))
-                s.inScript = false;
-            else if (s.tagIs("/head"))
-                s.inHead = false;
-            *w++ = '>';
-            if constexpr (Modern) {
-                if (rawElement) {
-                    const qsizetype to = markup::rawTextEnd(page, i + 1, rawElement);
-                    rawElement = nullptr;
-                    s.inScript = false;
-                    if (to > i + 1) {
-                        ++i;
-                        copyRun(i, to);
-                    }
-                }
-            }
-            continue;
-        case '&':
-            s.inEntity = true;
+// A character of a modern page outside the sequences above: a UTF-8 sequence numbered by its
+// code point. Returns where the next one starts.
+qsizetype modernCharacter(const unsigned char* text, qsizetype i, qsizetype length,
+                          NativeScanState& s, bool keepHead, char*& w) {
+    const unsigned char ch = text[i];
+    switch (kKinds[ch]) {
+    case kAmpersand:
+    case kSemicolon:
+        s.inEntity = ch == '&';
+        [[fallthrough]];
+    case kSpace:
+    case kLineBreak:
+        *w++ = static_cast<char>(ch);
+        return i + 1;
+    case kQuote: // a quote opens a value only right after "=": elsewhere it is a character
+        if (s.inTag && !s.inSingle && (s.inQuote || s.afterEquals))
+            s.inQuote = !s.inQuote;
+        break;
+    case kApostrophe:
+        if (s.inTag && !s.inQuote && (s.inSingle || s.afterEquals))
+            s.inSingle = !s.inSingle;
+        break;
+    case kNonAscii: {
+        char32_t code = 0;
+        const qsizetype end = readUtf8(text, i, length, code);
+        const bool markup = s.inMarkup();
+        if (!markup && !(keepHead && s.inHead)) {
             *w++ = '&';
-            continue;
-        case ';':
-            s.inEntity = false;
+            *w++ = '#';
+            w = writeDecimal(w, code);
             *w++ = ';';
-            continue;
-        case ' ':
-            *w++ = ' ';
-            continue;
-        case '"':
-            if constexpr (Modern) {
-                // A quote opens a value only right after "=": elsewhere it is a character.
-                if (s.inTag && !inSingle && (s.inQuote || afterEquals))
-                    s.inQuote = !s.inQuote;
-            } else {
-                s.inQuote = !s.inQuote;
-            }
-            break;
-        case '\'':
-            if constexpr (Modern) {
-                if (s.inTag && !s.inQuote && (inSingle || afterEquals))
-                    inSingle = !inSingle;
-            }
-            break;
-        case '\r':
-        case '\n':
-            if constexpr (Modern) {
-                *w++ = static_cast<char>(ch);
-                continue;
-            }
-            break;
-        default:
-            break;
+            return end;
         }
-        if constexpr (Modern) {
-            if (ch >= 0x80) {
-                char32_t code = 0;
-                const qsizetype end = readUtf8(text, i, length, code);
-                const bool markup = s.inScript || s.inEntity || s.inTag || s.inQuote || inSingle;
-                if (markup || (seo && s.inHead)) {
-                    for (qsizetype k = i; k < end; ++k) {
-                        *w++ = static_cast<char>(text[k]);
-                        if (markup)
-                            s.collect(static_cast<char>(text[k]));
-                    }
-                } else {
-                    *w++ = '&';
-                    *w++ = '#';
-                    w = writeDecimal(w, code);
-                    *w++ = ';';
-                }
-                i = end - 1;
-                continue;
-            }
+        for (qsizetype k = i; k < end; ++k) {
+            *w++ = static_cast<char>(text[k]);
+            if (markup)
+                s.collect(static_cast<char>(text[k]));
         }
-        if constexpr (Modern) {
-            if (ch != '\t' && ch != '\f' && !s.inQuote && !inSingle)
-                afterEquals = ch == '=';
-        }
-        if (s.inScript || s.inEntity || s.inTag || s.inQuote || (Modern && inSingle)) {
-            *w++ = static_cast<char>(ch);
-            s.collect(static_cast<char>(ch));
-        } else if (seo && s.inHead) {
-            *w++ = static_cast<char>(ch);
-        } else {
-            const Reference& r = kReferences[ch];
-            std::memcpy(w, r.text, 6);
-            w += r.length;
-        }
+        return end;
     }
-    if (w)
-        out.commit(w);
-    progress.done();
+    default:
+        break;
+    }
+    if (ch != '\t' && ch != '\f' && !s.inQuote && !s.inSingle)
+        s.afterEquals = ch == '=';
+    w = emitCharacter(w, ch, s, keepHead);
+    return i + 1;
+}
 
-    if constexpr (!Modern) {
-        removeAll(out, "&#32;", &host);
-        removeAll(out, "&#13;&#10;", &host);
+// The modern pass over page[from, to); a character read across `to` or a run copied unchanged
+// takes it further. Returns where it stopped.
+qsizetype scanModern(QByteArrayView page, qsizetype i, qsizetype to, NativeScanState& s,
+                     bool keepHead, ByteBuffer& out) {
+    const auto* text = reinterpret_cast<const unsigned char*>(page.data());
+    char* w = out.room((to - i) * 6 + 16);
+    while (i < to) {
+        if (page[i] != '<' && page[i] != '>') {
+            i = modernCharacter(text, i, page.size(), s, keepHead, w);
+            continue;
+        }
+        const qsizetype runEnd = modernAngle(page, i, s, w);
+        out.commit(w);
+        if (runEnd > i + 1) {
+            out.append(page.data() + i + 1, runEnd - i - 1);
+            return runEnd;
+        }
+        ++i;
     }
-    return !out.isEmpty();
+    out.commit(w);
+    return i;
+}
+
+// Runs scan(from, to) over the page a block at a time, with the page bar and a pump between
+// blocks; scan returns where it stopped.
+template <typename Scan> void scanBlocks(qsizetype length, Host& host, Scan&& scan) {
+    PageProgress progress(host, length);
+    for (qsizetype i = 0; i < length;) {
+        if (i > 0)
+            progress.at(i);
+        i = scan(i, qMin(length, i + PageProgress::kStep));
+    }
+    progress.done();
 }
 
 } // namespace
 
+// Plain pages: a character is one byte of the host code page, numbered by its value, and every
+// run of markup is read as characters. Modern pages: a character is a UTF-8 sequence numbered by
+// its code point; comments, server-side includes and the content of raw-text elements are
+// copied as they are; quotes count inside tags only, single ones as well; line breaks stay, so
+// no reference is removed afterwards.
 bool CrippleNative(QByteArrayView page, const OptionSet& options, ByteBuffer& out, Host& host) {
     out.clear();
     const OptionValues& v = options.values();
     if (v.check(CheckField::chkNativ) == 0)
         return false;
-    return options.modern() ? crippleNative<true>(page, v, out, host)
-                            : crippleNative<false>(page, v, out, host);
+    // The head stays readable for search engines while chkSeo is set; with it clear every
+    // character may be encoded.
+    const bool keepHead = v.check(CheckField::chkSeo) != 0;
+    // Room for the largest possible result at once: untouched memory costs nothing, while
+    // growing a large buffer step by step would copy it again and again.
+    out.reserve(page.size() * 6 + 16);
+    NativeScanState s;
+    if (options.modern()) {
+        scanBlocks(page.size(), host, [&](qsizetype from, qsizetype to) {
+            return scanModern(page, from, to, s, keepHead, out);
+        });
+        return !out.isEmpty();
+    }
+    const auto* text = reinterpret_cast<const unsigned char*>(page.data());
+    ReferenceRemoval removal;
+    scanBlocks(page.size(), host, [&](qsizetype from, qsizetype to) {
+        out.commit(scanPlain(text, from, to, s, keepHead, out.room((to - from) * 6)));
+        removal.run(out, to == page.size());
+        return to;
+    });
+    return !out.isEmpty();
 }
 
 } // namespace veltrano

@@ -1,8 +1,5 @@
 #include "textops.h"
 
-#include "bytebuffer.h"
-#include "host.h"
-
 #include <cstring>
 #include <limits>
 
@@ -10,60 +7,41 @@ namespace veltrano {
 
 namespace {
 
-// Compacts [data, data + size) in place and returns the new size: each occurrence is found with
-// memmem and the text between occurrences moves down in one piece. The search goes a megabyte
-// at a time, so a host, when given, may run pending events between the pieces even where the
-// pattern is rare or absent.
-qsizetype removeInPlace(char* data, qsizetype size, QByteArrayView pattern, Host* host) {
-    const qsizetype m = pattern.size();
-    if (m == 0 || size < m)
-        return size;
-    constexpr qsizetype kPiece = 1 << 20;
-    qsizetype nextPump = kPiece;
-    qsizetype read = 0;
-    qsizetype write = 0;
-    // Moves the original text [read, to) down behind what is kept.
-    const auto keep = [&](qsizetype to) {
-        if (write != read && to > read)
-            std::memmove(data + write, data + read, static_cast<size_t>(to - read));
-        write += to - read;
-        read = to;
-    };
-    for (;;) {
-        // The bytes from read on are still the original text, since write <= read.
-        const qsizetype pieceEnd = qMin(size, read + kPiece + m - 1);
-        const void* hit = ::memmem(data + read, static_cast<size_t>(pieceEnd - read),
-                                   pattern.data(), static_cast<size_t>(m));
-        if (hit) {
-            keep(static_cast<const char*>(hit) - data);
-            read += m;
-        } else if (pieceEnd == size) {
-            keep(size);
-            return write;
-        } else {
-            // An occurrence may start in the piece's last m - 1 bytes: they are searched again.
-            keep(pieceEnd - (m - 1));
-        }
-        if (host && read >= nextPump) {
-            host->pump();
-            nextPump = read + kPiece;
-        }
-    }
-}
-
 char lowerAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
 }
 
 } // namespace
 
-void removeAll(ByteBuffer& text, QByteArrayView pattern, Host* host) {
-    text.truncate(removeInPlace(text.data(), text.size(), pattern, host));
+qsizetype removeBetween(char* data, qsizetype& size, qsizetype from, qsizetype limit,
+                        QByteArrayView pattern, bool last) {
+    const qsizetype m = pattern.size();
+    qsizetype read = from;
+    qsizetype write = from;
+    while (limit - read >= m) {
+        const void* hit = ::memmem(data + read, static_cast<size_t>(limit - read), pattern.data(),
+                                   static_cast<size_t>(m));
+        if (!hit)
+            break;
+        const qsizetype at = static_cast<const char*>(hit) - data;
+        if (write != read)
+            std::memmove(data + write, data + read, static_cast<size_t>(at - read));
+        write += at - read;
+        read = at + m;
+    }
+    // An occurrence may begin in the last m - 1 bytes, to be completed by the bytes to come.
+    const qsizetype done = last ? limit : qMax(read, limit - (m - 1));
+    if (write != read)
+        std::memmove(data + write, data + read, static_cast<size_t>(size - read));
+    size -= read - write;
+    return done - (read - write);
 }
 
 QByteArray removeAll(QByteArrayView text, QByteArrayView pattern) {
     QByteArray copy = text.toByteArray();
-    copy.truncate(removeInPlace(copy.data(), copy.size(), pattern, nullptr));
+    qsizetype size = copy.size();
+    removeBetween(copy.data(), size, 0, size, pattern, true);
+    copy.truncate(size);
     return copy;
 }
 
