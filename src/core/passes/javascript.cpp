@@ -230,15 +230,68 @@ struct Calls {
     }
 };
 
-// Plain pages: one item per byte of text[from, to), its code in the host code page.
+// The generator's step taken k times, as one affine map.
+struct Steps {
+    std::uint32_t a = 1;
+    std::uint32_t c = 0;
+    constexpr explicit Steps(int k) {
+        for (int n = 0; n < k; ++n) {
+            a *= 16598013u;
+            c = c * 16598013u + 12820163u;
+        }
+    }
+    constexpr std::uint32_t operator()(std::uint32_t x) const { return (x * a + c) & 0xFFFFFFu; }
+};
+constexpr Steps kTwoSteps(2);
+constexpr Steps kThreeSteps(3);
+constexpr Steps kFourSteps(4);
+static_assert(kFourSteps(Random::kStart) == Random::jump(Random::kStart, 4));
+
+// Plain pages: one item per byte of text[from, to), its code in the host code page. A call is
+// opened as soon as the one before closes, and its first item written without its comma; a
+// call the block leaves empty is taken back.
 qsizetype writePlainItems(const unsigned char* text, qsizetype from, qsizetype to, Calls& calls,
                           char*& w) {
-    Calls c = calls; // kept in registers through the loop
+    constexpr char kNextCall[] = ");document.write (";
+    std::uint32_t x = calls.x;
+    std::uint64_t position = calls.position;
     char* at = w;
-    for (qsizetype i = from; i < to; ++i)
-        at = c.item(at, text[i]);
-    calls = c;
-    w = at;
+    std::size_t skip = 0; // 1 right after an opening: no comma in front of the item
+    if (!calls.open) {
+        std::memcpy(at, kOpenCall, kOpenCallLength);
+        at += kOpenCallLength;
+        skip = 1;
+    }
+    const auto item = [&](unsigned char code, std::uint32_t state) {
+        const Item& it = kItems[code];
+        std::memcpy(at, it.text + skip, 8);
+        at += it.length - skip;
+        skip = 0;
+        if (isMultiple(++position, Random::splitDivisor(state))) {
+            std::memcpy(at, kNextCall, sizeof(kNextCall) - 1);
+            at += sizeof(kNextCall) - 1;
+            skip = 1;
+        }
+    };
+    // Four states at a time, each computed from the first, so that the items need not wait for
+    // one another's step of the generator.
+    qsizetype i = from;
+    for (; to - i >= 4; i += 4) {
+        const std::uint32_t x4 = kFourSteps(x);
+        item(text[i], Random::step(x));
+        item(text[i + 1], kTwoSteps(x));
+        item(text[i + 2], kThreeSteps(x));
+        item(text[i + 3], x4);
+        x = x4;
+    }
+    for (; i < to; ++i) {
+        x = Random::step(x);
+        item(text[i], x);
+    }
+    calls.open = skip == 0;
+    w = calls.open ? at : at - kOpenCallLength;
+    calls.x = x;
+    calls.position = position;
     return to;
 }
 
@@ -273,7 +326,7 @@ void writeItems(QByteArrayView page, qsizetype start, Calls& calls, Random& rand
     qsizetype nextProgress = start + PageProgress::kStep;
     for (qsizetype i = start; i < length;) {
         const qsizetype blockEnd = qMin(length, i + kBlock);
-        char* w = out.room((blockEnd - i) * kPerByte + (Modern ? 64 : 0));
+        char* w = out.room((blockEnd - i) * kPerByte + 64);
         i = Modern ? writeModernItems(text, i, blockEnd, length, calls, w)
                    : writePlainItems(text, i, blockEnd, calls, w);
         out.commit(w);

@@ -13,7 +13,7 @@ namespace {
 
 // "&#" code ";" for every byte, and its length.
 struct Reference {
-    char text[6];
+    char text[7];
     std::uint8_t length;
 };
 
@@ -252,42 +252,53 @@ char* emitCharacter(char* w, unsigned char ch, NativeScanState& s, bool keepHead
     } else if (keepHead && s.inHead) {
         *w++ = static_cast<char>(ch);
     } else {
-        const Reference& r = kReferences[ch];
-        std::memcpy(w, r.text, 6);
-        w += r.length;
+        std::memcpy(w, &kReferences[ch], 8);
+        w += kReferences[ch].length;
     }
     return w;
 }
 
-// The plain pass over text[from, to): a character is one byte of the host code page.
+// How the plain pass writes a character of content, from the state: encoded, copied, or copied
+// and collected.
+enum class Writing { Encode, Copy, Collect };
+
+Writing writingFor(const NativeScanState& s, bool keepHead) {
+    return s.inMarkup() ? Writing::Collect
+                        : (keepHead && s.inHead ? Writing::Copy : Writing::Encode);
+}
+
+// The plain pass over text[from, to): a character is one byte of the host code page. Room for
+// six bytes per character and two more.
 char* scanPlain(const unsigned char* text, qsizetype from, qsizetype to, NativeScanState& s,
                 bool keepHead, char* w) {
+    Writing writing = writingFor(s, keepHead);
     for (qsizetype i = from; i < to; ++i) {
         const unsigned char ch = text[i];
-        switch (kKinds[ch]) {
-        case kLess:
-            s.openTag();
-            break;
-        case kGreater:
-            s.closeTag();
-            break;
-        case kAmpersand:
-            s.inEntity = true;
-            break;
-        case kSemicolon:
-            s.inEntity = false;
-            break;
-        case kSpace:
-            break;
-        case kQuote:
-            s.inQuote = !s.inQuote;
-            w = emitCharacter(w, ch, s, keepHead);
-            continue;
-        default:
-            w = emitCharacter(w, ch, s, keepHead);
+        const ByteKind kind = kKinds[ch];
+        if (kind == kText || kind > kQuote) {
+            if (writing == Writing::Encode) {
+                std::memcpy(w, &kReferences[ch], 8);
+                w += kReferences[ch].length;
+                continue;
+            }
+            *w++ = static_cast<char>(ch);
+            if (writing == Writing::Collect)
+                s.collect(static_cast<char>(ch));
             continue;
         }
-        *w++ = static_cast<char>(ch);
+        if (kind == kLess)
+            s.openTag();
+        else if (kind == kGreater)
+            s.closeTag();
+        else if (kind == kAmpersand || kind == kSemicolon)
+            s.inEntity = kind == kAmpersand;
+        if (kind == kQuote) {
+            s.inQuote = !s.inQuote;
+            w = emitCharacter(w, ch, s, keepHead);
+        } else {
+            *w++ = static_cast<char>(ch);
+        }
+        writing = writingFor(s, keepHead);
     }
     return w;
 }
@@ -485,7 +496,7 @@ bool CrippleNative(QByteArrayView page, const OptionSet& options, ByteBuffer& ou
     const auto* text = reinterpret_cast<const unsigned char*>(page.data());
     ReferenceRemoval removal;
     scanBlocks(page.size(), host, [&](qsizetype from, qsizetype to) {
-        out.commit(scanPlain(text, from, to, s, keepHead, out.room((to - from) * 6)));
+        out.commit(scanPlain(text, from, to, s, keepHead, out.room((to - from) * 6 + 2)));
         removal.run(out, to == page.size());
         return to;
     });
