@@ -66,6 +66,7 @@ int main(int argc, char* argv[]) {
     const int pages = args.size() > 1 ? args[1].toInt() : 2000;
     const qsizetype pageBytes = args.size() > 2 ? args[2].toLongLong() : 50000;
 
+    bench::printLoad("before");
     QTemporaryDir dir;
     const QString web = dir.filePath(QStringLiteral("web"));
     const QString out = dir.filePath(QStringLiteral("out"));
@@ -287,5 +288,6 @@ int main(int argc, char* argv[]) {
     std::printf("  pages converted  %8.2f s\n  other files copied %6.2f s   ratio copy / "
                 "conversion %.3f\n  both in one run  %8.2f s\n",
                 convert, copy, copy / convert, both);
+    bench::printLoad("after");
     return 0;
 }
