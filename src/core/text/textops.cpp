@@ -2,10 +2,43 @@
 
 #include <cstring>
 #include <limits>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace veltrano {
 
 namespace {
+
+// memmem for the dense texts of references, where the first byte of a pattern is everywhere:
+// sixteen places at a time are tested for three of its bytes before a candidate is compared.
+const char* find(const char* text, qsizetype n, QByteArrayView pattern) {
+    const qsizetype m = pattern.size();
+    qsizetype i = 0;
+#ifdef __SSE2__
+    if (m >= 4) {
+        const __m128i first = _mm_set1_epi8(pattern[0]);
+        const __m128i third = _mm_set1_epi8(pattern[2]);
+        const __m128i late = _mm_set1_epi8(pattern[m - 2]);
+        const auto at = [text](qsizetype k) {
+            return _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + k));
+        };
+        for (; i + 16 + m - 1 <= n; i += 16) {
+            const __m128i both =
+                _mm_and_si128(_mm_cmpeq_epi8(at(i), first), _mm_cmpeq_epi8(at(i + 2), third));
+            auto hits = static_cast<unsigned>(
+                _mm_movemask_epi8(_mm_and_si128(both, _mm_cmpeq_epi8(at(i + m - 2), late))));
+            for (; hits != 0; hits &= hits - 1) {
+                const char* candidate = text + i + __builtin_ctz(hits);
+                if (std::memcmp(candidate, pattern.data(), static_cast<size_t>(m)) == 0)
+                    return candidate;
+            }
+        }
+    }
+#endif
+    return static_cast<const char*>(
+        ::memmem(text + i, static_cast<size_t>(n - i), pattern.data(), static_cast<size_t>(m)));
+}
 
 char lowerAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
@@ -19,11 +52,10 @@ qsizetype removeBetween(char* data, qsizetype& size, qsizetype from, qsizetype l
     qsizetype read = from;
     qsizetype write = from;
     while (limit - read >= m) {
-        const void* hit = ::memmem(data + read, static_cast<size_t>(limit - read), pattern.data(),
-                                   static_cast<size_t>(m));
+        const char* hit = find(data + read, limit - read, pattern);
         if (!hit)
             break;
-        const qsizetype at = static_cast<const char*>(hit) - data;
+        const qsizetype at = hit - data;
         if (write != read)
             std::memmove(data + write, data + read, static_cast<size_t>(at - read));
         write += at - read;

@@ -65,6 +65,9 @@ private slots:
                                  {"none", "abc", "zz", "abc"}};
         for (const auto& row : rows)
             QTest::newRow(row[0]) << QByteArray(row[1]) << QByteArray(row[2]) << QByteArray(row[3]);
+        // Long enough to be searched sixteen bytes at a time, an occurrence at every alignment.
+        QTest::newRow("dense") << QByteArray("x&#32;").repeated(40) << QByteArray("&#32;")
+                               << QByteArray(40, 'x');
     }
     // The text arrives in pieces of every length; the result is that of one pass over it whole.
     void removeAll() {
