@@ -72,11 +72,6 @@ bool sameTrees(const QString& a, const QString& b) {
     return n > 0;
 }
 
-double loadAverage() {
-    double load[1] = {0};
-    return ::getloadavg(load, 1) == 1 ? load[0] : -1;
-}
-
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -100,12 +95,14 @@ int main(int argc, char* argv[]) {
             return 1;
         inputBytes += page.size();
     }
-    std::printf("%d pages, %.1f MB input, load before: %.2f\n", pages, inputBytes / 1e6,
-                loadAverage());
+    veltrano::bench::printLoad("before");
+    std::printf("%d pages, %.1f MB input\n", pages, inputBytes / 1e6);
 
     Figures best[2];
     bool same = true;
+    std::vector<double> ratios; // each round's -j 1 time over its -j 2 time
     for (int round = 0; round < rounds; ++round) {
+        double roundSeconds[2] = {0, 0};
         for (int jobs = 1; jobs <= 2; ++jobs) {
             const QString out = dir.filePath(QStringLiteral("out%1").arg(jobs));
             QDir(out).removeRecursively();
@@ -118,6 +115,7 @@ int main(int argc, char* argv[]) {
             }
             std::printf("round %d  -j %d: %6.2f s  %7.1f pages/s  peak %ld MiB\n", round + 1, jobs,
                         f.seconds, pages / f.seconds, f.peakKiB / 1024);
+            roundSeconds[jobs - 1] = f.seconds;
             // The fastest time, and the highest peak of all rounds.
             Figures& b = best[jobs - 1];
             const long peak = qMax(b.peakKiB, f.peakKiB);
@@ -125,6 +123,7 @@ int main(int argc, char* argv[]) {
                 b = f;
             b.peakKiB = peak;
         }
+        ratios.push_back(roundSeconds[0] / roundSeconds[1]);
         same = same && sameTrees(dir.filePath(QStringLiteral("out1")),
                                  dir.filePath(QStringLiteral("out2")));
     }
@@ -133,8 +132,9 @@ int main(int argc, char* argv[]) {
     std::printf("best  -j 2: %.1f pages/s, peak %ld MiB, input %.1f MB/s\n",
                 pages / best[1].seconds, best[1].peakKiB / 1024,
                 inputBytes / 1e6 / best[1].seconds);
-    std::printf("ratio -j 2 / -j 1: %.2f (target 1.70)\n", best[0].seconds / best[1].seconds);
-    std::printf("outputs of -j 1 and -j 2 identical: %s; load after: %.2f\n", same ? "yes" : "NO",
-                loadAverage());
+    std::printf("ratio -j 2 / -j 1: %.2f best, %.2f median of paired rounds (target 1.70)\n",
+                best[0].seconds / best[1].seconds, veltrano::bench::median(ratios));
+    std::printf("outputs of -j 1 and -j 2 identical: %s\n", same ? "yes" : "NO");
+    veltrano::bench::printLoad("after");
     return same ? 0 : 1;
 }

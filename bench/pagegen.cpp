@@ -1,6 +1,10 @@
 #include "pagegen.h"
 
+#include <QFile>
+
+#include <algorithm>
 #include <array>
+#include <cstdio>
 
 namespace veltrano::bench {
 
@@ -97,6 +101,21 @@ QByteArray generatePage(qsizetype approximateSize, unsigned seed) {
     }
     page += "</body>\r\n</html>\r\n";
     return page;
+}
+
+void printLoad(const char* when) {
+    QFile file(QStringLiteral("/proc/loadavg"));
+    const QByteArray load = file.open(QIODevice::ReadOnly) ? file.readAll().trimmed() : "?";
+    std::printf("load %s: %s\n", when, load.constData());
+    std::fflush(stdout);
+}
+
+double median(std::vector<double> values) {
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 } // namespace veltrano::bench

@@ -225,6 +225,7 @@ int main(int argc, char* argv[]) {
     window.show();
     QCoreApplication::processEvents();
     const double startUp = secondsSinceProcessStart();
+    bench::printLoad("before");
     std::printf("responsiveness (best of %d rounds)\n", rounds);
     std::printf("  start-up to window shown: %.3f s (target < 0.5 s)\n", startUp);
 
@@ -319,5 +320,6 @@ int main(int argc, char* argv[]) {
         std::printf("  window / batch all cores:  %6.1f %% wall clock\n",
                     100.0 * all.seconds / best.seconds);
     }
+    bench::printLoad("after");
     return 0;
 }

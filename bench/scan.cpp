@@ -5,6 +5,8 @@
 #include "filelist/folderscan.h"
 #include "host.h"
 
+#include "pagegen.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -37,6 +39,7 @@ int main(int argc, char* argv[]) {
     const int folders = args.size() > 1 ? args[1].toInt() : 2000;
     const int perFolder = args.size() > 2 ? args[2].toInt() : 25;
 
+    veltrano::bench::printLoad("before");
     QTemporaryDir dir;
     const QString root = dir.filePath(QStringLiteral("site"));
     static const char* kinds[] = {".htm", ".html", ".shtml", ".css", ".png"};
@@ -81,5 +84,6 @@ int main(int argc, char* argv[]) {
     std::printf("  appends         %8.3f s (measuring every page's size)\n", appends);
     std::printf("  one find        %8.3f s\n", find);
     std::printf("  ratio           %8.2f (target at most 4)\n", scan / find);
+    veltrano::bench::printLoad("after");
     return 0;
 }

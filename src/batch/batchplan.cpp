@@ -76,16 +76,20 @@ std::optional<QList<PlannedPage>> planOutputs(const QList<SourcePage>& pages,
     }
     const bool backup = overwrite && options.check(CheckField::chkBkup) != 0;
 
+    // Each page's key once: a key asks the file system for every folder of the path.
+    QList<QString> pageKeys;
     QHash<QString, qsizetype> sources; // source key -> first page
-    for (qsizetype i = 0; i < pages.size(); ++i)
-        sources.insert(key(pages[i].path), i);
+    for (qsizetype i = 0; i < pages.size(); ++i) {
+        pageKeys.append(key(pages[i].path));
+        sources.insert(pageKeys.constLast(), i);
+    }
 
     QList<PlannedPage> planned;
     QHash<QString, qsizetype> outputs; // output key -> page
     const QString outputFolder = key(folder) + QLatin1Char('/');
     for (qsizetype i = 0; i < pages.size(); ++i) {
         const SourcePage& page = pages[i];
-        if (!overwrite && page.found && key(page.path).startsWith(outputFolder))
+        if (!overwrite && page.found && pageKeys[i].startsWith(outputFolder))
             continue;
         PlannedPage p;
         p.source = page.path;
@@ -95,11 +99,11 @@ std::optional<QList<PlannedPage>> planOutputs(const QList<SourcePage>& pages,
                            ? page.path + QStringLiteral(".bak")
                            : joined(backupDir, page.relative + QStringLiteral(".bak"));
         }
-        const QString sourceKey = key(p.source);
-        const QString outputKey = key(p.output);
+        const QString& sourceKey = pageKeys[i];
+        const QString outputKey = overwrite ? sourceKey : key(p.output);
         const auto taken = outputs.constFind(outputKey);
         if (taken != outputs.cend()) {
-            if (key(pages[*taken].path) == sourceKey)
+            if (pageKeys[*taken] == sourceKey)
                 continue; // the same page again
             *error = planError(
                 QStringLiteral("zwei Seiten, eine Ausgabe"),

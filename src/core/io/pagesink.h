@@ -10,7 +10,7 @@ namespace veltrano {
 // given an open file it passes them on in large blocks, so the page never has to be held whole.
 class PageSink {
 public:
-    static constexpr qsizetype kFlushSize = 1 << 20;
+    static constexpr qsizetype kFlushSize = 1 << 18;
     static constexpr qint64 kSyncSize = 16 << 20;
 
     // With a file descriptor (not -1) it streams there; a failed write keeps the platform's

@@ -13,6 +13,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <mutex>
+#include <shared_mutex>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -38,12 +39,18 @@ mode_t processUmask() {
 constexpr QByteArrayView kTempMark = ".veltrano-";
 constexpr qsizetype kTempNameKept = 200;
 
-// The new files of this process that are not in place yet. The lock is held while a new file is
-// made and listed, and for good by the exit path, so no new file escapes the clean-up.
+// The new files of this process that are not in place yet. Threads make new files side by side
+// under the shared hold of `making`; the exit path takes it whole, and the list's lock for good,
+// so no new file escapes the clean-up.
 struct TemporaryFiles {
+    std::shared_mutex making;
     std::mutex lock;
     std::vector<QByteArray> paths;
 
+    void add(const QByteArray& path) {
+        const std::lock_guard<std::mutex> guard(lock);
+        paths.push_back(path);
+    }
     void remove(const QByteArray& path) {
         const auto it = std::find(paths.begin(), paths.end(), path);
         if (it != paths.end())
@@ -104,6 +111,13 @@ bool writeAll(int fd, QByteArrayView bytes, int* error) {
     return true;
 }
 
+// The new file, locked, still has its name: a sweep of another run that took it between its
+// creation and its lock has unlinked it.
+bool stillNamed(int fd) {
+    struct stat st {};
+    return ::fstat(fd, &st) == 0 && st.st_nlink > 0;
+}
+
 bool sameInode(int fd, int dirFd, const char* name) {
     struct stat open {};
     struct stat named {};
@@ -140,7 +154,7 @@ bool NewFile::create(const QString& path, bool sync) {
         return false;
     }
     TemporaryFiles& files = temporaryFiles();
-    const std::lock_guard<std::mutex> guard(files.lock);
+    const std::shared_lock<std::shared_mutex> making(files.making);
     // A run removing leftovers in the same folder may take a new file in the moment between
     // its creation and its lock; the name then no longer holds it, and another one is made.
     for (int attempt = 0; attempt < 8; ++attempt) {
@@ -155,8 +169,8 @@ bool NewFile::create(const QString& path, bool sync) {
         do {
             locked = ::flock(fd_, LOCK_EX);
         } while (locked != 0 && errno == EINTR);
-        if (locked == 0 && sameInode(fd_, AT_FDCWD, temp_.constData())) {
-            files.paths.push_back(temp_);
+        if (locked == 0 && stillNamed(fd_)) {
+            files.add(temp_);
             return true;
         }
         ::close(fd_);
@@ -329,7 +343,8 @@ int RemoveLeftovers(const QString& folder) {
 
 void RemoveTemporaryFilesAndExit(int exitCode) {
     TemporaryFiles& files = temporaryFiles();
-    files.lock.lock(); // kept: no thread makes or renames a new file from here on
+    files.making.lock(); // kept: no thread makes or renames a new file from here on
+    files.lock.lock();
     for (const QByteArray& path : files.paths)
         ::unlink(path.constData());
     std::_Exit(exitCode);

@@ -178,9 +178,170 @@ qsizetype encodingStart(QByteArrayView page, const OptionValues& v, bool modern)
     return k >= 0 ? k + 7 : 0;
 }
 
-// The pass for both ways of reading a page. Byte by byte, an item is one byte of the host code
-// page and its code. Modern: the page is UTF-8 and an item is one of its UTF-16 code units, so
-// a character beyond the Basic Multilingual Plane gives two items; positions count items.
+// The write calls as they are written: the generator's state, the position of the last item
+// and whether a call is open.
+struct Calls {
+    std::uint32_t x = 0;
+    std::uint64_t position = 0;
+    bool open = false;
+
+    // An item of a code below 256, from the table.
+    char* item(char* w, unsigned code) {
+        const Item& it = kItems[code];
+        if (open) {
+            std::memcpy(w, it.text, 8);
+            w += it.length;
+        } else {
+            std::memcpy(w, kOpenCall, kOpenCallLength);
+            std::memcpy(w + kOpenCallLength, it.text + 1, 7);
+            w += kOpenCallLength + it.length - 1;
+        }
+        return afterItem(w);
+    }
+    // An item of a larger UTF-16 code unit.
+    char* wideItem(char* w, char32_t code) {
+        if (open) {
+            *w++ = ',';
+        } else {
+            std::memcpy(w, kOpenCall, kOpenCallLength);
+            w += kOpenCallLength;
+        }
+        *w++ = 'c';
+        *w++ = '[';
+        char digits[5];
+        int n = 0;
+        for (; code > 0; code /= 10)
+            digits[n++] = static_cast<char>('0' + code % 10);
+        while (n > 0)
+            *w++ = digits[--n];
+        *w++ = ']';
+        return afterItem(w);
+    }
+    // Draws the split divisor and closes the call where it divides the item's position.
+    char* afterItem(char* w) {
+        open = true;
+        x = Random::step(x);
+        if (isMultiple(++position, Random::splitDivisor(x))) {
+            *w++ = ')';
+            *w++ = ';';
+            open = false;
+        }
+        return w;
+    }
+};
+
+// The generator's step taken k times, as one affine map.
+struct Steps {
+    std::uint32_t a = 1;
+    std::uint32_t c = 0;
+    constexpr explicit Steps(int k) {
+        for (int n = 0; n < k; ++n) {
+            a *= 16598013u;
+            c = c * 16598013u + 12820163u;
+        }
+    }
+    constexpr std::uint32_t operator()(std::uint32_t x) const { return (x * a + c) & 0xFFFFFFu; }
+};
+constexpr Steps kTwoSteps(2);
+constexpr Steps kThreeSteps(3);
+constexpr Steps kFourSteps(4);
+static_assert(kFourSteps(Random::kStart) == Random::jump(Random::kStart, 4));
+
+// Plain pages: one item per byte of text[from, to), its code in the host code page. A call is
+// opened as soon as the one before closes, and its first item written without its comma; a
+// call the block leaves empty is taken back.
+qsizetype writePlainItems(const unsigned char* text, qsizetype from, qsizetype to, Calls& calls,
+                          char*& w) {
+    constexpr char kNextCall[] = ");document.write (";
+    std::uint32_t x = calls.x;
+    std::uint64_t position = calls.position;
+    char* at = w;
+    std::size_t skip = 0; // 1 right after an opening: no comma in front of the item
+    if (!calls.open) {
+        std::memcpy(at, kOpenCall, kOpenCallLength);
+        at += kOpenCallLength;
+        skip = 1;
+    }
+    const auto item = [&](unsigned char code, std::uint32_t state) {
+        const Item& it = kItems[code];
+        std::memcpy(at, it.text + skip, 8);
+        at += it.length - skip;
+        skip = 0;
+        if (isMultiple(++position, Random::splitDivisor(state))) {
+            std::memcpy(at, kNextCall, sizeof(kNextCall) - 1);
+            at += sizeof(kNextCall) - 1;
+            skip = 1;
+        }
+    };
+    // Four states at a time, each computed from the first, so that the items need not wait for
+    // one another's step of the generator.
+    qsizetype i = from;
+    for (; to - i >= 4; i += 4) {
+        const std::uint32_t x4 = kFourSteps(x);
+        item(text[i], Random::step(x));
+        item(text[i + 1], kTwoSteps(x));
+        item(text[i + 2], kThreeSteps(x));
+        item(text[i + 3], x4);
+        x = x4;
+    }
+    for (; i < to; ++i) {
+        x = Random::step(x);
+        item(text[i], x);
+    }
+    calls.open = skip == 0;
+    w = calls.open ? at : at - kOpenCallLength;
+    calls.x = x;
+    calls.position = position;
+    return to;
+}
+
+// Modern pages: one item per UTF-16 code unit of the UTF-8 text from text[from] on, up to `to`
+// or the end of the character read across it.
+qsizetype writeModernItems(const unsigned char* text, qsizetype from, qsizetype to,
+                           qsizetype length, Calls& c, char*& w) {
+    qsizetype i = from;
+    while (i < to) {
+        if (text[i] < 0x80) {
+            w = c.item(w, text[i++]);
+            continue;
+        }
+        i = forUnits(text, i, length, [&](char32_t unit) {
+            w = unit < 256 ? c.item(w, unit) : c.wideItem(w, unit);
+        });
+    }
+    return i;
+}
+
+// The items of page[start, end) into out, a block at a time, with the page bar between blocks.
+// Per byte of the page at most an opening call, an item and a closing ");"; in UTF-8 a sequence
+// of n bytes gives at most n / 2 items of at most 9 bytes.
+template <bool Modern>
+void writeItems(QByteArrayView page, qsizetype start, Calls& calls, Random& random, PageSink& out,
+                Host& host) {
+    const auto* text = reinterpret_cast<const unsigned char*>(page.data());
+    const qsizetype length = page.size();
+    constexpr qsizetype kBlock = 4096;
+    constexpr qsizetype kPerByte = kOpenCallLength + 8 + 2;
+    PageProgress progress(host, length);
+    qsizetype nextProgress = start + PageProgress::kStep;
+    for (qsizetype i = start; i < length;) {
+        const qsizetype blockEnd = qMin(length, i + kBlock);
+        char* w = out.room((blockEnd - i) * kPerByte + 64);
+        i = Modern ? writeModernItems(text, i, blockEnd, length, calls, w)
+                   : writePlainItems(text, i, blockEnd, calls, w);
+        out.commit(w);
+        if (i >= nextProgress && i < length) {
+            random.setState(calls.x);
+            nextProgress = progress.at(i);
+        }
+    }
+    random.setState(calls.x);
+    progress.done();
+}
+
+// Plain pages: an item is one byte of the host code page and its code. Modern: the page is
+// UTF-8 and an item is one of its UTF-16 code units, so a character beyond the Basic
+// Multilingual Plane gives two items; positions count items.
 template <bool Modern>
 void encryptJavaScript(QByteArrayView page, QByteArrayView header, const OptionValues& v,
                        Random& random, PageSink& out, Host& host) {
@@ -191,88 +352,11 @@ void encryptJavaScript(QByteArrayView page, QByteArrayView header, const OptionV
     out.append(QByteArrayView(kTable, sizeof(kTable) - 1));
     if constexpr (Modern)
         out.append(extraTableLine(page.sliced(start)));
-
-    const auto* text = reinterpret_cast<const unsigned char*>(page.data());
-    const qsizetype length = page.size();
-    PageProgress progress(host, length);
-    std::uint32_t x = random.state();
-    bool callOpen = false;
-    std::uint64_t position = Modern ? utf16Length(page.first(start)) : start;
-    constexpr qsizetype kBlock = 4096;
-    // Per character at most an opening call, an item and a closing ");"; in UTF-8 a sequence
-    // of n bytes gives at most n / 2 items of at most 9 bytes.
-    constexpr qsizetype kPerChar = kOpenCallLength + 8 + 2;
-    qsizetype nextProgress = start + PageProgress::kStep;
-    for (qsizetype i = start; i < length;) {
-        const qsizetype blockEnd = qMin(length, i + kBlock);
-        char* w = out.room((blockEnd - i) * kPerChar + (Modern ? 64 : 0));
-        const auto item = [&](char32_t code) {
-            if (!Modern || code < 256) {
-                const Item& it = kItems[code];
-                if (callOpen) {
-                    std::memcpy(w, it.text, 8);
-                    w += it.length;
-                } else {
-                    std::memcpy(w, kOpenCall, kOpenCallLength);
-                    w += kOpenCallLength;
-                    std::memcpy(w, it.text + 1, 7);
-                    w += it.length - 1;
-                }
-            } else {
-                if (!callOpen) {
-                    std::memcpy(w, kOpenCall, kOpenCallLength);
-                    w += kOpenCallLength;
-                } else {
-                    *w++ = ',';
-                }
-                *w++ = 'c';
-                *w++ = '[';
-                char digits[5];
-                int n = 0;
-                for (; code > 0; code /= 10)
-                    digits[n++] = static_cast<char>('0' + code % 10);
-                while (n > 0)
-                    *w++ = digits[--n];
-                *w++ = ']';
-            }
-            callOpen = true;
-            x = Random::step(x);
-            const std::uint32_t divisor = Random::splitDivisor(x);
-            if (isMultiple(++position, divisor)) {
-                *w++ = ')';
-                *w++ = ';';
-                callOpen = false;
-            }
-        };
-        if constexpr (Modern) {
-            // The item is written at one place only, so it is compiled into this loop instead
-            // of being called for every character. The second unit of a pair waits in low.
-            char32_t low = 0;
-            while (i < blockEnd || low != 0) {
-                char32_t unit = 0;
-                if (low != 0) {
-                    unit = low;
-                    low = 0;
-                } else if (text[i] < 0x80) {
-                    unit = text[i++];
-                } else {
-                    i = forUnits(text, i, length, [&](char32_t u) { (unit ? low : unit) = u; });
-                }
-                item(unit);
-            }
-        } else {
-            while (i < blockEnd)
-                item(text[i++]);
-        }
-        out.commit(w);
-        if (i >= nextProgress && i < length) {
-            random.setState(x);
-            nextProgress = progress.at(i);
-        }
-    }
-    random.setState(x);
-    progress.done();
-    if (callOpen)
+    Calls calls;
+    calls.x = random.state();
+    calls.position = Modern ? utf16Length(page.first(start)) : start;
+    writeItems<Modern>(page, start, calls, random, out, host);
+    if (calls.open)
         out.append(QByteArrayView(");"));
     out.append(QByteArrayView("\r\n"));
     out.append(notice(v.text(TextField::txtJava), Modern));

@@ -5,7 +5,8 @@
 #include "text/textops.h"
 
 #include <array>
-#include <string_view>
+#include <cstdint>
+#include <cstring>
 
 namespace veltrano {
 
@@ -13,7 +14,7 @@ namespace {
 
 // "&#" code ";" for every byte, and its length.
 struct Reference {
-    char text[6];
+    char text[7];
     std::uint8_t length;
 };
 
@@ -52,154 +53,127 @@ bool NativeScanState::tagIs(QByteArrayView lowerWord) const {
     return true;
 }
 
+void NativeScanState::closeTag() {
+    inTag = false;
+    if (tagIs("script"))
+        inScript = true;
+    else if (tagIs("/script"))
+        inScript = false;
+    else if (tagIs("/head"))
+        inHead = false;
+}
+
 namespace {
 
-// Elements whose content the browser reads as raw text: references in it are not decoded.
-constexpr std::string_view kRawTextElements[] = {"script",  "style",    "xmp",      "iframe",
-                                                 "noembed", "noframes", "plaintext"};
+// What a byte is to the scan. Plain pages read all but the first six kinds as text.
+enum ByteKind : std::uint8_t {
+    kText,
+    kLess,
+    kGreater,
+    kAmpersand,
+    kSemicolon,
+    kSpace,
+    kQuote,
+    kApostrophe,
+    kLineBreak,
+    kNonAscii,
+};
 
-bool isLetter(char c) {
-    return (c | 0x20) >= 'a' && (c | 0x20) <= 'z';
+constexpr std::array<ByteKind, 256> makeKinds() {
+    std::array<ByteKind, 256> kinds{};
+    for (int c = 0x80; c < 256; ++c)
+        kinds[static_cast<size_t>(c)] = kNonAscii;
+    kinds['<'] = kLess;
+    kinds['>'] = kGreater;
+    kinds['&'] = kAmpersand;
+    kinds[';'] = kSemicolon;
+    kinds[' '] = kSpace;
+    kinds['"'] = kQuote;
+    kinds['\''] = kApostrophe;
+    kinds['\r'] = kLineBreak;
+    kinds['\n'] = kLineBreak;
+    return kinds;
 }
 
-// Elements whose content holds no tags, though references in it are decoded.
-constexpr std::string_view kTextOnlyElements[] = {"textarea", "title"};
+constexpr std::array<ByteKind, 256> kKinds = makeKinds();
 
-// The element of the list whose start tag opens at page[i] ("<"), or nullptr.
-template <size_t N>
-const char* elementOf(QByteArrayView page, qsizetype i, const std::string_view (&elements)[N]) {
-    qsizetype e = i + 1;
-    while (e < page.size() && isLetter(page[e]))
-        ++e;
-    const qsizetype length = e - i - 1;
-    for (const std::string_view element : elements) {
-        if (static_cast<qsizetype>(element.size()) != length)
-            continue;
-        qsizetype k = 0;
-        while (k < length && (page[i + 1 + k] | 0x20) == element[static_cast<size_t>(k)])
-            ++k;
-        if (k == length)
-            return element.data();
+// A character of content: copied and collected in markup, copied in the head kept readable,
+// written as its reference elsewhere.
+char* emitCharacter(char* w, unsigned char ch, NativeScanState& s, bool keepHead) {
+    if (s.inMarkup()) {
+        *w++ = static_cast<char>(ch);
+        s.collect(static_cast<char>(ch));
+    } else if (keepHead && s.inHead) {
+        *w++ = static_cast<char>(ch);
+    } else {
+        std::memcpy(w, &kReferences[ch], 8);
+        w += kReferences[ch].length;
     }
-    return nullptr;
+    return w;
 }
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
+// How the plain pass writes a character of content, from the state: encoded, copied, or copied
+// and collected.
+enum class Writing { Encode, Copy, Collect };
+
+Writing writingFor(const NativeScanState& s, bool keepHead) {
+    return s.inMarkup() ? Writing::Collect
+                        : (keepHead && s.inHead ? Writing::Copy : Writing::Encode);
 }
 
-// Where the tag that opens at page[i] ends, behind its ">"; a quote opens a value only right
-// after "=".
-qsizetype tagEnd(QByteArrayView page, qsizetype i) {
-    char quote = 0;
-    bool afterEquals = false;
-    for (qsizetype p = i + 1; p < page.size(); ++p) {
-        const char c = page[p];
-        if (quote) {
-            quote = c == quote ? 0 : quote;
-        } else if (c == '>') {
-            return p + 1;
-        } else if ((c == '"' || c == '\'') && afterEquals) {
-            quote = c;
-        } else if (!isBlank(c)) {
-            afterEquals = c == '=';
-        }
-    }
-    return page.size();
-}
-
-} // namespace
-
-namespace markup {
-
-qsizetype commentEnd(QByteArrayView page, qsizetype i) {
-    const qsizetype close = page.indexOf("-->", i + 2);
-    return close < 0 ? page.size() : close + 3;
-}
-
-const char* rawTextElement(QByteArrayView page, qsizetype i) {
-    return elementOf(page, i, kRawTextElements);
-}
-
-qsizetype rawTextEnd(QByteArrayView page, qsizetype from, const char* element) {
-    const qsizetype close = indexOfAsciiNoCase(page.sliced(from), QByteArray("</") + element);
-    return close < 0 || element[0] == 'p' ? page.size() : from + close;
-}
-
-void forEachTag(QByteArrayView page, const std::function<bool(const Tag&)>& visit) {
-    const qsizetype n = page.size();
-    for (qsizetype p = page.indexOf('<'); p >= 0;) {
-        const char next = p + 1 < n ? page[p + 1] : '\0';
-        const bool endTag = next == '/' && p + 2 < n && isLetter(page[p + 2]);
-        qsizetype end = p + 1;
-        if (next == '!' && page.sliced(p).startsWith("<!--")) {
-            end = commentEnd(page, p);
-        } else if (isLetter(next) || endTag) {
-            end = tagEnd(page, p);
-            qsizetype e = p + 1;
-            while (e < end && !isBlank(page[e]) && page[e] != '>' && (page[e] != '/' || e == p + 1))
-                ++e;
-            if (!visit(Tag{page.sliced(p + 1, e - p - 1), p, end}))
-                return;
-            if (!endTag) {
-                if (const char* element = rawTextElement(page, p))
-                    end = rawTextEnd(page, end, element);
-                else if (const char* text = elementOf(page, p, kTextOnlyElements))
-                    end = rawTextEnd(page, end, text);
+// The plain pass over text[from, to): a character is one byte of the host code page. Room for
+// six bytes per character and two more.
+char* scanPlain(const unsigned char* text, qsizetype from, qsizetype to, NativeScanState& s,
+                bool keepHead, char* w) {
+    Writing writing = writingFor(s, keepHead);
+    for (qsizetype i = from; i < to; ++i) {
+        const unsigned char ch = text[i];
+        const ByteKind kind = kKinds[ch];
+        if (kind == kText || kind > kQuote) {
+            if (writing == Writing::Encode) {
+                std::memcpy(w, &kReferences[ch], 8);
+                w += kReferences[ch].length;
+                continue;
             }
-        } else if (next == '!' || next == '?' || next == '/') {
-            // A DOCTYPE, or what the browser reads as a comment up to the next ">".
-            const qsizetype close = page.indexOf('>', p);
-            end = close < 0 ? n : close + 1;
+            *w++ = static_cast<char>(ch);
+            if (writing == Writing::Collect)
+                s.collect(static_cast<char>(ch));
+            continue;
         }
-        p = end < n ? page.indexOf('<', end) : -1;
-    }
-}
-
-qsizetype prologueEnd(QByteArrayView text) {
-    qsizetype p = 0;
-    for (;;) {
-        while (p < text.size() && isBlank(text[p]))
-            ++p;
-        const QByteArrayView rest = text.sliced(p);
-        if (rest.startsWith("<!--")) {
-            p = commentEnd(text, p);
-        } else if (rest.startsWith("<?")) {
-            const qsizetype close = text.indexOf('>', p);
-            if (close < 0)
-                return 0;
-            p = close + 1;
+        if (kind == kLess)
+            s.openTag();
+        else if (kind == kGreater)
+            s.closeTag();
+        else if (kind == kAmpersand || kind == kSemicolon)
+            s.inEntity = kind == kAmpersand;
+        if (kind == kQuote) {
+            s.inQuote = !s.inQuote;
+            w = emitCharacter(w, ch, s, keepHead);
         } else {
-            break;
+            *w++ = static_cast<char>(ch);
         }
+        writing = writingFor(s, keepHead);
     }
-    if (indexOfAsciiNoCase(text.sliced(p, qMin<qsizetype>(9, text.size() - p)), "<!doctype") != 0)
-        return 0;
-    const qsizetype close = text.indexOf('>', p);
-    if (close < 0)
-        return 0;
-    qsizetype end = close + 1;
-    if (text.sliced(end).startsWith("\r\n"))
-        end += 2;
-    else if (text.sliced(end).startsWith("\n"))
-        end += 1;
-    return end;
+    return w;
 }
 
-qsizetype headEnd(QByteArrayView page) {
-    qsizetype found = -1;
-    forEachTag(page, [&found](const Tag& tag) {
-        if (tag.name.compare(QByteArrayView("/head"), Qt::CaseInsensitive) != 0)
-            return true;
-        found = tag.end;
-        return false;
-    });
-    return found;
-}
+// Takes every "&#32;" and then every "&#13;&#10;" out of the plain pass's output, block by block
+// while the bytes are still in the cache, with the result of two passes over the whole text.
+class ReferenceRemoval {
+public:
+    void run(ByteBuffer& out, bool last) {
+        qsizetype size = out.size();
+        spaces_ = removeBetween(out.data(), size, spaces_, size, "&#32;", last);
+        const qsizetype before = size;
+        breaks_ = removeBetween(out.data(), size, breaks_, spaces_, "&#13;&#10;", last);
+        spaces_ -= before - size;
+        out.truncate(size);
+    }
 
-} // namespace markup
-
-namespace {
+private:
+    qsizetype spaces_ = 0; // the text before it holds no "&#32;" still to remove
+    qsizetype breaks_ = 0; // the text before it holds no "&#13;&#10;" still to remove
+};
 
 // The end of the UTF-8 sequence that starts at text[i] and its code point; a byte that starts
 // no valid sequence stands for itself as U+FFFD.
@@ -234,192 +208,153 @@ char* writeDecimal(char* w, char32_t value) {
     return w;
 }
 
-// The pass for both ways of reading a page. Byte by byte, a character is one byte of the host
-// code page, numbered by its byte value, and every run of markup is read as characters.
-// Modern: a character is a UTF-8 sequence numbered by its code point; comments, server-side
-// includes and the content of raw-text elements are copied as they are; quotes count inside
-// tags only, single ones as well; line breaks stay, so no reference is removed afterwards.
-template <bool Modern>
-bool crippleNative(QByteArrayView page, const OptionValues& v, ByteBuffer& out, Host& host) {
-    // The head stays readable for search engines while chkSeo is set; with it clear every
-    // character may be encoded.
-    const bool seo = v.check(CheckField::chkSeo) != 0;
+// A "<" or ">" of a modern page at page[i], written to w. Returns the end of the text behind it
+// that is copied unchanged (a comment, the content of a raw-text element), else i + 1.
+qsizetype modernAngle(QByteArrayView page, qsizetype i, NativeScanState& s, char*& w) {
+    const char ch = page[i];
+    *w++ = ch;
+    if (ch == '<') {
+        if (s.inTag)
+            return i + 1; // inside a tag, a "<" belongs to a name or value
+        const char next = i + 1 < page.size() ? page[i + 1] : '\0';
+        if (next == '!' && page.sliced(i).startsWith("<!--"))
+            return markup::commentEnd(page, i);
+        if (!(markup::isLetter(next) || next == '/' || next == '!' || next == '?'))
+            return i + 1; // a "<" that opens no tag is text
+        s.rawElement = next == '/' ? nullptr : markup::rawTextElement(page, i);
+        s.inSingle = false;
+        s.inQuote = false;
+        s.openTag();
+        return i + 1;
+    }
+    if (s.inTag && (s.inQuote || s.inSingle))
+        return i + 1;
+    s.closeTag();
+    if (!s.rawElement)
+        return i + 1;
+    const qsizetype end = markup::rawTextEnd(page, i + 1, s.rawElement);
+    s.rawElement = nullptr;
+    s.inScript = false;
+    return qMax(end, i + 1);
+}
 
-    NativeScanState s;
-    bool inSingle = false;
-    bool afterEquals = false; // in a tag, the last character other than white space was "="
-    const char* rawElement = nullptr;
-    const qsizetype length = page.size();
-    // Room for the largest possible result at once: untouched memory costs nothing, while
-    // growing a large buffer step by step would copy it again and again.
-    out.reserve(length * 6 + 16);
-    const auto* text = reinterpret_cast<const unsigned char*>(page.data());
-    PageProgress progress(host, length);
-    qsizetype blockEnd = 0;
-    char* w = nullptr;
-    // Copies text[i, end) unchanged and goes on behind it.
-    auto copyRun = [&](qsizetype& i, qsizetype end) {
-        out.commit(w);
-        out.append(page.data() + i, end - i);
-        w = out.room(0);
-        i = end - 1;
-        blockEnd = end;
-    };
-    for (qsizetype i = 0; i < length; ++i) {
-        if (i >= blockEnd) {
-            if (w)
-                out.commit(w);
-            if (i > 0)
-                progress.at(i);
-            blockEnd = qMin(length, i + PageProgress::kStep);
-            // A character read across the block's end needs a few bytes more.
-            w = out.room((blockEnd - i) * 6 + (Modern ? 16 : 0));
-        }
-        const unsigned char ch = text[i];
-        switch (ch) {
-        case '<':
-            if constexpr (Modern) {
-                const unsigned char next = i + 1 < length ? text[i + 1] : 0;
-                if (s.inTag) {
-                    *w++ = '<'; // inside a tag, a "<" belongs to a name or value
-                    continue;
-                }
-                if (next == '!' && page.sliced(i).startsWith("<!--")) {
-                    copyRun(i, markup::commentEnd(page, i));
-                    continue;
-                }
-                if (!(((next | 0x20) >= 'a' && (next | 0x20) <= 'z') || next == '/' ||
-                      next == '!' || next == '?')) {
-                    *w++ = '<'; // a "<" that opens no tag is text
-                    continue;
-                }
-                rawElement = next == '/' ? nullptr : markup::rawTextElement(page, i);
-                inSingle = false;
-                s.inQuote = false;
-            }
-            s.inTag = true;
-            s.tagLength = 0;
-            *w++ = '<';
-            continue;
-        case '>':
-            if constexpr (Modern) {
-                if (s.inTag && (s.inQuote || inSingle)) {
-                    *w++ = '>';
-                    continue;
-                }
-            }
-            s.inTag = false;
-            if (s.tagIs("script"))
-                s.inScript = true;
-            else if (s.tagIs("/script"))
-                s.inScript = false;
-            else if (s.tagIs("/head"))
-                s.inHead = false;
-            *w++ = '>';
-            if constexpr (Modern) {
-                if (rawElement) {
-                    const qsizetype to = markup::rawTextEnd(page, i + 1, rawElement);
-                    rawElement = nullptr;
-                    s.inScript = false;
-                    if (to > i + 1) {
-                        ++i;
-                        copyRun(i, to);
-                    }
-                }
-            }
-            continue;
-        case '&':
-            s.inEntity = true;
+// A character of a modern page outside the sequences above: a UTF-8 sequence numbered by its
+// code point. Returns where the next one starts.
+qsizetype modernCharacter(const unsigned char* text, qsizetype i, qsizetype length,
+                          NativeScanState& s, bool keepHead, char*& w) {
+    const unsigned char ch = text[i];
+    switch (kKinds[ch]) {
+    case kAmpersand:
+    case kSemicolon:
+        s.inEntity = ch == '&';
+        [[fallthrough]];
+    case kSpace:
+    case kLineBreak:
+        *w++ = static_cast<char>(ch);
+        return i + 1;
+    case kQuote: // a quote opens a value only right after "=": elsewhere it is a character
+        if (s.inTag && !s.inSingle && (s.inQuote || s.afterEquals))
+            s.inQuote = !s.inQuote;
+        break;
+    case kApostrophe:
+        if (s.inTag && !s.inQuote && (s.inSingle || s.afterEquals))
+            s.inSingle = !s.inSingle;
+        break;
+    case kNonAscii: {
+        char32_t code = 0;
+        const qsizetype end = readUtf8(text, i, length, code);
+        const bool markup = s.inMarkup();
+        if (!markup && !(keepHead && s.inHead)) {
             *w++ = '&';
-            continue;
-        case ';':
-            s.inEntity = false;
+            *w++ = '#';
+            w = writeDecimal(w, code);
             *w++ = ';';
-            continue;
-        case ' ':
-            *w++ = ' ';
-            continue;
-        case '"':
-            if constexpr (Modern) {
-                // A quote opens a value only right after "=": elsewhere it is a character.
-                if (s.inTag && !inSingle && (s.inQuote || afterEquals))
-                    s.inQuote = !s.inQuote;
-            } else {
-                s.inQuote = !s.inQuote;
-            }
-            break;
-        case '\'':
-            if constexpr (Modern) {
-                if (s.inTag && !s.inQuote && (inSingle || afterEquals))
-                    inSingle = !inSingle;
-            }
-            break;
-        case '\r':
-        case '\n':
-            if constexpr (Modern) {
-                *w++ = static_cast<char>(ch);
-                continue;
-            }
-            break;
-        default:
-            break;
+            return end;
         }
-        if constexpr (Modern) {
-            if (ch >= 0x80) {
-                char32_t code = 0;
-                const qsizetype end = readUtf8(text, i, length, code);
-                const bool markup = s.inScript || s.inEntity || s.inTag || s.inQuote || inSingle;
-                if (markup || (seo && s.inHead)) {
-                    for (qsizetype k = i; k < end; ++k) {
-                        *w++ = static_cast<char>(text[k]);
-                        if (markup)
-                            s.collect(static_cast<char>(text[k]));
-                    }
-                } else {
-                    *w++ = '&';
-                    *w++ = '#';
-                    w = writeDecimal(w, code);
-                    *w++ = ';';
-                }
-                i = end - 1;
-                continue;
-            }
+        for (qsizetype k = i; k < end; ++k) {
+            *w++ = static_cast<char>(text[k]);
+            if (markup)
+                s.collect(static_cast<char>(text[k]));
         }
-        if constexpr (Modern) {
-            if (ch != '\t' && ch != '\f' && !s.inQuote && !inSingle)
-                afterEquals = ch == '=';
-        }
-        if (s.inScript || s.inEntity || s.inTag || s.inQuote || (Modern && inSingle)) {
-            *w++ = static_cast<char>(ch);
-            s.collect(static_cast<char>(ch));
-        } else if (seo && s.inHead) {
-            *w++ = static_cast<char>(ch);
-        } else {
-            const Reference& r = kReferences[ch];
-            std::memcpy(w, r.text, 6);
-            w += r.length;
-        }
+        return end;
     }
-    if (w)
-        out.commit(w);
-    progress.done();
+    default:
+        break;
+    }
+    if (ch != '\t' && ch != '\f' && !s.inQuote && !s.inSingle)
+        s.afterEquals = ch == '=';
+    w = emitCharacter(w, ch, s, keepHead);
+    return i + 1;
+}
 
-    if constexpr (!Modern) {
-        removeAll(out, "&#32;", &host);
-        removeAll(out, "&#13;&#10;", &host);
+// The modern pass over page[from, to); a character read across `to` or a run copied unchanged
+// takes it further. Returns where it stopped.
+qsizetype scanModern(QByteArrayView page, qsizetype i, qsizetype to, NativeScanState& s,
+                     bool keepHead, ByteBuffer& out) {
+    const auto* text = reinterpret_cast<const unsigned char*>(page.data());
+    char* w = out.room((to - i) * 6 + 16);
+    while (i < to) {
+        if (page[i] != '<' && page[i] != '>') {
+            i = modernCharacter(text, i, page.size(), s, keepHead, w);
+            continue;
+        }
+        const qsizetype runEnd = modernAngle(page, i, s, w);
+        out.commit(w);
+        if (runEnd > i + 1) {
+            out.append(page.data() + i + 1, runEnd - i - 1);
+            return runEnd;
+        }
+        ++i;
     }
-    return !out.isEmpty();
+    out.commit(w);
+    return i;
+}
+
+// Runs scan(from, to) over the page a block at a time, with the page bar and a pump between
+// blocks; scan returns where it stopped.
+template <typename Scan> void scanBlocks(qsizetype length, Host& host, Scan&& scan) {
+    PageProgress progress(host, length);
+    for (qsizetype i = 0; i < length;) {
+        if (i > 0)
+            progress.at(i);
+        i = scan(i, qMin(length, i + PageProgress::kStep));
+    }
+    progress.done();
 }
 
 } // namespace
 
+// Plain pages: a character is one byte of the host code page, numbered by its value, and every
+// run of markup is read as characters. Modern pages: a character is a UTF-8 sequence numbered by
+// its code point; comments, server-side includes and the content of raw-text elements are
+// copied as they are; quotes count inside tags only, single ones as well; line breaks stay, so
+// no reference is removed afterwards.
 bool CrippleNative(QByteArrayView page, const OptionSet& options, ByteBuffer& out, Host& host) {
     out.clear();
     const OptionValues& v = options.values();
     if (v.check(CheckField::chkNativ) == 0)
         return false;
-    return options.modern() ? crippleNative<true>(page, v, out, host)
-                            : crippleNative<false>(page, v, out, host);
+    // The head stays readable for search engines while chkSeo is set; with it clear every
+    // character may be encoded.
+    const bool keepHead = v.check(CheckField::chkSeo) != 0;
+    // Room for the largest possible result at once: untouched memory costs nothing, while
+    // growing a large buffer step by step would copy it again and again.
+    out.reserve(page.size() * 6 + 16);
+    NativeScanState s;
+    if (options.modern()) {
+        scanBlocks(page.size(), host, [&](qsizetype from, qsizetype to) {
+            return scanModern(page, from, to, s, keepHead, out);
+        });
+        return !out.isEmpty();
+    }
+    const auto* text = reinterpret_cast<const unsigned char*>(page.data());
+    ReferenceRemoval removal;
+    scanBlocks(page.size(), host, [&](qsizetype from, qsizetype to) {
+        out.commit(scanPlain(text, from, to, s, keepHead, out.room((to - from) * 6 + 2)));
+        removal.run(out, to == page.size());
+        return to;
+    });
+    return !out.isEmpty();
 }
 
 } // namespace veltrano

@@ -33,14 +33,15 @@ struct Shared {
     bool encodings = false; // each outcome names its page's encoding
 
     std::mutex mutex;
-    std::condition_variable changed;
-    qsizetype next = 0;               // the next page a thread takes
-    std::vector<qint64> draws;        // per page, once counted
-    std::vector<char> counted;        // per page: draws known
-    std::vector<std::uint32_t> start; // per page: the generator state it starts from
-    qsizetype known = 0;              // the pages whose start state is known
-    std::uint32_t state = 0;          // the state after the pages whose start is known
-    std::vector<char> done;           // per page: outcome complete
+    std::condition_variable startsKnown; // more start states are known: for the workers
+    std::condition_variable finished;    // another outcome is complete: for the calling thread
+    qsizetype next = 0;                  // the next page a thread takes
+    std::vector<qint64> draws;           // per page, once counted
+    std::vector<char> counted;           // per page: draws known
+    std::vector<std::uint32_t> start;    // per page: the generator state it starts from
+    qsizetype known = 0;                 // the pages whose start state is known
+    std::uint32_t state = 0;             // the state after the pages whose start is known
+    std::vector<char> done;              // per page: outcome complete
     std::vector<PageOutcome> outcomes;
 
     // Records page i's draw count and works out the start states it completes.
@@ -54,11 +55,11 @@ struct Shared {
                 Random::jump(state, static_cast<std::uint64_t>(draws[static_cast<size_t>(known)]));
             ++known;
         }
-        changed.notify_all();
+        startsKnown.notify_all();
     }
     std::uint32_t startOf(qsizetype i) {
         std::unique_lock lock(mutex);
-        changed.wait(lock, [&] { return known > i; });
+        startsKnown.wait(lock, [&] { return known > i; });
         return start[static_cast<size_t>(i)];
     }
     bool interrupted() const { return interrupt && interrupt->load(); }
@@ -66,7 +67,7 @@ struct Shared {
         std::lock_guard lock(mutex);
         outcomes[static_cast<size_t>(i)] = std::move(outcome);
         done[static_cast<size_t>(i)] = 1;
-        changed.notify_all();
+        finished.notify_one();
     }
 };
 
@@ -178,7 +179,7 @@ ParallelRun::Outcome ParallelRun::run(const QList<PlannedPage>& pages,
             const auto ready = [&] {
                 return s.done[static_cast<size_t>(i)] != 0 || (s.interrupted() && s.next <= i);
             };
-            while (!s.changed.wait_for(lock, std::chrono::milliseconds(50), ready)) {
+            while (!s.finished.wait_for(lock, std::chrono::milliseconds(50), ready)) {
             }
             if (s.done[static_cast<size_t>(i)] == 0) {
                 tally_.interrupted = true;

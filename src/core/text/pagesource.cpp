@@ -8,6 +8,9 @@
 #include <QFile>
 
 #include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 #include <utility>
 
 namespace veltrano {
@@ -41,29 +44,51 @@ bool preformattedName(const char* p, const char* end) {
            startsNoCase(p, end, "listing");
 }
 
+// The next byte in [p, end) that may anchor a mark: a "<", or the "p" of "script" in any case.
+const char* nextAnchor(const char* p, const char* end) {
+#ifdef __SSE2__
+    const __m128i less = _mm_set1_epi8('<');
+    const __m128i letter = _mm_set1_epi8('p');
+    const __m128i lower = _mm_set1_epi8(0x20);
+    for (; end - p >= 16; p += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const int hits = _mm_movemask_epi8(
+            _mm_or_si128(_mm_cmpeq_epi8(v, less), _mm_cmpeq_epi8(_mm_or_si128(v, lower), letter)));
+        if (hits != 0)
+            return p + __builtin_ctz(static_cast<unsigned>(hits));
+    }
+#endif
+    while (p < end && *p != '<' && (*p | 0x20) != 'p')
+        ++p;
+    return p;
+}
+
 LineMarks markLine(const char* begin, const char* end, Host& host) {
     LineMarks m;
     const char* pumpAt = begin + PageProgress::kStep;
     for (const char* p = begin; p < end; ++p) {
-        if (p == pumpAt) {
+        const char* stop = qMin(end, pumpAt);
+        p = nextAnchor(p, stop);
+        if (p == stop) {
+            if (stop == end)
+                break;
             host.pump();
             pumpAt += PageProgress::kStep;
+            --p; // the byte at stop is still to be looked at
+            continue;
         }
-        const char c = *p;
-        if (c == 's' || c == 'S') {
-            if (startsNoCase(p + 1, end, "cript")) {
-                const bool closing = p > begin && p[-1] == '/';
-                m.script = true;
-                m.scriptEnd = m.scriptEnd || closing;
-                m.scriptOpenAtEnd = !closing;
-            }
-        } else if (c == '<') {
+        if (*p == '<') {
             if (p + 1 < end && p[1] == '/') {
                 if (preformattedName(p + 2, end))
                     m.preEnd = true;
             } else if (preformattedName(p + 1, end)) {
                 m.preStart = true;
             }
+        } else if (p - begin >= 4 && startsNoCase(p - 4, end, "script")) {
+            const bool closing = p - 4 > begin && p[-5] == '/';
+            m.script = true;
+            m.scriptEnd = m.scriptEnd || closing;
+            m.scriptOpenAtEnd = !closing;
         }
     }
     return m;

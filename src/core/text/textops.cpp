@@ -1,54 +1,43 @@
 #include "textops.h"
 
-#include "bytebuffer.h"
-#include "host.h"
-
 #include <cstring>
 #include <limits>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace veltrano {
 
 namespace {
 
-// Compacts [data, data + size) in place and returns the new size: each occurrence is found with
-// memmem and the text between occurrences moves down in one piece. The search goes a megabyte
-// at a time, so a host, when given, may run pending events between the pieces even where the
-// pattern is rare or absent.
-qsizetype removeInPlace(char* data, qsizetype size, QByteArrayView pattern, Host* host) {
+// memmem for the dense texts of references, where the first byte of a pattern is everywhere:
+// sixteen places at a time are tested for three of its bytes before a candidate is compared.
+const char* find(const char* text, qsizetype n, QByteArrayView pattern) {
     const qsizetype m = pattern.size();
-    if (m == 0 || size < m)
-        return size;
-    constexpr qsizetype kPiece = 1 << 20;
-    qsizetype nextPump = kPiece;
-    qsizetype read = 0;
-    qsizetype write = 0;
-    // Moves the original text [read, to) down behind what is kept.
-    const auto keep = [&](qsizetype to) {
-        if (write != read && to > read)
-            std::memmove(data + write, data + read, static_cast<size_t>(to - read));
-        write += to - read;
-        read = to;
-    };
-    for (;;) {
-        // The bytes from read on are still the original text, since write <= read.
-        const qsizetype pieceEnd = qMin(size, read + kPiece + m - 1);
-        const void* hit = ::memmem(data + read, static_cast<size_t>(pieceEnd - read),
-                                   pattern.data(), static_cast<size_t>(m));
-        if (hit) {
-            keep(static_cast<const char*>(hit) - data);
-            read += m;
-        } else if (pieceEnd == size) {
-            keep(size);
-            return write;
-        } else {
-            // An occurrence may start in the piece's last m - 1 bytes: they are searched again.
-            keep(pieceEnd - (m - 1));
-        }
-        if (host && read >= nextPump) {
-            host->pump();
-            nextPump = read + kPiece;
+    qsizetype i = 0;
+#ifdef __SSE2__
+    if (m >= 4) {
+        const __m128i first = _mm_set1_epi8(pattern[0]);
+        const __m128i third = _mm_set1_epi8(pattern[2]);
+        const __m128i late = _mm_set1_epi8(pattern[m - 2]);
+        const auto at = [text](qsizetype k) {
+            return _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + k));
+        };
+        for (; i + 16 + m - 1 <= n; i += 16) {
+            const __m128i both =
+                _mm_and_si128(_mm_cmpeq_epi8(at(i), first), _mm_cmpeq_epi8(at(i + 2), third));
+            auto hits = static_cast<unsigned>(
+                _mm_movemask_epi8(_mm_and_si128(both, _mm_cmpeq_epi8(at(i + m - 2), late))));
+            for (; hits != 0; hits &= hits - 1) {
+                const char* candidate = text + i + __builtin_ctz(hits);
+                if (std::memcmp(candidate, pattern.data(), static_cast<size_t>(m)) == 0)
+                    return candidate;
+            }
         }
     }
+#endif
+    return static_cast<const char*>(
+        ::memmem(text + i, static_cast<size_t>(n - i), pattern.data(), static_cast<size_t>(m)));
 }
 
 char lowerAscii(char c) {
@@ -57,13 +46,34 @@ char lowerAscii(char c) {
 
 } // namespace
 
-void removeAll(ByteBuffer& text, QByteArrayView pattern, Host* host) {
-    text.truncate(removeInPlace(text.data(), text.size(), pattern, host));
+qsizetype removeBetween(char* data, qsizetype& size, qsizetype from, qsizetype limit,
+                        QByteArrayView pattern, bool last) {
+    const qsizetype m = pattern.size();
+    qsizetype read = from;
+    qsizetype write = from;
+    while (limit - read >= m) {
+        const char* hit = find(data + read, limit - read, pattern);
+        if (!hit)
+            break;
+        const qsizetype at = hit - data;
+        if (write != read)
+            std::memmove(data + write, data + read, static_cast<size_t>(at - read));
+        write += at - read;
+        read = at + m;
+    }
+    // An occurrence may begin in the last m - 1 bytes, to be completed by the bytes to come.
+    const qsizetype done = last ? limit : qMax(read, limit - (m - 1));
+    if (write != read)
+        std::memmove(data + write, data + read, static_cast<size_t>(size - read));
+    size -= read - write;
+    return done - (read - write);
 }
 
 QByteArray removeAll(QByteArrayView text, QByteArrayView pattern) {
     QByteArray copy = text.toByteArray();
-    copy.truncate(removeInPlace(copy.data(), copy.size(), pattern, nullptr));
+    qsizetype size = copy.size();
+    removeBetween(copy.data(), size, 0, size, pattern, true);
+    copy.truncate(size);
     return copy;
 }
 

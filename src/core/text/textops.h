@@ -6,13 +6,15 @@
 
 namespace veltrano {
 
-class ByteBuffer;
-class Host;
-
 // Removes every occurrence of a pattern in one left-to-right pass; an occurrence that a
 // removal forms anew stays.
-void removeAll(ByteBuffer& text, QByteArrayView pattern, Host* host = nullptr);
 QByteArray removeAll(QByteArrayView text, QByteArrayView pattern);
+// The same pass over a text that grows at its end: removes the occurrences that lie wholly in
+// data[from, limit), in place, and moves data[limit, size) down behind what is kept (size
+// shrinks by what was removed). Returns where the pass goes on when more text has come; with
+// last set, limit's new place, as the text ends there.
+qsizetype removeBetween(char* data, qsizetype& size, qsizetype from, qsizetype limit,
+                        QByteArrayView pattern, bool last);
 
 // Index of the first occurrence of an ASCII pattern, ignoring the case of ASCII letters;
 // -1 when there is none. The pattern must be lower case.
