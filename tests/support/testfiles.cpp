@@ -1,5 +1,8 @@
 #include "testfiles.h"
 
+#include "options/optionset.h"
+#include "passes/random.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -60,6 +63,31 @@ void TestFolder::reset() {
     QVERIFY(dir_.isValid());
     QDir(dir_.path()).removeRecursively();
     QVERIFY(QDir().mkpath(dir_.path()));
+}
+
+bool applyOption(QByteArrayView line, OptionSet& options, Random& random) {
+    const qsizetype eq = line.indexOf('=');
+    if (line.isEmpty() || line.startsWith('#'))
+        return true;
+    const QByteArrayView key = line.first(qMax<qsizetype>(eq, 0));
+    const QString value = QString::fromUtf8(line.sliced(eq + 1));
+    for (int c = 0; c < kCheckFieldCount; ++c) {
+        if (key == fieldName(CheckField(c))) {
+            options.setCheck(CheckField(c), CheckState(value.toShort()));
+            return true;
+        }
+    }
+    for (int t = 0; t < kTextFieldCount; ++t) {
+        if (key == fieldName(TextField(t))) {
+            options.setText(TextField(t), value);
+            return true;
+        }
+    }
+    if (key == "modern")
+        options.setModern(value == u"1");
+    else if (key == "random")
+        random.setState(value.toUInt());
+    return key == "modern" || key == "random";
 }
 
 void addCaseRows(const QString& text) {

@@ -7,6 +7,11 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+namespace veltrano {
+class OptionSet;
+class Random;
+} // namespace veltrano
+
 namespace veltrano::test {
 
 // Writes bytes to a file, creating its folder; fails the test on error.
@@ -18,6 +23,11 @@ qsizetype fileCount(const QString& folder);
 QMap<QString, QByteArray> tree(const QString& folder);
 // Bytes from a text with \r \n \0 \xNN and \\ escapes; c{N} is the character c N times.
 QByteArray expand(const QString& text);
+
+// Applies one "field=value" line of a case to a job: check boxes and texts by their field names,
+// modern=1, random=STATE (the generator's start). Blank and "#" lines change nothing; false for
+// an unknown field.
+bool applyOption(QByteArrayView line, OptionSet& options, Random& random);
 
 // A case file: each case begins with a line "case NAME" and holds the lines up to the next one.
 // Adds one test row per case, named NAME, with its non-empty lines as a QStringList.

@@ -1,12 +1,13 @@
 // Walks the page cases of tests/data/pages (see its README): each folder holds a page, the
-// options its job changes and the exact bytes one page of a run writes for it; each page is
-// converted the way the run converts it and compared byte for byte. After a reviewed change:
-//   tst_pagecases --update      or      VELTRANO_UPDATE_PAGES=1 ctest -R tst_pagecases
-// rewrites the expectations that differ; review the diff before committing it.
+// options its job changes and the exact bytes one page of a run writes for it, in which the
+// protection script stands as "{{script NAME}}" for the script NAME of protection-scripts.html.
+// Each page is converted the way the run converts it and compared byte for byte.
+// `tst_pagecases --update` rewrites the expectations that differ and fails; review the diff.
 #include "host.h"
 #include "io/pagesink.h"
 #include "passes/encodepage.h"
 #include "passes/pageheader.h"
+#include "passes/protectionscript.h"
 #include "passes/random.h"
 #include "support/testfiles.h"
 
@@ -21,26 +22,60 @@ using namespace Qt::StringLiterals;
 namespace {
 
 bool updating = false;
+const QString kCases = QStringLiteral(VELTRANO_PAGE_CASES);
+const QString kScripts = kCases + u"/protection-scripts.html"_s;
 
-// Applies one "field=value" line of an options file; false for an unknown field.
-bool apply(QByteArrayView key, const QString& value, OptionSet& options, Random& random) {
-    for (int c = 0; c < kCheckFieldCount; ++c) {
-        if (key == fieldName(CheckField(c))) {
-            options.setCheck(CheckField(c), CheckState(value.toShort()));
-            return true;
-        }
+// The bytes of script NAME in the shared file: from the line after "== NAME" up to the CR LF
+// that ends them, before the next "== " line or the end. Empty when the file has no such script.
+struct Span {
+    qsizetype from = -1;
+    qsizetype to = -1;
+};
+Span scriptSpan(const QByteArray& scripts, QByteArrayView name) {
+    const QByteArray head = "== " + name.toByteArray() + '\n';
+    const qsizetype line = scripts.startsWith(head) ? -1 : scripts.indexOf('\n' + head);
+    if (line < 0 && !scripts.startsWith(head))
+        return {};
+    const qsizetype from = line + 1 + head.size();
+    const qsizetype next = scripts.indexOf("\n== ", from);
+    const qsizetype to = (next < 0 ? scripts.size() : next + 1) - 2;
+    return to >= from && scripts.mid(to, 2) == "\r\n" ? Span{from, to} : Span{};
+}
+
+// The name of the script that a job with these options writes.
+QByteArray scriptName(const OptionSet& o) {
+    return (o.modern() ? "modern " : "") +
+           u"chkRClick=%1 chkSel=%2 chkPrint=%3"_s
+               .arg(o.check(CheckField::chkRClick))
+               .arg(o.check(CheckField::chkSel))
+               .arg(o.check(CheckField::chkPrint))
+               .toLatin1();
+}
+
+// Splits the written page into the case's own part and its script, and rewrites those stored
+// parts that differ.
+void update(const QString& folder, const QByteArray& actual, const OptionSet& options) {
+    const QByteArray name = scriptName(options);
+    const QByteArray script = BuildProtectionScript(
+        options.check(CheckField::chkRClick), options.check(CheckField::chkSel),
+        options.check(CheckField::chkPrint), options.modern());
+    QByteArray part = actual;
+    if (const qsizetype at = actual.indexOf(script); at >= 0)
+        part.replace(at, script.size(), "{{script " + name + "}}");
+    if (test::readFile(folder + u"/expected.html"_s) != part) {
+        test::writeFile(folder + u"/expected.html"_s, part);
+        qInfo("rewrote %s/expected.html", qPrintable(folder));
     }
-    for (int t = 0; t < kTextFieldCount; ++t) {
-        if (key == fieldName(TextField(t))) {
-            options.setText(TextField(t), value);
-            return true;
-        }
-    }
-    if (key == "modern")
-        options.setModern(value == u"1");
-    else if (key == "random")
-        random.setState(value.toUInt());
-    return key == "modern" || key == "random";
+    QByteArray scripts = test::readFile(kScripts);
+    const Span span = scriptSpan(scripts, name);
+    if (span.from < 0)
+        scripts += "== " + name + '\n' + script + "\r\n";
+    else if (scripts.mid(span.from, span.to - span.from) != script)
+        scripts.replace(span.from, span.to - span.from, script);
+    else
+        return;
+    test::writeFile(kScripts, scripts);
+    qInfo("rewrote the script \"%s\" of %s", name.constData(), qPrintable(kScripts));
 }
 
 } // namespace
@@ -50,7 +85,7 @@ class TestPageCases : public QObject {
 private slots:
     void page_data() {
         QTest::addColumn<QString>("folder");
-        const QDir cases(QStringLiteral(VELTRANO_PAGE_CASES));
+        const QDir cases(kCases);
         const QStringList names = cases.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
         QVERIFY2(!names.isEmpty(), qPrintable(cases.path()));
         for (const QString& name : names)
@@ -60,13 +95,8 @@ private slots:
         QFETCH(QString, folder);
         OptionSet options(u"/programm"_s);
         Random random;
-        for (const QByteArray& line : test::readFile(folder + u"/options"_s).split('\n')) {
-            const qsizetype eq = line.indexOf('=');
-            QVERIFY2(line.isEmpty() || line.startsWith('#') ||
-                         (eq > 0 && apply(line.first(eq), QString::fromUtf8(line.mid(eq + 1)),
-                                          options, random)),
-                     line.constData());
-        }
+        for (const QByteArray& line : test::readFile(folder + u"/options"_s).split('\n'))
+            QVERIFY2(test::applyOption(line, options, random), line.constData());
 
         // One page of a run: header, encoded page, end lines, the final line end.
         NullHost host;
@@ -79,13 +109,19 @@ private slots:
         AppendEndLines(sink, options);
         sink.append("\r\n");
         const QByteArray actual = buffer.view().toByteArray();
+        if (updating)
+            return update(folder, actual, options);
 
-        const QString expectedPath = folder + u"/expected.html"_s;
-        const QByteArray expected = test::readFile(expectedPath);
-        if (actual != expected && updating) {
-            test::writeFile(expectedPath, actual);
-            qInfo("rewrote %s", qPrintable(expectedPath));
-        } else if (actual != expected) {
+        // The case's part with its script put in.
+        QByteArray expected = test::readFile(folder + u"/expected.html"_s);
+        if (const qsizetype at = expected.indexOf("{{script "); at >= 0) {
+            const qsizetype end = expected.indexOf("}}", at);
+            const QByteArray scripts = test::readFile(kScripts);
+            const Span span = scriptSpan(scripts, expected.mid(at + 9, end - at - 9));
+            QVERIFY2(end > at && span.from >= 0, expected.mid(at, 80).constData());
+            expected.replace(at, end + 2 - at, scripts.mid(span.from, span.to - span.from));
+        }
+        if (actual != expected) {
             // The bytes around the first one where the written page and the expectation part.
             const auto part =
                 std::mismatch(actual.begin(), actual.end(), expected.begin(), expected.end());
@@ -99,12 +135,16 @@ private slots:
     }
 };
 
+// With --update the run rewrites what differs and fails, so that it is never taken for a pass.
 int main(int argc, char** argv) {
     char** end = std::remove_if(argv + 1, argv + argc,
                                 [](const char* arg) { return qstrcmp(arg, "--update") == 0; });
-    updating = end != argv + argc || qEnvironmentVariableIntValue("VELTRANO_UPDATE_PAGES") != 0;
+    updating = end != argv + argc;
     TestPageCases cases;
-    return QTest::qExec(&cases, static_cast<int>(end - argv), argv);
+    const int failed = QTest::qExec(&cases, static_cast<int>(end - argv), argv);
+    if (updating)
+        qWarning("expectations rewritten where they differed: review git diff tests/data/pages");
+    return updating ? 1 : failed;
 }
 
 #include "tst_pagecases.moc"
