@@ -25,21 +25,21 @@ bool updating = false;
 const QString kCases = QStringLiteral(VELTRANO_PAGE_CASES);
 const QString kScripts = kCases + u"/protection-scripts.html"_s;
 
-// The bytes of script NAME in the shared file: from the line after "== NAME" up to the CR LF
-// that ends them, before the next "== " line or the end. Empty when the file has no such script.
-struct Span {
-    qsizetype from = -1;
-    qsizetype to = -1;
-};
-Span scriptSpan(const QByteArray& scripts, QByteArrayView name) {
-    const QByteArray head = "== " + name.toByteArray() + '\n';
-    const qsizetype line = scripts.startsWith(head) ? -1 : scripts.indexOf('\n' + head);
-    if (line < 0 && !scripts.startsWith(head))
-        return {};
-    const qsizetype from = line + 1 + head.size();
-    const qsizetype next = scripts.indexOf("\n== ", from);
-    const qsizetype to = (next < 0 ? scripts.size() : next + 1) - 2;
-    return to >= from && scripts.mid(to, 2) == "\r\n" ? Span{from, to} : Span{};
+// The scripts of the shared file by name: each from its line "== NAME" up to the CR LF before
+// the next such line or the end of the file.
+using Scripts = QMap<QByteArray, QByteArray>;
+Scripts readScripts() {
+    Scripts scripts;
+    QByteArray* script = nullptr;
+    for (const QByteArray& line : test::readFile(kScripts).chopped(1).split('\n')) {
+        if (line.startsWith("== "))
+            script = &scripts[line.sliced(3)];
+        else if (script)
+            *script += line + '\n';
+    }
+    for (QByteArray& text : scripts)
+        text.chop(2);
+    return scripts;
 }
 
 // The name of the script that a job with these options writes.
@@ -66,15 +66,14 @@ void update(const QString& folder, const QByteArray& actual, const OptionSet& op
         test::writeFile(folder + u"/expected.html"_s, part);
         qInfo("rewrote %s/expected.html", qPrintable(folder));
     }
-    QByteArray scripts = test::readFile(kScripts);
-    const Span span = scriptSpan(scripts, name);
-    if (span.from < 0)
-        scripts += "== " + name + '\n' + script + "\r\n";
-    else if (scripts.mid(span.from, span.to - span.from) != script)
-        scripts.replace(span.from, span.to - span.from, script);
-    else
+    Scripts scripts = readScripts();
+    if (scripts.value(name) == script)
         return;
-    test::writeFile(kScripts, scripts);
+    scripts[name] = script;
+    QByteArray file;
+    for (auto it = scripts.cbegin(); it != scripts.cend(); ++it)
+        file += "== " + it.key() + '\n' + it.value() + "\r\n";
+    test::writeFile(kScripts, file);
     qInfo("rewrote the script \"%s\" of %s", name.constData(), qPrintable(kScripts));
 }
 
@@ -116,10 +115,9 @@ private slots:
         QByteArray expected = test::readFile(folder + u"/expected.html"_s);
         if (const qsizetype at = expected.indexOf("{{script "); at >= 0) {
             const qsizetype end = expected.indexOf("}}", at);
-            const QByteArray scripts = test::readFile(kScripts);
-            const Span span = scriptSpan(scripts, expected.mid(at + 9, end - at - 9));
-            QVERIFY2(end > at && span.from >= 0, expected.mid(at, 80).constData());
-            expected.replace(at, end + 2 - at, scripts.mid(span.from, span.to - span.from));
+            const QByteArray name = expected.mid(at + 9, end - at - 9);
+            QVERIFY2(end > at && readScripts().contains(name), name.constData());
+            expected.replace(at, end + 2 - at, readScripts().value(name));
         }
         if (actual != expected) {
             // The bytes around the first one where the written page and the expectation part.
