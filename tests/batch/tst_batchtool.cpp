@@ -135,9 +135,9 @@ private slots:
     // --save-project writes the job as the flags leave it, with the pages found, as the window
     // reads a project.
     void savedProject() {
-        const Outcome o = runInProcess({u"-q"_s, u"--no-print"_s, u"--start-lines"_s, u"7"_s,
-                                        u"-o"_s, at(u"out"_s), u"--save-project"_s, at(u"s.vtp"_s),
-                                        at(u"web"_s)});
+        const Outcome o =
+            runInProcess({u"-q"_s, u"--no-print"_s, u"--start-lines"_s, u"7"_s, u"-o"_s,
+                          at(u"out"_s), u"--save-project"_s, at(u"s.vtp"_s), at(u"web"_s)});
         QCOMPARE(o.code, 0);
         OptionSet read, expected;
         expected.setCheck(CheckField::chkPrint, 0);
@@ -157,8 +157,8 @@ private slots:
     // a page refused, one missing that stops the run, one not reached after it.
     void report() {
         FileList list;
-        for (const char* page : {"web/sub/c.html", "web/.x.htm", "web/a.htm", "fehlt.htm",
-                                 "web/sub/deep/d.shtml"})
+        for (const char* page :
+             {"web/sub/c.html", "web/.x.htm", "web/a.htm", "fehlt.htm", "web/sub/deep/d.shtml"})
             list.Append(at(QString::fromLatin1(page)));
         test::writeFile(at(u"web/.x.htm"_s), "<p>X</p>");
         QCOMPARE(WriteProject(at(u"list.vtp"_s), OptionSet(), list), QString());
@@ -181,9 +181,8 @@ private slots:
         QVERIFY(pages[1].toObject()[u"message"_s].toString().startsWith(u"Fehler: Die Datei"_s));
         QCOMPARE(pages[1].toObject()[u"outputBytes"_s].toInteger(), 0);
         const QJsonObject totals = report[u"totals"_s].toObject();
-        const QJsonObject expected{{u"pages"_s, 5},       {u"converted"_s, 2},
-                                   {u"failed"_s, 1},      {u"notReached"_s, 2},
-                                   {u"inputBytes"_s, 54}, {u"exitCode"_s, 2}};
+        const QJsonObject expected{{u"pages"_s, 5},      {u"converted"_s, 2},   {u"failed"_s, 1},
+                                   {u"notReached"_s, 2}, {u"inputBytes"_s, 54}, {u"exitCode"_s, 2}};
         for (auto it = expected.begin(); it != expected.end(); ++it)
             QVERIFY2(totals[it.key()] == it.value(), qPrintable(it.key()));
         QCOMPARE(totals[u"outputBytes"_s].toInteger(),
@@ -280,12 +279,16 @@ private slots:
     // folder) and missing (the run stops there), with a DOCTYPE or an XML declaration, which a
     // modern page moves in front of its script; a page that took draws it does not use shows.
     void sameBytesWithAnyJobs_data() {
-        QTest::addColumn<QStringList>("flags");
-        QTest::newRow("classic") << QStringList();
-        QTest::newRow("modern") << QStringList{u"--modern"_s};
+        QTest::addColumn<QString>("flags");
+        QTest::addColumn<QString>("options"); // the same for the window
+        QTest::newRow("classic") << QString() << QString();
+        QTest::newRow("modern") << u"--modern"_s << u"modern=1"_s;
+        QTest::newRow("modern, all in the script form")
+            << u"--modern --seo=off --no-native"_s << u"modern=1 chkSeo=0 chkNativ=0"_s;
     }
     void sameBytesWithAnyJobs() {
-        QFETCH(QStringList, flags);
+        QFETCH(QString, flags);
+        QFETCH(QString, options);
         FileList list;
         for (int i = 0; i < 30; ++i) {
             const QString path = at((i % 9 == 4 ? u"site/.p%1.htm"_s : u"site/p%1.htm"_s).arg(i));
@@ -297,19 +300,24 @@ private slots:
             QByteArray page = i % 3 == 0   ? "<!DOCTYPE html>\r\n"
                               : i % 3 == 1 ? "<?xml version=\"1.0\"?>\r\n<!DOCTYPE html>\r\n"
                                            : "";
-            page += "<html><head><title>T</title></head><body>\r\n";
+            page += "<html><head><script>s='</head>'</script></head><body>\r\n";
             for (int k = 0; k < 10 + i * 7; ++k)
-                page += "<p class=\"x\">Seite " + QByteArray::number(i * k) + " \xc3\xa4 &amp;</p>\r\n";
+                page +=
+                    "<p>Seite " + QByteArray::number(i * k) + " \xc3\xa4 \xf0\x9f\x98\x80</p>\r\n";
             test::writeFile(path, page + "</body></html>");
         }
-        OptionSet options;
-        options.setModern(!flags.isEmpty());
-        QCOMPARE(WriteProject(at(u"site.vtp"_s), options, list), QString());
-        const QMap<QString, QByteArray> window = windowRun(options, list, at(u"window"_s));
+        OptionSet job;
+        Random unused;
+        for (const QString& field : options.split(u' ', Qt::SkipEmptyParts))
+            QVERIFY(test::applyOption(field.toUtf8(), job, unused));
+        QCOMPARE(WriteProject(at(u"site.vtp"_s), job, list), QString());
+        const QMap<QString, QByteArray> window = windowRun(job, list, at(u"window"_s));
         QCOMPARE(window.size(), 24 - 3 - 2);
         for (const QString& jobs : {u"1"_s, u"2"_s, u"7"_s}) {
-            const QStringList args = flags + QStringList{u"-j"_s, jobs, u"-q"_s, u"-o"_s,
-                                                         at(u"out"_s + jobs), at(u"site.vtp"_s)};
+            const QStringList args =
+                flags.split(u' ', Qt::SkipEmptyParts) +
+                QStringList{u"-j"_s,          jobs, u"-q"_s, u"-o"_s, at(u"out"_s + jobs),
+                            at(u"site.vtp"_s)};
             if (jobs == u"7") {
                 QProcess process;
                 process.start(QStringLiteral(VELTRANO_BATCH_EXE), args);

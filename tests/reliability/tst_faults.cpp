@@ -237,10 +237,10 @@ private slots:
     void durable_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QStringList>("placed");
-        QTest::newRow("overwrite") << QStringList{u"--overwrite"_s}
-                                   << QStringList{u"a.htm.bak"_s, u"a.htm"_s};
-        QTest::newRow("no backup") << QStringList{u"--overwrite"_s, u"--no-backup"_s}
-                                   << QStringList{u"a.htm"_s};
+        QTest::newRow("overwrite")
+            << QStringList{u"--overwrite"_s} << QStringList{u"a.htm.bak"_s, u"a.htm"_s};
+        QTest::newRow("no backup")
+            << QStringList{u"--overwrite"_s, u"--no-backup"_s} << QStringList{u"a.htm"_s};
         QTest::newRow("sync") << QStringList{u"--sync"_s, u"-o"_s, work_.filePath(u"out"_s)}
                               << QStringList{u"out/a.htm"_s};
     }

@@ -45,8 +45,7 @@ Scripts readScripts() {
 // The name of the script that a job with these options writes.
 QByteArray scriptName(const OptionSet& o) {
     return (o.modern() ? "modern " : "") +
-           u"chkRClick=%1 chkSel=%2 chkPrint=%3"_s
-               .arg(o.check(CheckField::chkRClick))
+           u"chkRClick=%1 chkSel=%2 chkPrint=%3"_s.arg(o.check(CheckField::chkRClick))
                .arg(o.check(CheckField::chkSel))
                .arg(o.check(CheckField::chkPrint))
                .toLatin1();
