@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QtTest>
 
+#include <algorithm>
+
 namespace veltrano::test {
 
 void writeFile(const QString& path, const QByteArray& bytes) {
@@ -65,7 +67,7 @@ void TestFolder::reset() {
     QVERIFY(QDir().mkpath(dir_.path()));
 }
 
-bool applyOption(QByteArrayView line, OptionSet& options, Random& random) {
+bool applyOption(QByteArrayView line, OptionSet& options, Random* random) {
     const qsizetype eq = line.indexOf('=');
     if (line.isEmpty() || line.startsWith('#'))
         return true;
@@ -85,9 +87,19 @@ bool applyOption(QByteArrayView line, OptionSet& options, Random& random) {
     }
     if (key == "modern")
         options.setModern(value == u"1");
-    else if (key == "random")
-        random.setState(value.toUInt());
-    return key == "modern" || key == "random";
+    else if (key == "random" && random)
+        random->setState(value.toUInt());
+    return key == "modern" || (key == "random" && random);
+}
+
+int runCases(QObject& cases, int argc, char** argv) {
+    char** end = std::remove_if(argv + 1, argv + argc,
+                                [](const char* arg) { return qstrcmp(arg, "--update") == 0; });
+    updating = end != argv + argc;
+    const int failed = QTest::qExec(&cases, static_cast<int>(end - argv), argv);
+    if (updating)
+        qWarning("expectations rewritten where they differed: review git diff tests/data");
+    return updating ? 1 : failed;
 }
 
 void addCaseRows(const QString& text) {

@@ -1,8 +1,7 @@
 // Walks the page cases of tests/data/pages (see its README): each folder holds a page, the
-// options its job changes and the exact bytes one page of a run writes for it, in which the
-// protection script stands as "{{script NAME}}" for the script NAME of protection-scripts.html.
-// Each page is converted the way the run converts it and compared byte for byte.
-// `tst_pagecases --update` rewrites the expectations that differ and fails; review the diff.
+// options its job changes and the exact bytes one page of a run writes for it, with its protection
+// script as "{{script NAME}}" for the script NAME of protection-scripts.html. Each page is
+// converted as the run converts it and compared byte for byte; only --update rewrites, and fails.
 #include "host.h"
 #include "io/pagesink.h"
 #include "passes/encodepage.h"
@@ -21,15 +20,13 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-bool updating = false;
 const QString kCases = QStringLiteral(VELTRANO_PAGE_CASES);
 const QString kScripts = kCases + u"/protection-scripts.html"_s;
 
-// The scripts of the shared file by name: each from its line "== NAME" up to the CR LF before
-// the next such line or the end of the file.
-using Scripts = QMap<QByteArray, QByteArray>;
-Scripts readScripts() {
-    Scripts scripts;
+// The scripts of the shared file by name: each from its line "== NAME" up to the next such line
+// or the end of the file, with the CR LF that ends it, which is not part of the script.
+QMap<QByteArray, QByteArray> readScripts() {
+    QMap<QByteArray, QByteArray> scripts;
     QByteArray* script = nullptr;
     for (const QByteArray& line : test::readFile(kScripts).chopped(1).split('\n')) {
         if (line.startsWith("== "))
@@ -37,27 +34,18 @@ Scripts readScripts() {
         else if (script)
             *script += line + '\n';
     }
-    for (QByteArray& text : scripts)
-        text.chop(2);
     return scripts;
 }
 
-// The name of the script that a job with these options writes.
-QByteArray scriptName(const OptionSet& o) {
-    return (o.modern() ? "modern " : "") +
-           u"chkRClick=%1 chkSel=%2 chkPrint=%3"_s.arg(o.check(CheckField::chkRClick))
-               .arg(o.check(CheckField::chkSel))
-               .arg(o.check(CheckField::chkPrint))
-               .toLatin1();
-}
-
-// Splits the written page into the case's own part and its script, and rewrites those stored
-// parts that differ.
-void update(const QString& folder, const QByteArray& actual, const OptionSet& options) {
-    const QByteArray name = scriptName(options);
-    const QByteArray script = BuildProtectionScript(
-        options.check(CheckField::chkRClick), options.check(CheckField::chkSel),
-        options.check(CheckField::chkPrint), options.modern());
+// Splits the written page into the case's own part and its script, named by the check states
+// and the mode it is written for, and rewrites those stored parts that differ.
+void update(const QString& folder, const QByteArray& actual, const OptionSet& o) {
+    const CheckState rclick = o.check(CheckField::chkRClick), sel = o.check(CheckField::chkSel),
+                     print = o.check(CheckField::chkPrint);
+    const QByteArray name =
+        (o.modern() ? "modern " : "") +
+        u"chkRClick=%1 chkSel=%2 chkPrint=%3"_s.arg(rclick).arg(sel).arg(print).toLatin1();
+    const QByteArray script = BuildProtectionScript(rclick, sel, print, o.modern());
     QByteArray part = actual;
     if (const qsizetype at = actual.indexOf(script); at >= 0)
         part.replace(at, script.size(), "{{script " + name + "}}");
@@ -65,13 +53,13 @@ void update(const QString& folder, const QByteArray& actual, const OptionSet& op
         test::writeFile(folder + u"/expected.html"_s, part);
         qInfo("rewrote %s/expected.html", qPrintable(folder));
     }
-    Scripts scripts = readScripts();
-    if (scripts.value(name) == script)
+    auto scripts = readScripts();
+    if (scripts.value(name) == script + "\r\n")
         return;
-    scripts[name] = script;
+    scripts[name] = script + "\r\n";
     QByteArray file;
     for (auto it = scripts.cbegin(); it != scripts.cend(); ++it)
-        file += "== " + it.key() + '\n' + it.value() + "\r\n";
+        file += "== " + it.key() + '\n' + it.value();
     test::writeFile(kScripts, file);
     qInfo("rewrote the script \"%s\" of %s", name.constData(), qPrintable(kScripts));
 }
@@ -94,7 +82,7 @@ private slots:
         OptionSet options(u"/programm"_s);
         Random random;
         for (const QByteArray& line : test::readFile(folder + u"/options"_s).split('\n'))
-            QVERIFY2(test::applyOption(line, options, random), line.constData());
+            QVERIFY2(test::applyOption(line, options, &random), line.constData());
 
         // One page of a run: header, encoded page, end lines, the final line end.
         NullHost host;
@@ -107,7 +95,7 @@ private slots:
         AppendEndLines(sink, options);
         sink.append("\r\n");
         const QByteArray actual = buffer.view().toByteArray();
-        if (updating)
+        if (test::updating)
             return update(folder, actual, options);
 
         // The case's part with its script put in.
@@ -116,32 +104,21 @@ private slots:
             const qsizetype end = expected.indexOf("}}", at);
             const QByteArray name = expected.mid(at + 9, end - at - 9);
             QVERIFY2(end > at && readScripts().contains(name), name.constData());
-            expected.replace(at, end + 2 - at, readScripts().value(name));
+            expected.replace(at, end + 2 - at, readScripts().value(name).chopped(2));
         }
-        if (actual != expected) {
-            // The bytes around the first one where the written page and the expectation part.
-            const auto part =
-                std::mismatch(actual.begin(), actual.end(), expected.begin(), expected.end());
-            const qsizetype at = part.first - actual.begin();
-            qInfo("written %lld bytes, expected %lld; they part at byte %lld",
-                  qlonglong(actual.size()), qlonglong(expected.size()), qlonglong(at));
-            QCOMPARE(actual.mid(qMax<qsizetype>(0, at - 30), 60),
-                     expected.mid(qMax<qsizetype>(0, at - 30), 60));
-            QCOMPARE(actual.size(), expected.size());
-        }
+        // The bytes around the first one where the written page and the expectation part.
+        const qsizetype at =
+            std::mismatch(actual.begin(), actual.end(), expected.begin(), expected.end()).first -
+            actual.begin();
+        QCOMPARE(actual.mid(qMax<qsizetype>(0, at - 30), 60),
+                 expected.mid(qMax<qsizetype>(0, at - 30), 60));
+        QCOMPARE(actual.size(), expected.size());
     }
 };
 
-// With --update the run rewrites what differs and fails, so that it is never taken for a pass.
 int main(int argc, char** argv) {
-    char** end = std::remove_if(argv + 1, argv + argc,
-                                [](const char* arg) { return qstrcmp(arg, "--update") == 0; });
-    updating = end != argv + argc;
     TestPageCases cases;
-    const int failed = QTest::qExec(&cases, static_cast<int>(end - argv), argv);
-    if (updating)
-        qWarning("expectations rewritten where they differed: review git diff tests/data/pages");
-    return updating ? 1 : failed;
+    return test::runCases(cases, argc, argv);
 }
 
 #include "tst_pagecases.moc"
