@@ -1,6 +1,8 @@
-# Thin wrapper: installs what is missing, configures, builds, runs.
+# Thin wrapper: configures, builds, runs. Packages are installed when a configure finds one missing
+# and once per build folder (again when scripts/install-deps changes), never on every build.
 BUILD      ?= build
 SAN_BUILD  ?= build-sanitize
+TSAN_BUILD ?= build-tsan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 180
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
@@ -11,18 +13,29 @@ endif
 
 export QT_QPA_PLATFORM ?= offscreen
 
-.PHONY: all deps configure build run test test-sanitize bench browser-report clean fuzz \
-	fuzz-build fuzz-smoke reliability-report package format format-check test-ratio bench-visitor
+.PHONY: all deps configure build run test test-sanitize test-tsan check-window-move bench \
+	bench-visitor browser-report clean fuzz fuzz-build fuzz-smoke reliability-report package \
+	format format-check test-ratio
 
 all: build
 
 deps:
 	@scripts/install-deps
 
-$(BUILD)/CMakeCache.txt:
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS)
+DEPS_STAMP = $(BUILD)/.deps-installed
+$(DEPS_STAMP): scripts/install-deps
+	@scripts/install-deps
+	@mkdir -p $(BUILD) && touch $@
 
-configure: deps $(BUILD)/CMakeCache.txt
+# $(call configure_in,FOLDER,SETTINGS): configures FOLDER; when CMake finds something missing, the
+# packages are installed and the configure runs once more.
+configure_in = cmake -S . -B $(1) $(2) $(CMAKE_ARGS) || \
+	{ scripts/install-deps && cmake -S . -B $(1) $(2) $(CMAKE_ARGS); }
+
+# A build folder is configured when it is new, and again whenever flags are given (CI's -Werror).
+configure: $(DEPS_STAMP)
+	@if [ ! -f $(BUILD)/CMakeCache.txt ] || [ -n "$(strip $(CMAKE_ARGS))" ]; then \
+		$(call configure_in,$(BUILD),-DCMAKE_BUILD_TYPE=RelWithDebInfo); fi
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
@@ -36,11 +49,24 @@ run: configure
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
-test-sanitize: deps
-	cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVELTRANO_SANITIZE=ON $(CMAKE_ARGS)
+test-sanitize: $(DEPS_STAMP)
+	$(call configure_in,$(SAN_BUILD),-DCMAKE_BUILD_TYPE=Debug -DVELTRANO_SANITIZE=ON)
 	cmake --build $(SAN_BUILD) -j $(JOBS)
 	cd $(SAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 		ctest --output-on-failure -j $(JOBS) -LE 'browser|package'
+
+# The engine's and the batch tool's tests under ThreadSanitizer, in a build folder of their own;
+# a report fails the test. tests/tsan.supp keeps out what it cannot see through (Qt's libraries);
+# a test may start the batch tool as a process of its own after its threads have started.
+test-tsan: $(DEPS_STAMP)
+	$(call configure_in,$(TSAN_BUILD),-DCMAKE_BUILD_TYPE=Debug -DVELTRANO_TSAN=ON)
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target tests-core tests-batch
+	cd $(TSAN_BUILD) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 die_after_fork=0 \
+		suppressions=$(CURDIR)/tests/tsan.supp" ctest --output-on-failure -j $(JOBS) -L 'core|batch'
+
+# The window's mouse actions under a real window manager (openbox on Xvfb).
+check-window-move: build
+	scripts/check-window-move $(BUILD)
 
 # The Debian package (veltrano_VERSION_ARCH.deb in the build folder), built with CPack.
 package: build
@@ -62,9 +88,9 @@ bench: build
 
 # The fuzz targets need clang with libFuzzer; they get a build folder of their own, so the gcc
 # builds above are not touched.
-fuzz-build: deps
-	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-		-DVELTRANO_FUZZ=ON -DVELTRANO_BUILD_TESTS=OFF $(CMAKE_ARGS)
+fuzz-build: $(DEPS_STAMP)
+	export CC=clang CXX=clang++ && $(call configure_in,$(FUZZ_BUILD),-DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DVELTRANO_FUZZ=ON -DVELTRANO_BUILD_TESTS=OFF)
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzzers
 
 fuzz: fuzz-build
@@ -80,7 +106,7 @@ reliability-report: fuzz build
 	scripts/reliability-report $(BUILD) $(FUZZ_BUILD) > docs/reliability.md
 
 clean:
-	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(SAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)
 
 # Every C++ file of the repository laid out as .clang-format says; format-check only reports.
 FORMAT_FILES = $(shell git ls-files '*.cpp' '*.h')

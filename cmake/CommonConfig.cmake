@@ -5,6 +5,7 @@ target_compile_features(veltrano_common INTERFACE cxx_std_20)
 target_compile_definitions(veltrano_common INTERFACE
     QT_NO_CAST_FROM_ASCII
     QT_NO_CAST_TO_ASCII
+    QT_NO_CAST_FROM_BYTEARRAY
     QT_NO_NARROWING_CONVERSIONS_IN_CONNECT
     QT_DISABLE_DEPRECATED_BEFORE=0x060400)
 target_compile_options(veltrano_common INTERFACE
@@ -17,4 +18,8 @@ if(VELTRANO_SANITIZE)
     target_compile_options(veltrano_common INTERFACE
         -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
     target_link_options(veltrano_common INTERFACE -fsanitize=address,undefined)
+endif()
+if(VELTRANO_TSAN)
+    target_compile_options(veltrano_common INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
+    target_link_options(veltrano_common INTERFACE -fsanitize=thread)
 endif()

@@ -1,5 +1,4 @@
 #include "batchtool.h"
-#include "commandline.h"
 #include "filelist/filelist.h"
 #include "host.h"
 #include "options/optionset.h"
@@ -36,6 +35,17 @@ Outcome runInProcess(const QStringList& args, bool terminal = false) {
     Random::program().setState(Random::kStart);
     const int code = runBatch(args, outStream, errStream, terminal);
     return {code, out.split(u'\n', Qt::SkipEmptyParts), err.split(u'\n', Qt::SkipEmptyParts)};
+}
+
+// The window's one-thread run over the pages of a project or a list, into a folder of its own.
+QMap<QString, QByteArray> windowRun(OptionSet& options, FileList& list, const QString& folder) {
+    options.setNewFiles(true);
+    options.setText(TextField::txtPath, folder);
+    QDir().mkpath(folder);
+    NullHost host;
+    Random random;
+    EncryptionRun(options, list, host, random).RunEncryption();
+    return test::tree(folder);
 }
 
 } // namespace
@@ -94,42 +104,45 @@ private slots:
             QVERIFY2(!QFileInfo::exists(at(f)), qPrintable(f));
     }
 
-    // Every flag sets its option field; --save-project writes them with the pages, and the
-    // window's project code reads back the same.
-    void flagsAndSavedProject() {
-        const QStringList flags =
-            u"--no-native --no-zange --no-javascript --no-lines --no-fake "
-            u"--no-rclick --no-select --no-print --seo=dimmed --start-lines 7 "
-            u"--end-lines 0 --fake-text Nichts --noscript-text Skript --modern"_s.split(u' ') +
-            QStringList{u"-o"_s, at(u"out"_s)};
-        OptionValues expected = OptionValues::defaults(QString());
-        expected.checks = {0, 0, 0, 0, 0, 0, 0, 0, 2, 1};
-        expected.texts = {u"7"_s, u"0"_s, u"Nichts"_s, u"Skript"_s, at(u"out"_s)};
-        QString error;
-        OptionSet applied;
-        parseCommandLine(flags, &error)->applyTo(applied);
-        QCOMPARE(applied.values(), expected);
-        QVERIFY(applied.modern());
-        const Outcome o = runInProcess(
-            flags + QStringList{u"-q"_s, u"--save-project"_s, at(u"s.vtp"_s), at(u"web"_s)});
-        QCOMPARE(o.code, 0);
-        QVERIFY(test::readFile(at(u"out/a.htm"_s)).startsWith("\xEF\xBB\xBF")); // a modern page
-        OptionSet read;
+    // Each flag that changes a page, alone or with another: the batch tool's page is the
+    // window's page under the options of its row, and not a fresh job's page.
+    void flags_data() {
+        QTest::addColumn<QString>("options");
+        for (const QString& row :
+             QString::fromUtf8(test::readFile(QFINDTESTDATA("data/flags.txt"))).split(u'\n')) {
+            if (!row.startsWith(u'#') && row.contains(u'|'))
+                QTest::newRow(qPrintable(row.section(u" | "_s, 0, 0))) << row.section(u" | "_s, 1);
+        }
+    }
+    void flags() {
+        QFETCH(QString, options);
+        const QString page = at(u"flags.htm"_s);
+        test::writeFile(page, "<html><head><title>Flaggen</title></head>\r\n<body><p>Gr\xfc\xdf"
+                              "e\r\nzwei</p><script>var a;</script></body></html>\r\n");
+        const QStringList flags = QString::fromUtf8(QTest::currentDataTag()).split(u' ');
+        QCOMPARE(runInProcess(flags + QStringList{u"-q"_s, u"-o"_s, at(u"batch"_s), page}).code, 0);
+        OptionSet job, fresh;
         FileList list;
-        QCOMPARE(ReadProject(at(u"s.vtp"_s), read, list).status, ProjectReadResult::Status::Ok);
-        QCOMPARE(read.values(), expected);
-        QStringList pages;
-        for (int i = 0; i < list.count(); ++i)
-            pages << list.path(i);
-        QCOMPARE(pages, QStringList({at(u"web/a.htm"_s), at(u"web/sub/c.html"_s),
-                                     at(u"web/sub/deep/d.shtml"_s)}));
+        list.Append(page);
+        for (const QString& field : options.split(u' '))
+            QVERIFY2(test::applyOption(field.toUtf8(), job), qPrintable(field));
+        const QMap<QString, QByteArray> window = windowRun(job, list, at(u"window"_s));
+        QCOMPARE(test::tree(at(u"batch"_s)), window);
+        QVERIFY(window != windowRun(fresh, list, at(u"fresh"_s)));
     }
 
-    // The report names every page with its sizes and the totals.
+    // The report names each page and counts a run with failures: a page passed over (its name
+    // starts with "."), one unreadable (a folder), one missing that stops the run, one after it.
     void report() {
-        const Outcome o =
-            runInProcess({u"--report"_s, at(u"r.json"_s), u"-o"_s, at(u"out"_s), at(u"web/sub"_s)});
-        QCOMPARE(o.code, 0);
+        FileList list;
+        for (const char* page :
+             {"web/sub/c.html", "web/.x.htm", "block/a.htm", "fehlt.htm", "web/sub/deep/d.shtml"})
+            list.Append(at(QString::fromLatin1(page)));
+        test::writeFile(at(u"web/.x.htm"_s), "<p>X</p>");
+        QCOMPARE(WriteProject(at(u"list.vtp"_s), OptionSet(), list), QString());
+        const Outcome o = runInProcess(
+            {u"--report"_s, at(u"r.json"_s), u"-o"_s, at(u"out"_s), u"-p"_s, at(u"list.vtp"_s)});
+        QCOMPARE(o.code, 2);
         const QJsonObject report =
             QJsonDocument::fromJson(test::readFile(at(u"r.json"_s))).object();
         const QJsonArray pages = report[u"pages"_s].toArray();
@@ -138,18 +151,22 @@ private slots:
                                         u"message"_s, u"milliseconds"_s, u"output"_s,
                                         u"outputBytes"_s, u"source"_s}));
         QCOMPARE(c[u"output"_s].toString(), at(u"out/c.html"_s));
-        QCOMPARE(c[u"inputBytes"_s].toInteger(), 12);
-        QCOMPARE(c[u"outputBytes"_s].toInteger(), QFileInfo(at(u"out/c.html"_s)).size());
         QVERIFY(c[u"backup"_s].isNull() && c[u"message"_s].isNull());
         QCOMPARE(c[u"encoding"_s].toString(), u"windows-1252"_s);
+        QVERIFY(pages[2].toObject()[u"message"_s].toString().startsWith(u"Fehler: Datei konnte"_s));
         const QJsonObject totals = report[u"totals"_s].toObject();
-        QCOMPARE(totals[u"converted"_s].toInt(), 2);
-        QCOMPARE(totals[u"inputBytes"_s].toInteger(), 12 + 8);
+        const QJsonObject expected{{u"pages"_s, 5},   {u"converted"_s, 1},  {u"skipped"_s, 1},
+                                   {u"failed"_s, 1},  {u"notReached"_s, 2}, {u"inputBytes"_s, 12},
+                                   {u"exitCode"_s, 2}};
+        for (auto it = expected.begin(); it != expected.end(); ++it)
+            QVERIFY2(totals[it.key()] == it.value(), qPrintable(it.key()));
+        QCOMPARE(totals[u"outputBytes"_s].toInteger(), QFileInfo(at(u"out/c.html"_s)).size());
     }
 
     // A modern site comes out whole: pages converted in their folders, every other file (dot-files
     // too) byte for byte with its time, version control and backups of pages left behind. The
-    // project saved from it names what it cannot hold, and run with that gives the same tree.
+    // project saved from it names what it cannot hold, and run with that (and without the flag
+    // of the job) gives the same tree.
     void siteComesAlong() {
         const QByteArray png("\x89PNG\r\n\x1a\n\0\xff", 10);
         const std::pair<QString, QByteArray> site[] = {
@@ -171,8 +188,8 @@ private slots:
         css.close();
 
         const Outcome saved =
-            runInProcess({u"--modern"_s, u"-o"_s, at(u"out"_s), u"--report"_s, at(u"r.json"_s),
-                          u"--save-project"_s, at(u"p.vtp"_s), at(u"site"_s)});
+            runInProcess({u"--modern"_s, u"--no-print"_s, u"-o"_s, at(u"out"_s), u"--report"_s,
+                          at(u"r.json"_s), u"--save-project"_s, at(u"p.vtp"_s), at(u"site"_s)});
         QCOMPARE(saved.code, 0);
         QVERIFY2(saved.err.first().endsWith(u"-p "_s + at(u"p.vtp"_s) + u" --modern"_s),
                  qPrintable(saved.err.first()));
@@ -232,60 +249,57 @@ private slots:
         QVERIFY(o.err.first().contains(u"\r\x1b[KAbschluss: "_s));
     }
 
-    // A nested site converted with 1, 2 and 7 jobs (the last in a process of its own) gives the
-    // bytes of the window's one-thread run over the same pages from a project, in both modes.
+    // 1, 2 and 7 jobs (the last in a process of its own) give the window's bytes on a list of
+    // pages converted, refused (a name starting with ".", a folder) and missing (the run stops),
+    // with a DOCTYPE or an XML declaration, which a modern page moves in front of its script.
     void sameBytesWithAnyJobs_data() {
-        QTest::addColumn<QString>("mode");
-        QTest::newRow("plain") << QString();
-        QTest::newRow("modern") << u"--modern"_s;
+        QTest::addColumn<QString>("flags");
+        QTest::addColumn<QString>("options"); // the same for the window
+        QTest::newRow("classic") << QString() << QString();
+        QTest::newRow("modern") << u"--modern"_s << u"modern=1"_s;
+        QTest::newRow("modern, all in the script form")
+            << u"--modern --seo=off --no-native"_s << u"modern=1 chkSeo=0 chkNativ=0"_s;
     }
     void sameBytesWithAnyJobs() {
-        QFETCH(QString, mode);
-        QStringList pages;
-        for (int i = 0; i < 40; ++i) {
-            const QString path = at(u"site/%1/%2/p%3.htm"_s.arg(i % 3).arg(i % 5).arg(i));
-            QByteArray page = "<html><head><title>T</title></head><body>\r\n";
-            for (int k = 0; k < 40 + i * 7; ++k)
-                page += "<p class=\"x\">Seite " + QByteArray::number(i * k) + " &amp; mehr</p>\r\n";
+        QFETCH(QString, flags);
+        QFETCH(QString, options);
+        FileList list;
+        for (int i = 0; i < 30; ++i) {
+            const QString path = at((i % 9 == 4 ? u"site/.p%1.htm"_s : u"site/p%1.htm"_s).arg(i));
+            list.Append(path);
+            if (i % 9 == 7)
+                QDir().mkpath(path);
+            if (i % 9 == 7 || i == 24)
+                continue;
+            QByteArray page = i % 3 == 0   ? "<!DOCTYPE html>\r\n"
+                              : i % 3 == 1 ? "<?xml version=\"1.0\"?>\r\n<!DOCTYPE html>\r\n"
+                                           : "";
+            page += "<html><head><script>s='</head>'</script></head><body>\r\n";
+            for (int k = 0; k < 10 + i * 7; ++k)
+                page +=
+                    "<p>Seite " + QByteArray::number(i * k) + " \xc3\xa4 \xf0\x9f\x98\x80</p>\r\n";
             test::writeFile(path, page + "</body></html>");
         }
-        const QString site = at(u"site"_s);
-        QMap<QString, QByteArray> previous;
+        OptionSet job;
+        for (const QString& field : options.split(u' ', Qt::SkipEmptyParts))
+            QVERIFY(test::applyOption(field.toUtf8(), job));
+        QCOMPARE(WriteProject(at(u"site.vtp"_s), job, list), QString());
+        const QMap<QString, QByteArray> window = windowRun(job, list, at(u"window"_s));
+        QCOMPARE(window.size(), 24 - 3 - 2);
         for (const QString& jobs : {u"1"_s, u"2"_s, u"7"_s}) {
-            QStringList args = {
-                u"-j"_s,          jobs, u"-o"_s, at(u"out"_s + jobs), site, u"--save-project"_s,
-                at(u"site.vtp"_s)};
-            if (!mode.isEmpty())
-                args.append(mode);
+            const QStringList args =
+                flags.split(u' ', Qt::SkipEmptyParts) +
+                QStringList{u"-j"_s,          jobs, u"-q"_s, u"-o"_s, at(u"out"_s + jobs),
+                            at(u"site.vtp"_s)};
             if (jobs == u"7") {
                 QProcess process;
                 process.start(QStringLiteral(VELTRANO_BATCH_EXE), args);
                 QVERIFY(process.waitForFinished(120000));
-                QCOMPARE(process.exitCode(), 0);
+                QCOMPARE(process.exitCode(), 2);
             } else {
-                QCOMPARE(runInProcess(args).code, 0);
+                QCOMPARE(runInProcess(args).code, 2);
             }
-            const QMap<QString, QByteArray> outputs = test::tree(at(u"out"_s + jobs));
-            QCOMPARE(outputs.size(), 40);
-            QVERIFY(previous.isEmpty() || outputs == previous);
-            previous = outputs;
-        }
-
-        OptionSet options;
-        FileList list;
-        QCOMPARE(ReadProject(at(u"site.vtp"_s), options, list).status,
-                 ProjectReadResult::Status::Ok);
-        options.setText(TextField::txtPath, at(u"window"_s));
-        options.setModern(!mode.isEmpty());
-        QDir().mkpath(at(u"window"_s));
-        NullHost host;
-        Random random;
-        EncryptionRun run(options, list, host, random);
-        QCOMPARE(run.RunEncryption(), EncryptionRun::Outcome::Completed);
-        // Modern pages keep their place below the common folder, in the window's run too.
-        for (auto it = previous.cbegin(); it != previous.cend(); ++it) {
-            const QString name = mode.isEmpty() ? QFileInfo(it.key()).fileName() : it.key();
-            QCOMPARE(test::readFile(at(u"window/"_s) + name), it.value());
+            QVERIFY2(test::tree(at(u"out"_s + jobs)) == window, qPrintable(jobs));
         }
     }
 };

@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QThread>
 #include <QtTest>
 
@@ -228,6 +229,47 @@ private slots:
         if (c.contains(u"output"_s))
             QVERIFY(readFile(out + u'/' + QFileInfo(pages.value(0)).fileName())
                         .contains(expand(c.value(u"output"_s))));
+    }
+
+    // A page reaches the disk before it counts: the tool's system calls (strace) show each file
+    // flushed before its rename into place, and its folder flushed after, before the next rename.
+    void durable_data() {
+        QTest::addColumn<QString>("args");
+        QTest::addColumn<QString>("placed");
+        QTest::newRow("overwrite") << u"--overwrite"_s << u"a.htm.bak a.htm"_s;
+        QTest::newRow("sync") << u"--sync -o "_s + work_.filePath(u"out"_s) << u"out/a.htm"_s;
+    }
+    void durable() {
+        QFETCH(QString, args);
+        QFETCH(QString, placed);
+        const QString dir = work_.path() + u'/', trace = dir + u"trace"_s;
+        writeFile(dir + u"a.htm"_s, makePage(1, 3000));
+        QProcess strace;
+        strace.start(u"strace"_s, QStringList{u"-f"_s, u"-y"_s, u"-o"_s, trace, u"-e"_s,
+                                              u"trace=fsync,fdatasync,rename"_s, kBatch, u"-q"_s} +
+                                      args.split(u' ') + QStringList{dir + u"a.htm"_s});
+        QVERIFY2(strace.waitForFinished(60000) && strace.exitCode() == 0,
+                 strace.readAllStandardError().constData());
+        const QRegularExpression call(
+            u"^\\d+ +(\\w+)\\((?:\\d+<([^>]*)>|\"([^\"]*)\", \"([^\"]*)\")"_s);
+        QStringList flushed, renamed;
+        QString folderDue; // the folder of the last rename, until it is flushed
+        for (const QString& line : QString::fromUtf8(readFile(trace)).split(u'\n')) {
+            const QRegularExpressionMatch m = call.match(line);
+            if (!m.hasMatch() || line.endsWith(u"= -1"_s))
+                continue;
+            if (m.captured(1) == u"rename"_s) {
+                QVERIFY2(folderDue.isEmpty() && flushed.contains(m.captured(3)), qPrintable(line));
+                renamed << m.captured(4).mid(dir.size());
+                folderDue = QFileInfo(m.captured(4)).path();
+            } else if (m.captured(2) == folderDue) {
+                folderDue.clear();
+            } else {
+                flushed << m.captured(2);
+            }
+        }
+        QVERIFY2(folderDue.isEmpty(), qPrintable(folderDue));
+        QCOMPARE(renamed, placed.split(u' '));
     }
 
     // SIGKILL at random moments of runs that overwrite a site with backups: each source is its

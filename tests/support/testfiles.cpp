@@ -1,10 +1,15 @@
 #include "testfiles.h"
 
+#include "options/optionset.h"
+#include "passes/random.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QtTest>
+
+#include <algorithm>
 
 namespace veltrano::test {
 
@@ -60,6 +65,41 @@ void TestFolder::reset() {
     QVERIFY(dir_.isValid());
     QDir(dir_.path()).removeRecursively();
     QVERIFY(QDir().mkpath(dir_.path()));
+}
+
+bool applyOption(QByteArrayView line, OptionSet& options, Random* random) {
+    const qsizetype eq = line.indexOf('=');
+    if (line.isEmpty() || line.startsWith('#'))
+        return true;
+    const QByteArrayView key = line.first(qMax<qsizetype>(eq, 0));
+    const QString value = QString::fromUtf8(line.sliced(eq + 1));
+    for (int c = 0; c < kCheckFieldCount; ++c) {
+        if (key == fieldName(CheckField(c))) {
+            options.setCheck(CheckField(c), CheckState(value.toShort()));
+            return true;
+        }
+    }
+    for (int t = 0; t < kTextFieldCount; ++t) {
+        if (key == fieldName(TextField(t))) {
+            options.setText(TextField(t), value);
+            return true;
+        }
+    }
+    if (key == "modern")
+        options.setModern(value == u"1");
+    else if (key == "random" && random)
+        random->setState(value.toUInt());
+    return key == "modern" || (key == "random" && random);
+}
+
+int runCases(QObject& cases, int argc, char** argv) {
+    char** end = std::remove_if(argv + 1, argv + argc,
+                                [](const char* arg) { return qstrcmp(arg, "--update") == 0; });
+    updating = end != argv + argc;
+    const int failed = QTest::qExec(&cases, static_cast<int>(end - argv), argv);
+    if (updating)
+        qWarning("expectations rewritten where they differed: review git diff tests/data");
+    return updating ? 1 : failed;
 }
 
 void addCaseRows(const QString& text) {

@@ -11,7 +11,7 @@ using namespace Qt::StringLiterals;
 
 // Each case in the data folder is a project file (absent for a missing file) and what reading
 // it gives: the project as written back, or the refusal with "%1" for the file's path.
-// VELTRANO_UPDATE=1 rewrites the expectations for review.
+// --update rewrites the expectations that differ, and fails; review the diff.
 class TestProjectFile : public QObject {
     Q_OBJECT
 
@@ -48,7 +48,7 @@ private slots:
                        : QString(r.message).replace(file, u"%1"_s))
                       .toUtf8();
         }
-        if (qEnvironmentVariableIsSet("VELTRANO_UPDATE"))
+        if (test::updating && got != test::readFile(base + u".expect"_s))
             test::writeFile(base + u".expect"_s, got);
         QCOMPARE(got, test::readFile(base + u".expect"_s));
     }
@@ -78,5 +78,9 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestProjectFile)
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    TestProjectFile cases;
+    return test::runCases(cases, argc, argv);
+}
 #include "tst_projectfile.moc"

@@ -1,12 +1,12 @@
 // Walks the page cases of tests/data/pages (see its README): each folder holds a page, the
-// options its job changes and the exact bytes one page of a run writes for it; each page is
-// converted the way the run converts it and compared byte for byte. After a reviewed change:
-//   tst_pagecases --update      or      VELTRANO_UPDATE_PAGES=1 ctest -R tst_pagecases
-// rewrites the expectations that differ; review the diff before committing it.
+// options its job changes and the exact bytes one page of a run writes for it, with its protection
+// script as "{{script NAME}}" for the script NAME of protection-scripts.html. Each page is
+// converted as the run converts it and compared byte for byte; only --update rewrites, and fails.
 #include "host.h"
 #include "io/pagesink.h"
 #include "passes/encodepage.h"
 #include "passes/pageheader.h"
+#include "passes/protectionscript.h"
 #include "passes/random.h"
 #include "support/testfiles.h"
 
@@ -20,27 +20,48 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-bool updating = false;
+const QString kCases = QStringLiteral(VELTRANO_PAGE_CASES);
+const QString kScripts = kCases + u"/protection-scripts.html"_s;
 
-// Applies one "field=value" line of an options file; false for an unknown field.
-bool apply(QByteArrayView key, const QString& value, OptionSet& options, Random& random) {
-    for (int c = 0; c < kCheckFieldCount; ++c) {
-        if (key == fieldName(CheckField(c))) {
-            options.setCheck(CheckField(c), CheckState(value.toShort()));
-            return true;
-        }
+// The scripts of the shared file by name: each from its line "== NAME" up to the next such line
+// or the end of the file, with the CR LF that ends it, which is not part of the script.
+QMap<QByteArray, QByteArray> readScripts() {
+    QMap<QByteArray, QByteArray> scripts;
+    QByteArray* script = nullptr;
+    for (const QByteArray& line : test::readFile(kScripts).chopped(1).split('\n')) {
+        if (line.startsWith("== "))
+            script = &scripts[line.sliced(3)];
+        else if (script)
+            *script += line + '\n';
     }
-    for (int t = 0; t < kTextFieldCount; ++t) {
-        if (key == fieldName(TextField(t))) {
-            options.setText(TextField(t), value);
-            return true;
-        }
+    return scripts;
+}
+
+// Splits the written page into the case's own part and its script, named by the check states
+// and the mode it is written for, and rewrites those stored parts that differ.
+void update(const QString& folder, const QByteArray& actual, const OptionSet& o) {
+    const CheckState rclick = o.check(CheckField::chkRClick), sel = o.check(CheckField::chkSel),
+                     print = o.check(CheckField::chkPrint);
+    const QByteArray name =
+        (o.modern() ? "modern " : "") +
+        u"chkRClick=%1 chkSel=%2 chkPrint=%3"_s.arg(rclick).arg(sel).arg(print).toLatin1();
+    const QByteArray script = BuildProtectionScript(rclick, sel, print, o.modern());
+    QByteArray part = actual;
+    if (const qsizetype at = actual.indexOf(script); at >= 0)
+        part.replace(at, script.size(), "{{script " + name + "}}");
+    if (test::readFile(folder + u"/expected.html"_s) != part) {
+        test::writeFile(folder + u"/expected.html"_s, part);
+        qInfo("rewrote %s/expected.html", qPrintable(folder));
     }
-    if (key == "modern")
-        options.setModern(value == u"1");
-    else if (key == "random")
-        random.setState(value.toUInt());
-    return key == "modern" || key == "random";
+    auto scripts = readScripts();
+    if (scripts.value(name) == script + "\r\n")
+        return;
+    scripts[name] = script + "\r\n";
+    QByteArray file;
+    for (auto it = scripts.cbegin(); it != scripts.cend(); ++it)
+        file += "== " + it.key() + '\n' + it.value();
+    test::writeFile(kScripts, file);
+    qInfo("rewrote the script \"%s\" of %s", name.constData(), qPrintable(kScripts));
 }
 
 } // namespace
@@ -50,7 +71,7 @@ class TestPageCases : public QObject {
 private slots:
     void page_data() {
         QTest::addColumn<QString>("folder");
-        const QDir cases(QStringLiteral(VELTRANO_PAGE_CASES));
+        const QDir cases(kCases);
         const QStringList names = cases.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
         QVERIFY2(!names.isEmpty(), qPrintable(cases.path()));
         for (const QString& name : names)
@@ -60,13 +81,8 @@ private slots:
         QFETCH(QString, folder);
         OptionSet options(u"/programm"_s);
         Random random;
-        for (const QByteArray& line : test::readFile(folder + u"/options"_s).split('\n')) {
-            const qsizetype eq = line.indexOf('=');
-            QVERIFY2(line.isEmpty() || line.startsWith('#') ||
-                         (eq > 0 && apply(line.first(eq), QString::fromUtf8(line.mid(eq + 1)),
-                                          options, random)),
-                     line.constData());
-        }
+        for (const QByteArray& line : test::readFile(folder + u"/options"_s).split('\n'))
+            QVERIFY2(test::applyOption(line, options, &random), line.constData());
 
         // One page of a run: header, encoded page, end lines, the final line end.
         NullHost host;
@@ -79,32 +95,30 @@ private slots:
         AppendEndLines(sink, options);
         sink.append("\r\n");
         const QByteArray actual = buffer.view().toByteArray();
+        if (test::updating)
+            return update(folder, actual, options);
 
-        const QString expectedPath = folder + u"/expected.html"_s;
-        const QByteArray expected = test::readFile(expectedPath);
-        if (actual != expected && updating) {
-            test::writeFile(expectedPath, actual);
-            qInfo("rewrote %s", qPrintable(expectedPath));
-        } else if (actual != expected) {
-            // The bytes around the first one where the written page and the expectation part.
-            const auto part =
-                std::mismatch(actual.begin(), actual.end(), expected.begin(), expected.end());
-            const qsizetype at = part.first - actual.begin();
-            qInfo("written %lld bytes, expected %lld; they part at byte %lld",
-                  qlonglong(actual.size()), qlonglong(expected.size()), qlonglong(at));
-            QCOMPARE(actual.mid(qMax<qsizetype>(0, at - 30), 60),
-                     expected.mid(qMax<qsizetype>(0, at - 30), 60));
-            QCOMPARE(actual.size(), expected.size());
+        // The case's part with its script put in.
+        QByteArray expected = test::readFile(folder + u"/expected.html"_s);
+        if (const qsizetype at = expected.indexOf("{{script "); at >= 0) {
+            const qsizetype end = expected.indexOf("}}", at);
+            const QByteArray name = expected.mid(at + 9, end - at - 9);
+            QVERIFY2(end > at && readScripts().contains(name), name.constData());
+            expected.replace(at, end + 2 - at, readScripts().value(name).chopped(2));
         }
+        // The bytes around the first one where the written page and the expectation part.
+        const qsizetype at =
+            std::mismatch(actual.begin(), actual.end(), expected.begin(), expected.end()).first -
+            actual.begin();
+        QCOMPARE(actual.mid(qMax<qsizetype>(0, at - 30), 60),
+                 expected.mid(qMax<qsizetype>(0, at - 30), 60));
+        QCOMPARE(actual.size(), expected.size());
     }
 };
 
 int main(int argc, char** argv) {
-    char** end = std::remove_if(argv + 1, argv + argc,
-                                [](const char* arg) { return qstrcmp(arg, "--update") == 0; });
-    updating = end != argv + argc || qEnvironmentVariableIntValue("VELTRANO_UPDATE_PAGES") != 0;
     TestPageCases cases;
-    return QTest::qExec(&cases, static_cast<int>(end - argv), argv);
+    return test::runCases(cases, argc, argv);
 }
 
 #include "tst_pagecases.moc"
