@@ -5,7 +5,10 @@
 // changing order; a page's time is the median of its loads. Prints, per measure, the median and
 // the maximum over the pages of converted / original.
 //
-//   node visitor.mjs --batch PATH --work DIR --modules DIR [--loads N]
+//   node visitor.mjs --batch PATH --work DIR --modules DIR [--loads N] [--corpus DIR]
+//
+// --corpus measures the HTML pages below another folder instead (each page taken on its own,
+// its folders joined into its name, as pages without their style sheets and pictures).
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
@@ -16,18 +19,30 @@ import { convert, loadPlaywright, prepareSources, serve } from '../tests/browser
 
 const tests = path.join(path.dirname(fileURLToPath(import.meta.url)), '..', 'tests', 'browser');
 const str = { type: 'string' };
-const { values: args } = parseArgs({ options: { batch: str, work: str, modules: str, loads: { ...str, default: '5' } } });
+const { values: args } = parseArgs({ options: { batch: str, work: str, modules: str, loads: { ...str, default: '5' }, corpus: str } });
 if (!args.batch || !args.work || !args.modules) throw new Error('visitor.mjs: --batch, --work and --modules are needed');
 const chromium = process.env.VELTRANO_CHROMIUM || '/usr/bin/chromium';
 const data = JSON.parse(fs.readFileSync(path.join(tests, 'data', 'sets.json'), 'utf8'));
 const playwright = loadPlaywright(tests, path.resolve(args.modules));
 
 const work = path.resolve(args.work);
-const pages = prepareSources(path.join(tests, 'corpus'), work, data);
+const pages = args.corpus ? flatCorpus(path.resolve(args.corpus), work) : prepareSources(path.join(tests, 'corpus'), work, data);
 const forms = [{ id: 'original', dir: 'src' }, { id: 'off', dir: 'out/off' }, { id: 'on', dir: 'out/on', modern: true }];
 for (const f of forms.slice(1)) {
     const failed = convert(path.resolve(args.batch), work, pages, { id: f.id, modern: f.modern, options: data.defaults }, data);
     if (failed) throw new Error(failed);
+}
+
+// The pages below a folder, copied side by side into work/src, with an empty assets folder.
+function flatCorpus(corpus, dest) {
+    fs.rmSync(dest, { recursive: true, force: true });
+    fs.mkdirSync(path.join(dest, 'src', 'assets'), { recursive: true });
+    const found = fs.readdirSync(corpus, { recursive: true }).filter((f) => /\.html?$/i.test(f)).sort();
+    return found.map((f) => {
+        const name = f.split(path.sep).join('_').replace(/[^A-Za-z0-9._-]/g, '-');
+        fs.copyFileSync(path.join(corpus, f), path.join(dest, 'src', name));
+        return name;
+    });
 }
 
 const file = (f, p) => fs.readFileSync(path.join(work, f.dir, p));
