@@ -79,7 +79,7 @@ export function loadPlaywright(testDir, dir) {
 // Pages go out without a charset, as a plain web server sends them, so the browser decides the
 // encoding from the page itself.
 export function serve(root) {
-    const types = { '.htm': 'text/html', '.css': 'text/css', '.js': 'text/javascript', '.gif': 'image/gif' };
+    const types = { '.htm': 'text/html', '.html': 'text/html', '.css': 'text/css', '.js': 'text/javascript', '.gif': 'image/gif' };
     const server = http.createServer((req, res) => {
         const file = path.join(root, decodeURIComponent(new URL(req.url, 'http://127.0.0.1').pathname));
         fs.readFile(file, (err, data) => {
