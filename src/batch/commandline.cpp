@@ -66,8 +66,7 @@ Refusal setLineCount(BatchRequest& r, const QString& flag, const QString& value)
     if (!isCount(value, 0, 1'000'000'000, &lines))
         return usageError(QStringLiteral("keine Zeilenzahl"), QStringLiteral("not a line count"),
                           QStringLiteral("--%1 %2").arg(flag, value));
-    r.texts.emplace_back(Field, value);
-    return std::nullopt;
+    return setText<Field>(r, flag, value);
 }
 
 Refusal setSeo(BatchRequest& r, const QString& flag, const QString& value) {
