@@ -27,6 +27,21 @@ QString planError(const QString& german, const QString& english, const QString& 
     return QStringLiteral("veltrano-batch: %1 / %2: %3").arg(german, english, what);
 }
 
+// Where a page goes: below folder, or over itself when folder is empty; with a backup beside it
+// or below the backup folder when one is asked for.
+PlannedPage plannedPage(const SourcePage& page, const QString& folder,
+                        const std::optional<QString>& backupDir) {
+    PlannedPage p;
+    p.source = page.path;
+    p.output = folder.isEmpty() ? page.path : joined(folder, page.relative);
+    if (backupDir) {
+        p.backup = backupDir->isEmpty()
+                       ? page.path + QStringLiteral(".bak")
+                       : joined(*backupDir, page.relative + QStringLiteral(".bak"));
+    }
+    return p;
+}
+
 } // namespace
 
 SourcePage namedPage(const QString& path) {
@@ -91,14 +106,8 @@ std::optional<QList<PlannedPage>> planOutputs(const QList<SourcePage>& pages,
         const SourcePage& page = pages[i];
         if (!overwrite && page.found && pageKeys[i].startsWith(outputFolder))
             continue;
-        PlannedPage p;
-        p.source = page.path;
-        p.output = overwrite ? page.path : joined(folder, page.relative);
-        if (backup) {
-            p.backup = backupDir.isEmpty()
-                           ? page.path + QStringLiteral(".bak")
-                           : joined(backupDir, page.relative + QStringLiteral(".bak"));
-        }
+        const PlannedPage p = plannedPage(page, overwrite ? QString() : folder,
+                                          backup ? std::optional(backupDir) : std::nullopt);
         const QString& sourceKey = pageKeys[i];
         const QString outputKey = overwrite ? sourceKey : key(p.output);
         const auto taken = outputs.constFind(outputKey);

@@ -13,6 +13,33 @@ QJsonValue textOrNull(const QString& text) {
     return text.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(text);
 }
 
+QJsonObject pageEntry(const PlannedPage& page, const PageOutcome& o, breakage::Kinds kinds) {
+    QStringList messages;
+    for (const PageMessage& m : o.messages)
+        messages << m.title + QStringLiteral(": ") + m.prompt;
+    return QJsonObject{
+        {QStringLiteral("source"), page.source},
+        {QStringLiteral("output"), page.output},
+        {QStringLiteral("backup"), textOrNull(page.backup)},
+        {QStringLiteral("inputBytes"), o.inputBytes},
+        {QStringLiteral("outputBytes"), o.outputBytes},
+        {QStringLiteral("encoding"), textOrNull(o.encoding)},
+        {QStringLiteral("milliseconds"), o.milliseconds},
+        {QStringLiteral("message"), textOrNull(messages.join(u'\n'))},
+        {QStringLiteral("breaks"), QJsonArray::fromStringList(breakage::codes(kinds))},
+    };
+}
+
+QJsonArray copyEntries(const QList<OtherFile>& copied) {
+    QJsonArray copies;
+    for (const OtherFile& f : copied) {
+        copies.append(QJsonObject{{QStringLiteral("source"), f.source},
+                                  {QStringLiteral("output"), f.target},
+                                  {QStringLiteral("bytes"), f.size}});
+    }
+    return copies;
+}
+
 } // namespace
 
 QString writeReport(const QString& fileName, const QList<PlannedPage>& pages,
@@ -25,34 +52,15 @@ QString writeReport(const QString& fileName, const QList<PlannedPage>& pages,
     int skipped = 0;
     for (qsizetype i = 0; i < outcomes.size(); ++i) {
         const PageOutcome& o = outcomes[i];
-        QStringList messages;
-        for (const PageMessage& m : o.messages)
-            messages << m.title + QStringLiteral(": ") + m.prompt;
-        list.append(QJsonObject{
-            {QStringLiteral("source"), pages[i].source},
-            {QStringLiteral("output"), pages[i].output},
-            {QStringLiteral("backup"), textOrNull(pages[i].backup)},
-            {QStringLiteral("inputBytes"), o.inputBytes},
-            {QStringLiteral("outputBytes"), o.outputBytes},
-            {QStringLiteral("encoding"), textOrNull(o.encoding)},
-            {QStringLiteral("milliseconds"), o.milliseconds},
-            {QStringLiteral("message"), textOrNull(messages.join(u'\n'))},
-            {QStringLiteral("breaks"),
-             QJsonArray::fromStringList(breakage::codes(breaks.value(i)))},
-        });
+        list.append(pageEntry(pages[i], o, breaks.value(i)));
         inputBytes += o.inputBytes;
         outputBytes += o.outputBytes;
         converted += o.converted ? 1 : 0;
         skipped += o.notice.isEmpty() ? 0 : 1;
     }
-    QJsonArray copies;
     qint64 copiedBytes = 0;
-    for (const OtherFile& f : copied) {
-        copies.append(QJsonObject{{QStringLiteral("source"), f.source},
-                                  {QStringLiteral("output"), f.target},
-                                  {QStringLiteral("bytes"), f.size}});
+    for (const OtherFile& f : copied)
         copiedBytes += f.size;
-    }
     const QJsonObject totals{
         {QStringLiteral("pages"), pages.size()},
         {QStringLiteral("converted"), converted},
@@ -70,7 +78,7 @@ QString writeReport(const QString& fileName, const QList<PlannedPage>& pages,
     if (!file.open(QIODevice::WriteOnly))
         return file.errorString();
     file.write(QJsonDocument(QJsonObject{{QStringLiteral("pages"), list},
-                                         {QStringLiteral("copied"), copies},
+                                         {QStringLiteral("copied"), copyEntries(copied)},
                                          {QStringLiteral("totals"), totals}})
                    .toJson());
     if (!file.commit())

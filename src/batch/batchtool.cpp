@@ -20,6 +20,8 @@
 #include <QThread>
 
 #include <atomic>
+#include <optional>
+#include <utility>
 
 namespace veltrano {
 
@@ -48,6 +50,244 @@ int exitOf(ParallelRun::Outcome outcome) {
     return kExitStopped;
 }
 
+// The help and the version are answered without looking at anything else.
+std::optional<int> printHelpOrVersion(const BatchRequest& r, QTextStream& out) {
+    if (r.help)
+        out << batchHelp();
+    else if (r.version)
+        out << "veltrano-batch " << kProgramVersion << '\n';
+    else
+        return std::nullopt;
+    out.flush();
+    return kExitDone;
+}
+
+std::optional<int> refuseWithoutTargets(const BatchRequest& r, QTextStream& err) {
+    if (r.project.isEmpty() && r.paths.isEmpty())
+        return usage(err, QStringLiteral("veltrano-batch: keine Seiten / no pages"));
+    // Without a project the output is asked for: the window's default folder beside the
+    // program is no place for a pipeline's pages.
+    if (r.project.isEmpty() && r.output.isEmpty() && !r.overwrite) {
+        return usage(err, QStringLiteral("veltrano-batch: kein Ziel: -o ORDNER oder --overwrite "
+                                         "angeben / no output: give -o DIR or --overwrite"));
+    }
+    return std::nullopt;
+}
+
+// A run of an accepted command line, stage by stage. A stage returns the exit status when the
+// tool ends with it, nothing when the next stage follows. Everything is checked before anything
+// is written: project, paths, outputs.
+class BatchRun {
+public:
+    BatchRun(const BatchRequest& request, QTextStream& out, QTextStream& err, bool progressBar)
+        : r_(request), out_(out), err_(err), host_(err, progressBar && !request.quiet),
+          jobs_(request.jobs > 0 ? request.jobs : QThread::idealThreadCount()) {
+        list_.Initialise();
+    }
+
+    int exec() {
+        using Stage = std::optional<int> (BatchRun::*)();
+        static constexpr Stage kStages[] = {
+            &BatchRun::loadProject,       &BatchRun::planPages,      &BatchRun::planCopies,
+            &BatchRun::warnOfBreakage,    &BatchRun::printDryRun,    &BatchRun::saveProject,
+            &BatchRun::makeOutputFolders, &BatchRun::copyOtherFiles, &BatchRun::runPages,
+            &BatchRun::writeRunReport,
+        };
+        for (const Stage stage : kStages) {
+            if (const std::optional<int> code = (this->*stage)())
+                return *code;
+        }
+        return code_;
+    }
+
+private:
+    int fail(const QString& text) {
+        host_.message(text, QStringLiteral("Fehler"), Host::Icon::Critical);
+        return kExitDoneWithErrors;
+    }
+
+    // The project's options and pages, then the flags over them.
+    std::optional<int> loadProject() {
+        if (!r_.project.isEmpty()) {
+            ProjectCommands commands(options_, list_, host_);
+            if (!commands.OpenFile(r_.project))
+                return kExitProjectUnread;
+            for (int i = 0; i < list_.count(); ++i) {
+                if (!list_.removed(i))
+                    projectPages_.append(list_.path(i));
+            }
+        }
+        r_.applyTo(options_);
+        return std::nullopt;
+    }
+
+    // A project's pages keep their places below the site folder: the one given, or in the mode
+    // their deepest common folder, as the window's run places them.
+    std::optional<int> planPages() {
+        const QString site = !r_.site.isEmpty() ? r_.site
+                             : options_.modern() && !projectPages_.isEmpty()
+                                 ? commonFolder(projectPages_)
+                                 : QString();
+        if (!site.isEmpty())
+            siteFolders_ << site;
+        for (const QString& page : std::as_const(projectPages_))
+            sources_.append(site.isEmpty() ? namedPage(page) : keptPage(page, site));
+        for (const QString& path : r_.paths) {
+            if (QFileInfo(path).isDir())
+                siteFolders_ << path;
+        }
+        QString error;
+        const std::optional<QList<SourcePage>> named = collectPages(r_.paths, &error);
+        if (!named)
+            return usage(err_, error);
+        sources_.append(*named);
+        std::optional<QList<PlannedPage>> plan =
+            planOutputs(sources_, options_, r_.backupDir, &error);
+        if (!plan)
+            return usage(err_, error);
+        plan_ = std::move(*plan);
+        return std::nullopt;
+    }
+
+    // The other files of the site come along into the output folder.
+    std::optional<int> planCopies() {
+        if (!options_.newFiles() || options_.overwrite() || r_.pagesOnly)
+            return std::nullopt;
+        QString error;
+        std::optional<OtherFiles> others =
+            planOtherFiles(siteFolders_, options_.text(TextField::txtPath), plan_, &error);
+        if (!others)
+            return usage(err_, error);
+        others_ = std::move(*others);
+        return std::nullopt;
+    }
+
+    // What the pages would lose without the mode is told before anything is done; with the mode
+    // the report names what it repaired.
+    std::optional<int> warnOfBreakage() {
+        const bool warn = !options_.modern() && !r_.quiet;
+        if (warn || !r_.report.isEmpty())
+            breaks_ = findBreakages(plan_, options_.values(), jobs_);
+        if (warn) {
+            for (const QString& line : breakageWarnings(plan_, breaks_))
+                err_ << line << '\n';
+            err_.flush();
+        }
+        return std::nullopt;
+    }
+
+    std::optional<int> printDryRun() {
+        if (!r_.dryRun)
+            return std::nullopt;
+        for (const PlannedPage& p : std::as_const(plan_)) {
+            out_ << p.source << " -> " << p.output;
+            if (!p.backup.isEmpty())
+                out_ << "  (Sicherung / backup: " << p.backup << ')';
+            out_ << '\n';
+        }
+        for (const OtherFile& f : std::as_const(others_.files))
+            out_ << f.source << " -> " << f.target << "  (Kopie / copy)\n";
+        out_.flush();
+        return kExitDone;
+    }
+
+    std::optional<int> saveProject() {
+        if (r_.saveProject.isEmpty())
+            return std::nullopt;
+        FileList saved;
+        saved.Initialise();
+        QStringList paths;
+        for (const PlannedPage& p : std::as_const(plan_))
+            paths << p.source;
+        saved.AppendAll(paths);
+        const QString failure = WriteProject(r_.saveProject, options_, saved);
+        if (!failure.isEmpty())
+            return fail(failure);
+        const QString note =
+            projectNote(r_.saveProject, options_, sources_, siteFolders_, !others_.files.isEmpty());
+        if (!note.isEmpty() && !r_.quiet)
+            err_ << note << '\n';
+        return std::nullopt;
+    }
+
+    std::optional<int> makeOutputFolders() {
+        const QString folder = makeFolders(plan_);
+        if (!folder.isEmpty())
+            return fail(QStringLiteral("Der Ordner %1 konnte nicht angelegt werden.").arg(folder));
+        return std::nullopt;
+    }
+
+    // The other files first: the pages' run ends with its completion message.
+    std::optional<int> copyOtherFiles() {
+        copyFailures_ = CopyOtherFiles(others_.files, host_, r_.sync,
+                                       [this](qsizetype i, const FileError* failure) {
+                                           if (failure)
+                                               fail(failure->description);
+                                           else
+                                               copied_.append(others_.files[i]);
+                                       })
+                            .size();
+        return std::nullopt;
+    }
+
+    std::optional<int> runPages() {
+        qint64 totalBytes = 0;
+        for (const PlannedPage& p : std::as_const(plan_))
+            totalBytes += QFileInfo(p.source).size();
+        host_.setTotalBytes(totalBytes);
+        clock_.start();
+        ParallelRun run(options_, host_, Random::program(), jobs_);
+        run.completionMessage = !r_.quiet;
+        // With the mode, Ctrl-C ends the run after the pages under way, with its report.
+        interrupted = false;
+        if (options_.modern()) {
+            run.interrupt = &interrupted;
+            interruptible = true;
+        }
+        run.sync = r_.sync;
+        run.earlierFailures = static_cast<int>(copyFailures_);
+        run.encodings = !r_.report.isEmpty();
+        run.progress = [this](int done, qint64 bytes) { host_.setBytesDone(done, bytes); };
+        code_ = exitOf(run.run(plan_, &outcomes_));
+        interruptible = false;
+        if (copyFailures_ > 0)
+            code_ = qMax(code_, int{kExitDoneWithErrors});
+        return std::nullopt;
+    }
+
+    std::optional<int> writeRunReport() {
+        if (r_.report.isEmpty())
+            return std::nullopt;
+        const QString failure =
+            writeReport(r_.report, plan_, outcomes_, breaks_, code_, clock_.elapsed(), copied_);
+        if (!failure.isEmpty()) {
+            code_ = qMax(code_, fail(QStringLiteral("Der Bericht %1 konnte nicht geschrieben "
+                                                    "werden: %2")
+                                         .arg(r_.report, failure)));
+        }
+        return std::nullopt;
+    }
+
+    const BatchRequest& r_;
+    QTextStream& out_;
+    QTextStream& err_;
+    ConsoleHost host_;
+    const int jobs_;
+    OptionSet options_;
+    FileList list_;
+    QStringList projectPages_;
+    QList<SourcePage> sources_;
+    QStringList siteFolders_; // the folders whose other files come along
+    QList<PlannedPage> plan_;
+    OtherFiles others_;
+    QList<breakage::Kinds> breaks_;
+    QList<OtherFile> copied_;
+    qsizetype copyFailures_ = 0;
+    QElapsedTimer clock_;
+    QList<PageOutcome> outcomes_;
+    int code_ = kExitDone;
+};
+
 } // namespace
 
 bool interruptRun() {
@@ -59,169 +299,11 @@ int runBatch(const QStringList& args, QTextStream& out, QTextStream& err, bool p
     const std::optional<BatchRequest> request = parseCommandLine(args, &error);
     if (!request)
         return usage(err, error);
-    const BatchRequest& r = *request;
-    if (r.help) {
-        out << batchHelp();
-        out.flush();
-        return kExitDone;
-    }
-    if (r.version) {
-        out << "veltrano-batch " << kProgramVersion << '\n';
-        out.flush();
-        return kExitDone;
-    }
-    if (r.project.isEmpty() && r.paths.isEmpty())
-        return usage(err, QStringLiteral("veltrano-batch: keine Seiten / no pages"));
-    // Without a project the output is asked for: the window's default folder beside the
-    // program is no place for a pipeline's pages.
-    if (r.project.isEmpty() && r.output.isEmpty() && !r.overwrite) {
-        return usage(err, QStringLiteral("veltrano-batch: kein Ziel: -o ORDNER oder --overwrite "
-                                         "angeben / no output: give -o DIR or --overwrite"));
-    }
-
-    // Everything is checked before anything is written: project, paths, outputs.
-    OptionSet options;
-    FileList list;
-    list.Initialise();
-    ConsoleHost host(err, progressBar && !r.quiet);
-    QList<SourcePage> sources;
-    QStringList projectPages;
-    if (!r.project.isEmpty()) {
-        ProjectCommands commands(options, list, host);
-        if (!commands.OpenFile(r.project))
-            return kExitProjectUnread;
-        for (int i = 0; i < list.count(); ++i) {
-            if (!list.removed(i))
-                projectPages.append(list.path(i));
-        }
-    }
-    r.applyTo(options);
-    // A project's pages keep their places below the site folder: the one given, or in the mode
-    // their deepest common folder, as the window's run places them.
-    QStringList siteFolders;
-    const QString site = !r.site.isEmpty()                             ? r.site
-                         : options.modern() && !projectPages.isEmpty() ? commonFolder(projectPages)
-                                                                       : QString();
-    if (!site.isEmpty())
-        siteFolders << site;
-    for (const QString& page : std::as_const(projectPages))
-        sources.append(site.isEmpty() ? namedPage(page) : keptPage(page, site));
-    for (const QString& path : r.paths) {
-        if (QFileInfo(path).isDir())
-            siteFolders << path;
-    }
-    const std::optional<QList<SourcePage>> named = collectPages(r.paths, &error);
-    if (!named)
-        return usage(err, error);
-    sources.append(*named);
-    const std::optional<QList<PlannedPage>> plan =
-        planOutputs(sources, options, r.backupDir, &error);
-    if (!plan)
-        return usage(err, error);
-    // The other files of the site come along into the output folder.
-    const bool copying = options.newFiles() && !options.overwrite() && !r.pagesOnly;
-    const std::optional<OtherFiles> others =
-        copying ? planOtherFiles(siteFolders, options.text(TextField::txtPath), *plan, &error)
-                : OtherFiles{};
-    if (!others)
-        return usage(err, error);
-
-    // What the pages would lose without the mode is told before anything is done; with the mode
-    // the report names what it repaired.
-    const int jobs = r.jobs > 0 ? r.jobs : QThread::idealThreadCount();
-    const bool warn = !options.modern() && !r.quiet;
-    QList<breakage::Kinds> breaks;
-    if (warn || !r.report.isEmpty())
-        breaks = findBreakages(*plan, options.values(), jobs);
-    if (warn) {
-        for (const QString& line : breakageWarnings(*plan, breaks))
-            err << line << '\n';
-        err.flush();
-    }
-
-    if (r.dryRun) {
-        for (const PlannedPage& p : *plan) {
-            out << p.source << " -> " << p.output;
-            if (!p.backup.isEmpty())
-                out << "  (Sicherung / backup: " << p.backup << ')';
-            out << '\n';
-        }
-        for (const OtherFile& f : others->files)
-            out << f.source << " -> " << f.target << "  (Kopie / copy)\n";
-        out.flush();
-        return kExitDone;
-    }
-
-    if (!r.saveProject.isEmpty()) {
-        FileList saved;
-        saved.Initialise();
-        QStringList paths;
-        for (const PlannedPage& p : *plan)
-            paths << p.source;
-        saved.AppendAll(paths);
-        const QString failure = WriteProject(r.saveProject, options, saved);
-        if (!failure.isEmpty()) {
-            host.message(failure, QStringLiteral("Fehler"), Host::Icon::Critical);
-            return kExitDoneWithErrors;
-        }
-        const QString note =
-            projectNote(r.saveProject, options, sources, siteFolders, !others->files.isEmpty());
-        if (!note.isEmpty() && !r.quiet)
-            err << note << '\n';
-    }
-
-    const QString folder = makeFolders(*plan);
-    if (!folder.isEmpty()) {
-        host.message(QStringLiteral("Der Ordner %1 konnte nicht angelegt werden.").arg(folder),
-                     QStringLiteral("Fehler"), Host::Icon::Critical);
-        return kExitDoneWithErrors;
-    }
-
-    // The other files first: the pages' run ends with its completion message.
-    QList<OtherFile> copied;
-    const QList<FileError> copyFailures =
-        CopyOtherFiles(others->files, host, r.sync, [&](qsizetype i, const FileError* failure) {
-            if (failure)
-                host.message(failure->description, QStringLiteral("Fehler"), Host::Icon::Critical);
-            else
-                copied.append(others->files[i]);
-        });
-
-    qint64 totalBytes = 0;
-    for (const PlannedPage& p : *plan)
-        totalBytes += QFileInfo(p.source).size();
-    host.setTotalBytes(totalBytes);
-    QElapsedTimer clock;
-    clock.start();
-    ParallelRun run(options, host, Random::program(), jobs);
-    run.completionMessage = !r.quiet;
-    // With the mode, Ctrl-C ends the run after the pages under way, with its report.
-    interrupted = false;
-    if (options.modern()) {
-        run.interrupt = &interrupted;
-        interruptible = true;
-    }
-    run.sync = r.sync;
-    run.earlierFailures = static_cast<int>(copyFailures.size());
-    run.encodings = !r.report.isEmpty();
-    run.progress = [&host](int done, qint64 bytes) { host.setBytesDone(done, bytes); };
-    QList<PageOutcome> outcomes;
-    int code = exitOf(run.run(*plan, &outcomes));
-    interruptible = false;
-    if (!copyFailures.isEmpty())
-        code = qMax(code, int{kExitDoneWithErrors});
-
-    if (!r.report.isEmpty()) {
-        const QString failure =
-            writeReport(r.report, *plan, outcomes, breaks, code, clock.elapsed(), copied);
-        if (!failure.isEmpty()) {
-            host.message(QStringLiteral("Der Bericht %1 konnte nicht geschrieben werden: %2")
-                             .arg(r.report, failure),
-                         QStringLiteral("Fehler"), Host::Icon::Critical);
-            code = qMax(code, int{kExitDoneWithErrors});
-        }
-    }
-    return code;
+    if (const std::optional<int> code = printHelpOrVersion(*request, out))
+        return *code;
+    if (const std::optional<int> code = refuseWithoutTargets(*request, err))
+        return *code;
+    return BatchRun(*request, out, err, progressBar).exec();
 }
 
 } // namespace veltrano

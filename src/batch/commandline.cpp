@@ -2,35 +2,15 @@
 
 #include <QCommandLineParser>
 
+#include <optional>
+#include <utility>
+
 namespace veltrano {
 
 namespace {
 
-// The protections and texts as flags: a flag that switches a protection off, and one that
-// sets a text of the job.
-struct CheckFlag {
-    const char* name;
-    CheckField field;
-};
-constexpr CheckFlag kCheckFlags[] = {
-    {"no-native", CheckField::chkNativ},    {"no-zange", CheckField::chkZange},
-    {"no-javascript", CheckField::chkJava}, {"no-lines", CheckField::chkLine},
-    {"no-fake", CheckField::chkFake},       {"no-rclick", CheckField::chkRClick},
-    {"no-select", CheckField::chkSel},      {"no-print", CheckField::chkPrint},
-    {"no-backup", CheckField::chkBkup},
-};
-
-struct TextFlag {
-    const char* name;
-    TextField field;
-    bool number;
-};
-constexpr TextFlag kTextFlags[] = {
-    {"start-lines", TextField::txtStart, true},
-    {"end-lines", TextField::txtEnd, true},
-    {"fake-text", TextField::txt404, false},
-    {"noscript-text", TextField::txtJava, false},
-};
+// Why the command line is refused, as its one-line message; nothing when it is taken.
+using Refusal = std::optional<QString>;
 
 QString name(const char* n) {
     return QString::fromLatin1(n);
@@ -47,6 +27,154 @@ bool isCount(const QString& text, int minimum, int maximum, int* value) {
         return false;
     *value = n;
     return true;
+}
+
+// What a flag given on the command line puts into the request: flag is its long name, value
+// its value (empty for a switch).
+using Take = Refusal (*)(BatchRequest& r, const QString& flag, const QString& value);
+
+template <bool BatchRequest::*Field>
+Refusal setSwitch(BatchRequest& r, const QString&, const QString&) {
+    r.*Field = true;
+    return std::nullopt;
+}
+
+// A file or folder, which must have a name.
+template <QString BatchRequest::*Field>
+Refusal setName(BatchRequest& r, const QString& flag, const QString& value) {
+    if (value.isEmpty())
+        return usageError(QStringLiteral("leerer Name"), QStringLiteral("empty name"),
+                          QStringLiteral("--") + flag);
+    r.*Field = value;
+    return std::nullopt;
+}
+
+// A protection the flag switches off.
+template <CheckField Field> Refusal switchOff(BatchRequest& r, const QString&, const QString&) {
+    r.checks.emplace_back(Field, CheckState{0});
+    return std::nullopt;
+}
+
+template <TextField Field> Refusal setText(BatchRequest& r, const QString&, const QString& value) {
+    r.texts.emplace_back(Field, value);
+    return std::nullopt;
+}
+
+template <TextField Field>
+Refusal setLineCount(BatchRequest& r, const QString& flag, const QString& value) {
+    int lines = 0;
+    if (!isCount(value, 0, 1'000'000'000, &lines))
+        return usageError(QStringLiteral("keine Zeilenzahl"), QStringLiteral("not a line count"),
+                          QStringLiteral("--%1 %2").arg(flag, value));
+    return setText<Field>(r, flag, value);
+}
+
+Refusal setSeo(BatchRequest& r, const QString& flag, const QString& value) {
+    // In the order of the check box's states.
+    static const QStringList kStates = {QStringLiteral("off"), QStringLiteral("on"),
+                                        QStringLiteral("dimmed")};
+    const qsizetype state = kStates.indexOf(value);
+    if (state < 0)
+        return usageError(QStringLiteral("erlaubt sind on, off, dimmed"),
+                          QStringLiteral("expected on, off or dimmed"),
+                          QStringLiteral("--%1 %2").arg(flag, value));
+    r.checks.emplace_back(CheckField::chkSeo, static_cast<CheckState>(state));
+    return std::nullopt;
+}
+
+Refusal setJobs(BatchRequest& r, const QString& flag, const QString& value) {
+    if (!isCount(value, 1, 1024, &r.jobs))
+        return usageError(QStringLiteral("keine Zahl von 1 bis 1024"),
+                          QStringLiteral("not a number from 1 to 1024"),
+                          QStringLiteral("--%1 %2").arg(flag, value));
+    return std::nullopt;
+}
+
+struct Flag {
+    const char* name;
+    const char* shortName; // or nullptr
+    const char* valueName; // nullptr: a switch
+    Take take;             // nullptr: answered before any other flag is taken
+};
+
+// The flags are taken in this order, so of several refused values the first row's is named.
+constexpr Flag kFlags[] = {
+    {"help", "h", nullptr, nullptr},
+    {"version", nullptr, nullptr, nullptr},
+    {"overwrite", nullptr, nullptr, &setSwitch<&BatchRequest::overwrite>},
+    {"dry-run", "n", nullptr, &setSwitch<&BatchRequest::dryRun>},
+    {"sync", nullptr, nullptr, &setSwitch<&BatchRequest::sync>},
+    {"quiet", "q", nullptr, &setSwitch<&BatchRequest::quiet>},
+    {"modern", nullptr, nullptr, &setSwitch<&BatchRequest::modern>},
+    {"pages-only", nullptr, nullptr, &setSwitch<&BatchRequest::pagesOnly>},
+    {"no-native", nullptr, nullptr, &switchOff<CheckField::chkNativ>},
+    {"no-zange", nullptr, nullptr, &switchOff<CheckField::chkZange>},
+    {"no-javascript", nullptr, nullptr, &switchOff<CheckField::chkJava>},
+    {"no-lines", nullptr, nullptr, &switchOff<CheckField::chkLine>},
+    {"no-fake", nullptr, nullptr, &switchOff<CheckField::chkFake>},
+    {"no-rclick", nullptr, nullptr, &switchOff<CheckField::chkRClick>},
+    {"no-select", nullptr, nullptr, &switchOff<CheckField::chkSel>},
+    {"no-print", nullptr, nullptr, &switchOff<CheckField::chkPrint>},
+    {"no-backup", nullptr, nullptr, &switchOff<CheckField::chkBkup>},
+    {"start-lines", nullptr, "TEXT", &setLineCount<TextField::txtStart>},
+    {"end-lines", nullptr, "TEXT", &setLineCount<TextField::txtEnd>},
+    {"fake-text", nullptr, "TEXT", &setText<TextField::txt404>},
+    {"noscript-text", nullptr, "TEXT", &setText<TextField::txtJava>},
+    {"seo", nullptr, "on|off|dimmed", &setSeo},
+    {"jobs", "j", "N", &setJobs},
+    {"output", "o", "DIR", &setName<&BatchRequest::output>},
+    {"backup-dir", nullptr, "DIR", &setName<&BatchRequest::backupDir>},
+    {"project", "p", "FILE", &setName<&BatchRequest::project>},
+    {"save-project", nullptr, "FILE", &setName<&BatchRequest::saveProject>},
+    {"report", nullptr, "FILE", &setName<&BatchRequest::report>},
+    {"site", nullptr, "DIR", &setName<&BatchRequest::site>},
+};
+
+// Flags of which only one may be given.
+constexpr std::pair<const char*, const char*> kExclusive[] = {
+    {"output", "overwrite"},
+    {"backup-dir", "no-backup"},
+};
+
+QCommandLineOption option(const Flag& f) {
+    QStringList names{name(f.name)};
+    if (f.shortName)
+        names.prepend(name(f.shortName));
+    return f.valueName ? QCommandLineOption(names, {}, name(f.valueName))
+                       : QCommandLineOption(names);
+}
+
+QString parseError(const QCommandLineParser& parser) {
+    const QStringList unknown = parser.unknownOptionNames();
+    if (unknown.isEmpty()) {
+        return usageError(QStringLiteral("falscher Aufruf"), QStringLiteral("wrong usage"),
+                          parser.errorText());
+    }
+    const QString& u = unknown.first();
+    return usageError(QStringLiteral("unbekannte Option"), QStringLiteral("unknown option"),
+                      (u.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + u);
+}
+
+Refusal takeFlags(const QCommandLineParser& parser, BatchRequest& r) {
+    for (const Flag& f : kFlags) {
+        const QString flag = name(f.name);
+        if (!f.take || !parser.isSet(flag))
+            continue;
+        if (Refusal refusal = f.take(r, flag, f.valueName ? parser.value(flag) : QString()))
+            return refusal;
+    }
+    for (const auto& [first, second] : kExclusive) {
+        if (parser.isSet(name(first)) && parser.isSet(name(second)))
+            return usageError(QStringLiteral("nur eines von beiden"),
+                              QStringLiteral("only one of both"),
+                              QStringLiteral("--%1, --%2").arg(name(first), name(second)));
+    }
+    for (const QString& path : std::as_const(r.paths)) {
+        if (path.isEmpty())
+            return usageError(QStringLiteral("leerer Pfad"), QStringLiteral("empty path"),
+                              QStringLiteral("\"\""));
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -68,130 +196,21 @@ void BatchRequest::applyTo(OptionSet& options) const {
 
 std::optional<BatchRequest> parseCommandLine(const QStringList& args, QString* error) {
     QCommandLineParser parser;
-    const QString dir = QStringLiteral("DIR");
-    const QString file = QStringLiteral("FILE");
-    parser.addOptions({
-        {{QStringLiteral("h"), QStringLiteral("help")}, {}},
-        {QStringLiteral("version"), {}},
-        {{QStringLiteral("o"), QStringLiteral("output")}, {}, dir},
-        {QStringLiteral("overwrite"), {}},
-        {QStringLiteral("backup-dir"), {}, dir},
-        {{QStringLiteral("p"), QStringLiteral("project")}, {}, file},
-        {QStringLiteral("save-project"), {}, file},
-        {{QStringLiteral("n"), QStringLiteral("dry-run")}, {}},
-        {QStringLiteral("report"), {}, file},
-        {QStringLiteral("sync"), {}},
-        {{QStringLiteral("j"), QStringLiteral("jobs")}, {}, QStringLiteral("N")},
-        {{QStringLiteral("q"), QStringLiteral("quiet")}, {}},
-        {QStringLiteral("seo"), {}, QStringLiteral("on|off|dimmed")},
-        {QStringLiteral("modern"), {}},
-        {QStringLiteral("pages-only"), {}},
-        {QStringLiteral("site"), {}, dir},
-    });
-    for (const CheckFlag& f : kCheckFlags)
-        parser.addOption({name(f.name), {}});
-    for (const TextFlag& f : kTextFlags)
-        parser.addOption({name(f.name), {}, QStringLiteral("TEXT")});
-
+    for (const Flag& f : kFlags)
+        parser.addOption(option(f));
     if (!parser.parse(QStringList{QStringLiteral("veltrano-batch")} + args)) {
-        const QStringList unknown = parser.unknownOptionNames();
-        if (!unknown.isEmpty()) {
-            const QString& u = unknown.first();
-            *error =
-                usageError(QStringLiteral("unbekannte Option"), QStringLiteral("unknown option"),
-                           (u.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + u);
-        } else {
-            *error = usageError(QStringLiteral("falscher Aufruf"), QStringLiteral("wrong usage"),
-                                parser.errorText());
-        }
+        *error = parseError(parser);
         return std::nullopt;
     }
-
     BatchRequest r;
     r.help = parser.isSet(QStringLiteral("help"));
     r.version = parser.isSet(QStringLiteral("version"));
-    r.paths = parser.positionalArguments();
-    r.project = parser.value(QStringLiteral("project"));
-    r.output = parser.value(QStringLiteral("output"));
-    r.overwrite = parser.isSet(QStringLiteral("overwrite"));
-    r.backupDir = parser.value(QStringLiteral("backup-dir"));
-    r.saveProject = parser.value(QStringLiteral("save-project"));
-    r.report = parser.value(QStringLiteral("report"));
-    r.dryRun = parser.isSet(QStringLiteral("dry-run"));
-    r.sync = parser.isSet(QStringLiteral("sync"));
-    r.quiet = parser.isSet(QStringLiteral("quiet"));
-    r.modern = parser.isSet(QStringLiteral("modern"));
-    r.pagesOnly = parser.isSet(QStringLiteral("pages-only"));
-    r.site = parser.value(QStringLiteral("site"));
     if (r.help || r.version)
         return r;
-
-    for (const CheckFlag& f : kCheckFlags) {
-        if (parser.isSet(name(f.name)))
-            r.checks.emplace_back(f.field, CheckState{0});
-    }
-    for (const TextFlag& f : kTextFlags) {
-        if (!parser.isSet(name(f.name)))
-            continue;
-        const QString value = parser.value(name(f.name));
-        int n = 0;
-        if (f.number && !isCount(value, 0, 1'000'000'000, &n)) {
-            *error =
-                usageError(QStringLiteral("keine Zeilenzahl"), QStringLiteral("not a line count"),
-                           QStringLiteral("--%1 %2").arg(name(f.name), value));
-            return std::nullopt;
-        }
-        r.texts.emplace_back(f.field, value);
-    }
-    if (parser.isSet(QStringLiteral("seo"))) {
-        static const QStringList kSeo = {QStringLiteral("off"), QStringLiteral("on"),
-                                         QStringLiteral("dimmed")};
-        const QString value = parser.value(QStringLiteral("seo"));
-        const qsizetype state = kSeo.indexOf(value);
-        if (state < 0) {
-            *error = usageError(QStringLiteral("erlaubt sind on, off, dimmed"),
-                                QStringLiteral("expected on, off or dimmed"),
-                                QStringLiteral("--seo ") + value);
-            return std::nullopt;
-        }
-        r.checks.emplace_back(CheckField::chkSeo, static_cast<CheckState>(state));
-    }
-    if (parser.isSet(QStringLiteral("jobs")) &&
-        !isCount(parser.value(QStringLiteral("jobs")), 1, 1024, &r.jobs)) {
-        *error = usageError(QStringLiteral("keine Zahl von 1 bis 1024"),
-                            QStringLiteral("not a number from 1 to 1024"),
-                            QStringLiteral("--jobs ") + parser.value(QStringLiteral("jobs")));
+    r.paths = parser.positionalArguments();
+    if (const Refusal refusal = takeFlags(parser, r)) {
+        *error = *refusal;
         return std::nullopt;
-    }
-    const auto isEmptyValue = [&](const char* option) {
-        return parser.isSet(name(option)) && parser.value(name(option)).isEmpty();
-    };
-    for (const char* option :
-         {"output", "backup-dir", "project", "save-project", "report", "site"}) {
-        if (isEmptyValue(option)) {
-            *error = usageError(QStringLiteral("leerer Name"), QStringLiteral("empty name"),
-                                QStringLiteral("--") + name(option));
-            return std::nullopt;
-        }
-    }
-    if (!r.output.isEmpty() && r.overwrite) {
-        *error =
-            usageError(QStringLiteral("nur eines von beiden"), QStringLiteral("only one of both"),
-                       QStringLiteral("--output, --overwrite"));
-        return std::nullopt;
-    }
-    if (!r.backupDir.isEmpty() && parser.isSet(QStringLiteral("no-backup"))) {
-        *error =
-            usageError(QStringLiteral("nur eines von beiden"), QStringLiteral("only one of both"),
-                       QStringLiteral("--backup-dir, --no-backup"));
-        return std::nullopt;
-    }
-    for (const QString& path : std::as_const(r.paths)) {
-        if (path.isEmpty()) {
-            *error = usageError(QStringLiteral("leerer Pfad"), QStringLiteral("empty path"),
-                                QStringLiteral("\"\""));
-            return std::nullopt;
-        }
     }
     // A lone project argument, as the tool has always taken it.
     if (r.project.isEmpty() && r.paths.size() == 1 &&

@@ -69,6 +69,7 @@ private slots:
         test::writeFile(at(u"broken/u.htm"_s), "<p>\xC3\xA4</p>");
         test::writeFile(at(u"dot/.x.htm"_s), "<p>x</p>");
         QDir().mkpath(at(u"block/a.htm"_s));
+        QDir().mkpath(at(u"taken/notes.txt"_s));
         OptionSet options;
         options.setText(TextField::txtPath, at(u"pout"_s));
         FileList list;
