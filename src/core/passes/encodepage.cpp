@@ -31,7 +31,7 @@ void encodeNativeText(QByteArrayView text, QByteArrayView header, const OptionSe
     }
     if (lightForm(options)) {
         EncryptJavaScriptLight(text, header, options, random, out, host);
-    } else if (options.check(CheckField::chkJava) != 0) {
+    } else if (isSet(options.check(CheckField::chkJava))) {
         EncryptJavaScript(text, header, options, random, out, host);
     } else {
         out.append(header);
@@ -41,7 +41,8 @@ void encodeNativeText(QByteArrayView text, QByteArrayView header, const OptionSe
 
 } // namespace
 
-QString PageEncoder::ReadPage(const QString& path, const OptionSet& options, QByteArray* encoding) {
+std::optional<FileError> PageEncoder::ReadPage(const QString& path, const OptionSet& options,
+                                               QByteArray* encoding) {
     prepared_ = false;
     return ReadPageSource(path, options, page_, file_, host_, encoding);
 }

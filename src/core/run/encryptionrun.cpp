@@ -50,7 +50,7 @@ std::optional<PageError> EncryptionRun::guardOutput(const PageSteps::Job& job,
     // Two sources of the same name from different folders: the first one's page stays.
     const auto earlier = files_.written.constFind(fileKey(output));
     if (!options_.overwrite() && !output.isEmpty() && earlier != files_.written.cend())
-        return PageError::file(
+        return PageError::files(
                    FileError{
                        EEXIST,
                        QStringLiteral("Die Ausgabedatei %1 wurde in diesem Lauf schon aus %2 "
@@ -68,7 +68,7 @@ std::optional<PageError> EncryptionRun::guardOutput(const PageSteps::Job& job,
                                 "überschrieben: %2");
     else
         return std::nullopt;
-    return PageError::file(
+    return PageError::files(
                FileError{EEXIST, reason.arg(output, QString::fromLocal8Bit(std::strerror(EEXIST)))})
         .asNotice();
 }
@@ -77,7 +77,7 @@ std::optional<PageError> EncryptionRun::guardOutput(const PageSteps::Job& job,
 // The backup is the condition for replacing the source: when it cannot be made complete on
 // disk, the source stays as it is.
 QString EncryptionRun::backupPath(const PageSteps::Job& job) const {
-    if (!options_.overwrite() || options_.check(CheckField::chkBkup) == 0)
+    if (!options_.overwrite() || !isSet(options_.check(CheckField::chkBkup)))
         return {};
     return job.source + QStringLiteral(".bak");
 }

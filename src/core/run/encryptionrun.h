@@ -35,9 +35,6 @@ public:
     // After a stop no further run can be started in this process.
     bool stopped() const { return stopped_; }
 
-    // The most blank lines a page may ask for at its start or at its end.
-    static constexpr qint64 kMaxBlankLines = PageSteps::kMaxBlankLines;
-
 private:
     enum class PageResult { Done, Skipped, Failed, Fatal };
 

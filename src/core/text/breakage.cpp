@@ -470,7 +470,7 @@ Kinds FindBreakageOfFile(const QString& path, const OptionValues& options) {
         !S_ISREG(st.st_mode))
         return 0;
     ByteBuffer bytes;
-    if (!ReadWholeFile(path, bytes).isEmpty())
+    if (ReadWholeFile(path, bytes))
         return 0;
     return FindBreakage(bytes.view(), options);
 }

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "io/pagewrite.h"
 #include "options/optionset.h"
 
 #include <QByteArray>
 #include <QString>
+
+#include <optional>
 
 namespace veltrano {
 
@@ -17,14 +20,15 @@ class Host;
 // the last line.
 void SplitPageLines(QByteArrayView file, CheckState chkZange, ByteBuffer& page, Host& host);
 
-// Reads the page file at path into page. Returns an empty text on success, otherwise the
-// reason the file could not be read. encoding, when given, receives the encoding a browser
-// finds for the file (modern pages are decoded from it).
-QString ReadPageSource(const QString& path, const OptionSet& options, ByteBuffer& page,
-                       ByteBuffer& scratch, Host& host, QByteArray* encoding = nullptr);
+// Reads the page file at path into page; why it could not, if it could not. encoding, when
+// given, receives the encoding a browser finds for the file (modern pages are decoded from it).
+std::optional<FileError> ReadPageSource(const QString& path, const OptionSet& options,
+                                        ByteBuffer& page, ByteBuffer& scratch, Host& host,
+                                        QByteArray* encoding = nullptr);
 
-// Reads a whole file into buffer; returns the reason on failure. A host, when given, may run
-// pending events between the megabytes of a large file.
-QString ReadWholeFile(const QString& path, ByteBuffer& buffer, Host* host = nullptr);
+// Reads a whole file into buffer; why it could not, if it could not. A host, when given, may
+// run pending events between the megabytes of a large file.
+std::optional<FileError> ReadWholeFile(const QString& path, ByteBuffer& buffer,
+                                       Host* host = nullptr);
 
 } // namespace veltrano
