@@ -2,7 +2,7 @@
 
 #include "run/parallelrun.h"
 #include "run/sitecopy.h"
-#include "text/breakage.h"
+#include "passes/breakage.h"
 
 #include <QList>
 #include <QString>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "run/parallelrun.h"
-#include "text/breakage.h"
+#include "passes/breakage.h"
 
 #include <QList>
 #include <QStringList>

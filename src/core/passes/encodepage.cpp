@@ -5,6 +5,7 @@
 #include "javascript.h"
 #include "lightform.h"
 #include "native.h"
+#include "text/markup.h"
 #include "text/pagesource.h"
 #include "text/textops.h"
 

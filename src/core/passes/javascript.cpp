@@ -2,9 +2,9 @@
 
 #include "host.h"
 #include "io/pagesink.h"
-#include "native.h"
 #include "random.h"
 #include "text/codepage.h"
+#include "text/markup.h"
 #include "text/textops.h"
 
 #include <array>

@@ -3,8 +3,8 @@
 #include "host.h"
 #include "io/pagesink.h"
 #include "javascript.h"
-#include "native.h"
 #include "random.h"
+#include "text/markup.h"
 #include "text/textops.h"
 
 #include <QString>

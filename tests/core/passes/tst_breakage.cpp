@@ -2,7 +2,7 @@
 // conversion without "Moderne Seiten" breaks in it.
 #include "options/optionset.h"
 #include "support/testfiles.h"
-#include "text/breakage.h"
+#include "passes/breakage.h"
 
 #include <QFile>
 #include <QtTest>

@@ -1,11 +1,12 @@
 #include "breakage.h"
 
-#include "bytebuffer.h"
-#include "charset.h"
 #include "host.h"
-#include "pagesource.h"
-#include "passes/native.h"
-#include "textops.h"
+#include "native.h"
+#include "text/bytebuffer.h"
+#include "text/charset.h"
+#include "text/markup.h"
+#include "text/pagesource.h"
+#include "text/textops.h"
 
 #include <QFile>
 
