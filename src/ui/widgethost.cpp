@@ -202,18 +202,14 @@ Ticket WidgetHost::startBlocking(std::function<void()> work) {
 }
 
 void WidgetHost::await(const Ticket& ticket) {
-    // Work that ends before the window's events are due again is simply waited for: the events
-    // then run at the next pump, so a page's short writes cost no extra turn. When the status
-    // displays are due, they are redrawn at once, while the worker writes: the window's thread
-    // has nothing else to do then, so the drawing costs the run nothing.
+    // Work that ends before the events are due is simply waited for.
     if (!ticket || ticket->done())
         return;
     if (!pump_.statusDueWhileWaiting() &&
         ticket->waitFor(std::chrono::milliseconds(pump_.untilDue())))
         return;
-    // Otherwise the window handles its events until the work is done. A wait asked for from
-    // inside those events runs a loop of its own; every loop looks at its own ticket whenever
-    // a piece of work ends.
+    // Otherwise the events run until the work is done; every waiting loop, nested ones too,
+    // looks at its own ticket whenever a piece of work ends.
     Worker& w = worker();
     QEventLoop loop;
     {
@@ -229,8 +225,6 @@ void WidgetHost::await(const Ticket& ticket) {
 }
 
 void WidgetHost::runBlocking(const std::function<void()>& work) {
-    // The window keeps handling its events while the worker writes, flushes and renames; the
-    // run goes on only once the work is done, so pages, messages and reads keep their order.
     await(startBlocking([&work] { work(); }));
 }
 

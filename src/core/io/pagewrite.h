@@ -25,12 +25,8 @@ void setCreationMask(mode_t mask);
 // Reads the process's umask; it changes the umask for an instant, so only main() calls it.
 mode_t readUmask();
 
-// A new file written beside its target and then renamed over it, so whatever fails, or wherever
-// the process is ended, the target is either the old file or the complete new one. A link is
-// followed: the file it names is replaced. The new file is named ".NAME.veltrano-XXXXXX" and
-// held locked (flock) from its creation until it is put in place or removed, so a run can tell
-// the leftovers of an ended process from the files of a run still at work. While it exists it
-// is on the list that the program's exit paths clear (RemoveTemporaryFilesAndExit).
+// A new file ".NAME.veltrano-XXXXXX" beside its target (the file a link names), locked while it
+// exists and renamed over the target once complete: the target is the old file or the new one.
 class NewFile {
 public:
     NewFile() = default;

@@ -13,11 +13,9 @@ namespace veltrano {
 class ByteBuffer;
 class Host;
 
-// Turns the bytes of a page file into the page text: every line (ending at a carriage return,
-// a line feed right after it belonging to the line end) followed by CR LF. With chkZange set the
-// line end after a plain text line becomes one blank, so the source loses its line structure
-// while a browser shows the same text; script and preformatted lines keep theirs, and so does
-// the last line.
+// Turns the bytes of a page file into the page text: every line (ending at CR, an LF right after
+// it included) followed by CR LF; with chkZange set, a plain text line but the last ends in one
+// blank instead, while script and preformatted lines keep their ends.
 void SplitPageLines(QByteArrayView file, CheckState chkZange, ByteBuffer& page, Host& host);
 
 // Reads the page file at path into page; why it could not, if it could not. encoding, when
