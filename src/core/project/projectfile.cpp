@@ -175,27 +175,12 @@ std::optional<FileError> WriteProject(const QString& fileName, const OptionSet& 
     return std::nullopt;
 }
 
-ProjectRead ParseProject(const QString& fileName) {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return damaged(QStringLiteral("Die Projektdatei \"%1\" konnte nicht geöffnet werden: %2")
-                           .arg(fileName, file.errorString()));
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return damaged(QStringLiteral("Die Projektdatei \"%1\" konnte nicht gelesen werden: %2")
-                           .arg(fileName, file.errorString()));
-    file.close();
+namespace {
 
-    const QList<QByteArrayView> lines = splitLines(bytes);
-    if (lines.isEmpty())
-        return damaged(QStringLiteral("Die Projektdatei \"%1\" ist leer.").arg(fileName));
-    const QString versionLine = codepage::toUnicode(lines[0]);
-    if (versionLine != QLatin1String(kProgramVersion))
-        return ProjectError{ProjectError::Kind::VersionMismatch, versionLine};
-
-    // Every field of the options has its line.
-    Project project;
-    OptionValues& values = project.options;
+// The options from lines 2 to 18, every field on its line.
+Result<OptionValues, ProjectError> readOptions(const QList<QByteArrayView>& lines,
+                                               const QString& fileName) {
+    OptionValues values;
     bool newFiles = false;
     bool overwrite = false;
     for (int i = 0; i < static_cast<int>(kLayout.size()); ++i) {
@@ -235,7 +220,32 @@ ProjectRead ParseProject(const QString& fileName) {
     // overwriting, which wins when both lines say "Wahr".
     values.chkNewFiles = newFiles && !overwrite;
     values.chkOverwrite = overwrite;
+    return values;
+}
 
+} // namespace
+
+ProjectRead ParseProject(const QString& fileName) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return damaged(QStringLiteral("Die Projektdatei \"%1\" konnte nicht geöffnet werden: %2")
+                           .arg(fileName, file.errorString()));
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return damaged(QStringLiteral("Die Projektdatei \"%1\" konnte nicht gelesen werden: %2")
+                           .arg(fileName, file.errorString()));
+    file.close();
+
+    const QList<QByteArrayView> lines = splitLines(bytes);
+    if (lines.isEmpty())
+        return damaged(QStringLiteral("Die Projektdatei \"%1\" ist leer.").arg(fileName));
+    const QString versionLine = codepage::toUnicode(lines[0]);
+    if (versionLine != QLatin1String(kProgramVersion))
+        return ProjectError{ProjectError::Kind::VersionMismatch, versionLine};
+    auto options = readOptions(lines, fileName);
+    if (!options)
+        return options.error();
+    Project project{*options, {}};
     for (qsizetype i = kHeadLines; i < lines.size(); ++i) {
         // An empty line leads to no page.
         if (!lines[i].isEmpty())
