@@ -94,7 +94,7 @@ void PageOut::finish(PageOut& out) {
 
 void PreparedBackup::write(PreparedBackup& backup) {
     NullHost quiet; // work on the host's worker never calls the host
-    backup.error = PrepareBackup(backup.source, backup.fileBytes, backup.lines, quiet, backup.sync,
+    backup.error = PrepareBackup(backup.source, backup.fileBytes, backup.lines, quiet, true,
                                  backup.path, backup.file, backup.exact);
 }
 

@@ -84,12 +84,12 @@ struct PageOut {
     static void finish(PageOut& out);
 };
 
-// A source's backup written beside its final path while the page is converted.
+// A source's backup written beside its final path, and flushed to disk, while the page is
+// converted.
 struct PreparedBackup {
     QString source;
     QString path;
     bool exact = false; // the source's bytes as they are, not its lines
-    bool sync = true;
     ByteBuffer fileBytes;
     ByteBuffer lines;
     NewFile file;
