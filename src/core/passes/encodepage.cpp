@@ -16,7 +16,7 @@ namespace {
 // A modern page with the script form is written in the light form: the browser would decode
 // character references to the same characters, so the native pass has nothing to add there.
 bool lightForm(const OptionSet& options) {
-    return options.modern() && options.check(CheckField::chkJava) != 0;
+    return options.modern() && isSet(options.check(CheckField::chkJava));
 }
 
 // The step after the native pass: the JavaScript form, or the header joined with the text.
