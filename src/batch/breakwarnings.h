@@ -1,7 +1,7 @@
 #pragma once
 
-#include "run/parallelrun.h"
 #include "passes/breakage.h"
+#include "run/parallelrun.h"
 
 #include <QList>
 #include <QStringList>

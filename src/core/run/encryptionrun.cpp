@@ -134,6 +134,28 @@ EncryptionRun::PageResult EncryptionRun::convert(const QString& source) {
     return PageResult::Done;
 }
 
+QString EncryptionRun::liveSiteFolder() const {
+    QStringList live;
+    for (int row = 0; row < list_.count(); ++row) {
+        if (!list_.removed(row))
+            live.append(list_.path(row));
+    }
+    return commonFolder(live);
+}
+
+bool EncryptionRun::overwrittenBefore(const QString& source) {
+    // A second entry would convert the converted page again and replace the first backup.
+    if (!options_.overwrite() || !overwritten_.contains(fileKey(source)))
+        return false;
+    if (options_.modern()) {
+        tally_.notices << QStringLiteral("Die Datei %1 steht mehrmals in der Liste und wurde "
+                                         "einmal verschlüsselt.")
+                              .arg(source);
+        ++tally_.skipped;
+    }
+    return true;
+}
+
 EncryptionRun::Outcome EncryptionRun::RunEncryption() {
     if (stopped_)
         return Outcome::Stopped;
@@ -145,31 +167,15 @@ EncryptionRun::Outcome EncryptionRun::RunEncryption() {
     bool errors = false;
 
     const int n = list_.count();
-    QStringList live;
-    for (int row = 0; row < n; ++row) {
-        if (!list_.removed(row))
-            live.append(list_.path(row));
-    }
-    siteFolder_ = commonFolder(live);
+    siteFolder_ = liveSiteFolder();
     for (int row = 0; row < n; ++row) {
         // The list may have shrunk during a yield; an entry that is gone is passed over.
         if (row >= list_.count())
             continue;
         list_.setCurrentRow(row);
         const QString source = list_.path(row);
-        if (list_.removed(row))
+        if (list_.removed(row) || overwrittenBefore(source))
             continue;
-        // Overwriting converts a source once per run: a second entry would convert the
-        // converted page again and replace the first backup.
-        if (options_.overwrite() && overwritten_.contains(fileKey(source))) {
-            if (options_.modern()) {
-                tally_.notices << QStringLiteral("Die Datei %1 steht mehrmals in der Liste und "
-                                                 "wurde einmal verschlüsselt.")
-                                      .arg(source);
-                ++tally_.skipped;
-            }
-            continue;
-        }
 
         host_.setCurrentFile(source);
         host_.setListProgress(row + 1, n); // the entry's number
