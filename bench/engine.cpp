@@ -109,19 +109,20 @@ int runCase(const QString& name, bool streamed, bool modern, int repetitions) {
         for (const QString& source : sources) {
             const QByteArray header = BuildPageHeader(options);
             NewFile out;
-            if (!out.create(outFolder + QLatin1Char('/') + QFileInfo(source).fileName()))
+            const QString output = outFolder + QLatin1Char('/') + QFileInfo(source).fileName();
+            if (out.create(output))
                 return -1;
             PageSink sink(buffer, streamed ? out.fd() : -1);
-            if (!encoder.ReadPage(source, options).isEmpty())
+            if (encoder.ReadPage(source, options))
                 return -1;
             encoder.EncodeReadPage(header, options, sink);
             AppendEndLines(sink, options);
             sink.append(QByteArrayView("\r\n"));
-            outputBytes += sink.bytesWritten();
-            if (!streamed)
-                out.write(buffer.view());
-            if (!sink.finish() || !out.close() || !out.putInPlace())
+            if (!streamed && out.write(buffer.view()))
                 return -1;
+            if (sink.finish() || out.close() || out.putInPlace())
+                return -1;
+            outputBytes += QFileInfo(output).size();
         }
         return outputBytes;
     };

@@ -129,7 +129,7 @@ struct WindowRun {
 
 WindowRun runWindow(ui::MainWindow& window, const Site& site) {
     window.list().Clear();
-    window.host().clearMessages();
+    const qsizetype shownBefore = window.host().messages().size();
     for (const QString& path : site.paths)
         window.list().Append(path);
     const bool trace = qEnvironmentVariableIsSet("VELTRANO_BENCH_TRACE");
@@ -172,8 +172,8 @@ WindowRun runWindow(ui::MainWindow& window, const Site& site) {
     result.longestGap = std::max(result.longestGap, sinceProbe.elapsed());
     probe.stop();
     const auto& messages = window.host().messages();
-    result.completed =
-        messages.size() == 1 && messages.constFirst().title == QStringLiteral("Abschluss");
+    result.completed = messages.size() == shownBefore + 1 &&
+                       messages.constLast().title == QStringLiteral("Abschluss");
     return result;
 }
 

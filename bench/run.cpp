@@ -104,14 +104,14 @@ int main(int argc, char* argv[]) {
         const double cpuStart = cpuSeconds();
         for (int i = 0; i < pages; ++i) {
             NewFile file;
-            if (!file.create(folder + QStringLiteral("/page%1.htm").arg(i)))
+            if (file.create(folder + QStringLiteral("/page%1.htm").arg(i)))
                 return {-1, -1};
             PageSink sink(buffer, file.fd());
             encoder.ReadPage(paths[i], options);
             encoder.EncodeReadPage(BuildPageHeader(options), options, sink);
             AppendEndLines(sink, options);
             sink.append(QByteArrayView("\r\n"));
-            if (!sink.finish() || !file.close() || !file.putInPlace())
+            if (sink.finish() || file.close() || file.putInPlace())
                 return {-1, -1};
         }
         return std::pair<double, double>{clock.nsecsElapsed() / 1e9 / pages,

@@ -45,27 +45,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     QByteArray pageText;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         pageText += lines[i];
-        const bool blank = options.check(chkZange) != 0 && i + 1 < lines.size() &&
+        const bool blank = isSet(options.check(chkZange)) && i + 1 < lines.size() &&
                            !lines[i].toLower().contains("script");
         const bool isBlank = pageText.size() < page.size() && page.view()[pageText.size()] == ' ';
         pageText += blank && isBlank ? " " : "\r\n";
     }
     checkSame(page.view(), pageText, "the page text");
     random.setState(expectedRandom.state());
-    check(encoder.ReadPage(scratchFile(QStringLiteral("seite.htm"), file), options).isEmpty(),
+    check(!encoder.ReadPage(scratchFile(QStringLiteral("seite.htm"), file), options),
           "the page file reads");
     PageSink sink(output);
     encoder.EncodeReadPage(header, options, sink);
     AppendEndLines(sink, options);
 
-    const QByteArray text = options.check(chkNativ) == 0
+    const QByteArray text = !isSet(options.check(chkNativ))
                                 ? pageText
-                                : nativeReference(pageText, options.check(chkSeo) != 0);
+                                : nativeReference(pageText, isSet(options.check(chkSeo)));
     const QByteArray end = QByteArray("\r\n").repeated(endLineCount(options.values()));
     QByteArray expected = header + text + end;
     QByteArrayView result = output.view();
-    if (options.check(chkJava) != 0) {
-        expected = scriptReference(text, header, options.check(chkSeo) == 1, expectedRandom) +
+    if (isSet(options.check(chkJava))) {
+        expected = scriptReference(text, header, isOn(options.check(chkSeo)), expectedRandom) +
                    codepage::fromUnicode(options.text(TextField::txtJava)) +
                    "<br><br>Diese Seite wurde mit <a href=";
         check(result.endsWith("</center></noscript>" + end), "the notice, then the end lines");

@@ -12,6 +12,7 @@
 #include "support/reference.h"
 #include "text/bytebuffer.h"
 #include "text/charset.h"
+#include "text/markup.h"
 
 #include <QHash>
 #include <QSet>

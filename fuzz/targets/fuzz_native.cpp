@@ -34,11 +34,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     ProgressHost host;
     host.length = page.size();
     const bool changed = CrippleNative(page, options, out, host);
-    const bool nativ = options.check(CheckField::chkNativ) != 0;
+    const bool nativ = isSet(options.check(CheckField::chkNativ));
     check(changed == !out.isEmpty() && (nativ || !changed), "a new text only with chkNativ set");
     check(!nativ || host.last == page.size(), "the page bar ends at the end of the page");
     checkSame(changed ? out.view() : QByteArrayView(page),
-              nativ ? nativeReference(page, options.check(CheckField::chkSeo) != 0) : page,
+              nativ ? nativeReference(page, isSet(options.check(CheckField::chkSeo))) : page,
               "native pass");
     return 0;
 }

@@ -10,7 +10,6 @@
 
 using namespace veltrano;
 using namespace veltrano::fuzz;
-using Status = ProjectReadResult::Status;
 
 namespace {
 
@@ -22,11 +21,11 @@ QByteArray bytesOf(const QString& path) {
 
 // Writes the project, reads it back into fresh records, compares, and writes it again.
 void checkRoundTrip(const QString& file, const OptionSet& options, const FileList& list) {
-    check(WriteProject(file, options, list).isEmpty(), "a project of writable texts is written");
+    check(!WriteProject(file, options, list), "a project of writable texts is written");
     const QByteArray first = bytesOf(file);
     OptionSet again;
     FileList listAgain;
-    check(ReadProject(file, again, listAgain).status == Status::Ok, "a written project reads");
+    check(ReadProject(file, again, listAgain).ok(), "a written project reads");
     check(again.values() == options.values(), "every option comes back");
     int read = 0;
     for (int i = 0; i < list.count(); ++i)
@@ -34,7 +33,7 @@ void checkRoundTrip(const QString& file, const OptionSet& options, const FileLis
                   (read < listAgain.count() && listAgain.path(read++) == list.path(i)),
               "every live page comes back in order");
     check(read == listAgain.count(), "no other page comes back");
-    check(WriteProject(file, again, listAgain).isEmpty(), "written again");
+    check(!WriteProject(file, again, listAgain), "written again");
     checkSame(bytesOf(file), first, "writing what was read gives the same file");
 }
 
@@ -47,10 +46,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     if (pick(in, 2) == 0) {
         // Any file at all: read without harm; what reads as a project writes and reads back.
         const QString path = scratchFile(QStringLiteral("projekt.vtp"), in);
-        const ProjectReadResult result = ReadProject(path, options, list);
-        check(result.status != Status::Damaged || !result.message.isEmpty(), "damage explained");
-        check(result.status == Status::Ok || list.count() == 0, "no page from an unread project");
-        if (result.status == Status::Ok)
+        const ProjectRead read = ReadProject(path, options, list);
+        check(read || read.error().kind != ProjectError::Kind::Damaged ||
+                  !read.error().text.isEmpty(),
+              "damage explained");
+        check(read || list.count() == 0, "no page from an unread project");
+        if (read)
             checkRoundTrip(path, options, list);
         return 0;
     }

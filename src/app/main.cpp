@@ -1,6 +1,7 @@
 // The wizard window. It reads no command line: every job starts from the defaults, and
 // projects are opened from the menu. The user's preferences (QSettings) are kept under the
 // maker's name.
+#include "io/pagewrite.h"
 #include "mainwindow.h"
 #include "pictures.h"
 #include "qttranslation.h"
@@ -10,6 +11,7 @@
 #include <QNetworkAccessManager>
 
 int main(int argc, char* argv[]) {
+    veltrano::setCreationMask(veltrano::readUmask()); // before any thread starts
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Veltrano Software"));
     QApplication::setOrganizationDomain(QStringLiteral("veltrano.example"));

@@ -10,6 +10,8 @@
 #include <QHash>
 #include <QSet>
 
+#include <cerrno>
+
 namespace veltrano {
 
 namespace {
@@ -89,7 +91,7 @@ std::optional<QList<PlannedPage>> planOutputs(const QList<SourcePage>& pages,
                            options.projectFile());
         return std::nullopt;
     }
-    const bool backup = overwrite && options.check(CheckField::chkBkup) != 0;
+    const bool backup = overwrite && isSet(options.check(CheckField::chkBkup));
 
     // Each page's key once: a key asks the file system for every folder of the path.
     QList<QString> pageKeys;
@@ -133,7 +135,7 @@ std::optional<QList<PlannedPage>> planOutputs(const QList<SourcePage>& pages,
     return planned;
 }
 
-QString makeFolders(const QList<PlannedPage>& pages) {
+std::optional<FileError> makeFolders(const QList<PlannedPage>& pages) {
     QSet<QString> made;
     for (const PlannedPage& p : pages) {
         for (const QString& file : {p.output, p.backup}) {
@@ -144,11 +146,12 @@ QString makeFolders(const QList<PlannedPage>& pages) {
             if (made.contains(folder))
                 continue;
             if (!QDir().mkpath(folder))
-                return folder;
+                return FileError{
+                    EIO, QStringLiteral("Der Ordner %1 konnte nicht angelegt werden.").arg(folder)};
             made.insert(folder);
         }
     }
-    return {};
+    return std::nullopt;
 }
 
 } // namespace veltrano

@@ -37,8 +37,7 @@ std::optional<QList<PlannedPage>> planOutputs(const QList<SourcePage>& pages,
                                               const OptionSet& options, const QString& backupDir,
                                               QString* error);
 
-// Creates the folders the outputs and backups go into. Returns the first folder that could not
-// be made, empty on success.
-QString makeFolders(const QList<PlannedPage>& pages);
+// Creates the folders the outputs and backups go into; the first one that could not be made.
+std::optional<FileError> makeFolders(const QList<PlannedPage>& pages);
 
 } // namespace veltrano

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "passes/breakage.h"
 #include "run/parallelrun.h"
 #include "run/sitecopy.h"
-#include "text/breakage.h"
 
 #include <QList>
 #include <QString>

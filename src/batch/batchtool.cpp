@@ -200,9 +200,8 @@ private:
         for (const PlannedPage& p : std::as_const(plan_))
             paths << p.source;
         saved.AppendAll(paths);
-        const QString failure = WriteProject(r_.saveProject, options_, saved);
-        if (!failure.isEmpty())
-            return fail(failure);
+        if (const auto failure = WriteProject(r_.saveProject, options_, saved))
+            return fail(failure->description);
         const QString note =
             projectNote(r_.saveProject, options_, sources_, siteFolders_, !others_.files.isEmpty());
         if (!note.isEmpty() && !r_.quiet)
@@ -211,9 +210,8 @@ private:
     }
 
     std::optional<int> makeOutputFolders() {
-        const QString folder = makeFolders(plan_);
-        if (!folder.isEmpty())
-            return fail(QStringLiteral("Der Ordner %1 konnte nicht angelegt werden.").arg(folder));
+        if (const auto failure = makeFolders(plan_))
+            return fail(failure->description);
         return std::nullopt;
     }
 

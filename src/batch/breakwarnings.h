@@ -1,7 +1,7 @@
 #pragma once
 
+#include "passes/breakage.h"
 #include "run/parallelrun.h"
-#include "text/breakage.h"
 
 #include <QList>
 #include <QStringList>

@@ -38,6 +38,7 @@ void endCleanlyOnSignals() {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    veltrano::setCreationMask(veltrano::readUmask()); // before any thread starts
     endCleanlyOnSignals();
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);

@@ -1,5 +1,7 @@
 #include "host.h"
 
+#include "startedwork.h"
+
 namespace veltrano {
 
 Host::~Host() = default;
@@ -20,9 +22,16 @@ void Host::pump() {}
 void Host::runBlocking(const std::function<void()>& work) {
     work();
 }
-void Host::startBlocking(std::function<void()> work) {
+Ticket Host::startBlocking(std::function<void()> work) {
     work();
+    work = nullptr;
+    auto ticket = std::make_shared<WorkTicket>();
+    ticket->finish();
+    return ticket;
 }
-void Host::awaitBlocking() {}
+void Host::await(const Ticket& ticket) {
+    if (ticket)
+        ticket->wait();
+}
 
 } // namespace veltrano

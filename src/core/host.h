@@ -4,8 +4,13 @@
 #include <QtGlobal>
 
 #include <functional>
+#include <memory>
 
 namespace veltrano {
+
+class WorkTicket;
+// The handle of a piece of started work, through which it is awaited (see startedwork.h).
+using Ticket = std::shared_ptr<WorkTicket>;
 
 // The one way the engine reaches the user. The window implements it with widgets, the batch
 // tool with standard error, tests with a recording fake. Nothing in the engine includes a widget.
@@ -41,12 +46,13 @@ public:
     // thread and keeps handling its events meanwhile; here it runs in place. The work must not
     // call the host.
     virtual void runBlocking(const std::function<void()>& work);
-    // Blocking work that may go on while the engine does its next steps: the window starts it
-    // on its worker and returns; here it runs in place. The next runBlocking or awaitBlocking
-    // waits for it, and nothing it touches may be used or freed before then.
-    virtual void startBlocking(std::function<void()> work);
-    // Waits for the work started before; the window keeps handling its events meanwhile.
-    virtual void awaitBlocking();
+    // Blocking work that may go on while the engine does its next steps, after any work started
+    // before it: the window starts it on its worker and returns; here it runs in place. The
+    // work owns what it touches (StartedWork hands it its state) and calls no host.
+    virtual Ticket startBlocking(std::function<void()> work);
+    // Returns once the ticket's work is done; the window keeps handling its events meanwhile,
+    // also when it is asked from inside the events of another wait.
+    virtual void await(const Ticket& ticket);
 };
 
 // A host that shows nothing and answers every dialog with "cancelled".

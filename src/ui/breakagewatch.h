@@ -1,7 +1,7 @@
 #pragma once
 
 #include "options/optionset.h"
-#include "text/breakage.h"
+#include "passes/breakage.h"
 
 #include <QHash>
 #include <QObject>

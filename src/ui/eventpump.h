@@ -7,14 +7,8 @@
 
 namespace veltrano::ui {
 
-// Lets pending window events run while a long loop works on the window's thread. The engine
-// calls pump() at every point where the user may act; the events really run only when the
-// interval has passed since they last ran, so yielding costs no throughput.
-//
-// Redrawing the status displays is what a turn costs, so they are brought up to date less
-// often than events run: once per two intervals (a frame of the screen) while the window's
-// thread only waits for the worker and drawing costs the run nothing, and once per four while
-// the window's thread itself works on a page, so a long page still shows its progress.
+// Lets pending window events run, at most once per interval, while a long loop works on the
+// window's thread; the status displays are redrawn less often than that.
 class EventPump {
 public:
     static constexpr int kDefaultIntervalMs = 8;

@@ -92,8 +92,8 @@ MainWindow::MainWindow(QNetworkAccessManager* network, const QString& programFol
 
     connectControls();
 
-    // The client area is 7695 x 8895 units below the menu bar; the controls stand where the
-    // design puts them, so the window keeps that size.
+    // The client area is 7695 x 8895 units below the menu bar, and the controls stand at fixed
+    // places in it, so the window keeps that size.
     client->setFixedSize(twips(7695), twips(8895));
     adjustSize();
     client->setMinimumSize(0, 0);
@@ -204,8 +204,8 @@ void MainWindow::connectControls() {
 }
 
 void MainWindow::startUp() {
-    // Start-up never stops the program: a step that fails leaves its design value and the
-    // next step runs. The advert panels only start loading; nothing waits for them.
+    // Start-up never stops the program: a step that fails leaves its control as it was built
+    // and the next step runs. The advert panels only start loading; nothing waits for them.
     const auto step = [](const auto& operation) {
         try {
             operation();

@@ -63,8 +63,8 @@ public:
     void scanFolder();
     void startRun();
 
-    // The controls; each keeps its name from the window's design as its objectName, where
-    // tests and tools find it.
+    // The controls; each carries its short control name ("Command9", "Flex") as its
+    // objectName, where tests and tools find it.
     QTabWidget* wizardTabs;
     FilesPage* filesPage;
     OptionsPage* optionsPage;

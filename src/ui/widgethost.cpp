@@ -3,17 +3,21 @@
 #include "eventpump.h"
 #include "statusframe.h"
 
+#include "startedwork.h"
+
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace veltrano::ui {
 
@@ -133,12 +137,14 @@ void WidgetHost::pump() {
 // would keep a page waiting for the new thread longer than many of its steps take. It takes the
 // work in the order it was handed over.
 struct WidgetHost::Worker {
+    struct Piece {
+        std::function<void()> work;
+        Ticket ticket;
+    };
     std::mutex mutex;
-    std::condition_variable wake;     // work has come, or the worker is to end
-    std::condition_variable finished; // all the work handed over is done
-    std::deque<std::function<void()>> queue;
-    int pending = 0;            // work handed over and not yet done
-    QEventLoop* loop = nullptr; // set while the window runs its events until the work is done
+    std::condition_variable wake; // work has come, or the worker is to end
+    std::deque<Piece> queue;
+    std::vector<QEventLoop*> waiting; // the window's loops that run events until work is done
     bool ending = false;
     std::thread thread;
 
@@ -154,11 +160,14 @@ struct WidgetHost::Worker {
     Worker(const Worker&) = delete;
     Worker& operator=(const Worker&) = delete;
 
-    // Called with the mutex held.
-    void hand(std::function<void()> work) {
-        queue.push_back(std::move(work));
-        ++pending;
+    Ticket hand(std::function<void()> work) {
+        auto ticket = std::make_shared<WorkTicket>();
+        {
+            const std::lock_guard lock(mutex);
+            queue.push_back({std::move(work), ticket});
+        }
         wake.notify_one();
+        return ticket;
     }
 
     void serve() {
@@ -167,16 +176,15 @@ struct WidgetHost::Worker {
             wake.wait(lock, [this] { return !queue.empty() || ending; });
             if (queue.empty())
                 return;
-            const std::function<void()> job = std::move(queue.front());
+            Piece piece = std::move(queue.front());
             queue.pop_front();
             lock.unlock();
-            job();
+            piece.work();
+            piece.work = nullptr; // what the work owned goes before its waiter goes on
+            piece.ticket->finish();
             lock.lock();
-            if (--pending > 0)
-                continue;
-            if (loop)
+            for (QEventLoop* loop : waiting)
                 QMetaObject::invokeMethod(loop, &QEventLoop::quit, Qt::QueuedConnection);
-            finished.notify_one();
         }
     }
 };
@@ -189,63 +197,35 @@ WidgetHost::Worker& WidgetHost::worker() {
     return *worker_;
 }
 
-void WidgetHost::startBlocking(std::function<void()> work) {
-    // Inside the events of a wait the work is done in place: the window's worker may be busy
-    // with the run's work, which must not wait for it.
-    if (blockingDepth_ > 0) {
-        work();
-        return;
-    }
-    Worker& w = worker();
-    const std::lock_guard lock(w.mutex);
-    w.hand(std::move(work));
+Ticket WidgetHost::startBlocking(std::function<void()> work) {
+    return worker().hand(std::move(work));
 }
 
-void WidgetHost::awaitBlocking() {
-    if (blockingDepth_ > 0 || !worker_)
+void WidgetHost::await(const Ticket& ticket) {
+    // Work that ends before the events are due is simply waited for.
+    if (!ticket || ticket->done())
         return;
+    if (!pump_.statusDueWhileWaiting() &&
+        ticket->waitFor(std::chrono::milliseconds(pump_.untilDue())))
+        return;
+    // Otherwise the events run until the work is done; every waiting loop, nested ones too,
+    // looks at its own ticket whenever a piece of work ends.
+    Worker& w = worker();
+    QEventLoop loop;
     {
-        const std::lock_guard lock(worker_->mutex);
-        if (worker_->pending == 0)
-            return;
+        const std::lock_guard lock(w.mutex);
+        w.waiting.push_back(&loop);
     }
-    runBlocking([] {});
+    pump_.beforeOwnEvents();
+    while (!ticket->done())
+        loop.exec();
+    pump_.eventsRan();
+    const std::lock_guard lock(w.mutex);
+    w.waiting.erase(std::find(w.waiting.begin(), w.waiting.end(), &loop));
 }
 
 void WidgetHost::runBlocking(const std::function<void()>& work) {
-    // The window keeps handling its events while the worker writes, flushes and renames; the
-    // run goes on only once the work is done, so pages, messages and reads keep their order.
-    // Work that ends before the window's events are due again is simply waited for: the events
-    // then run at the next pump, so a page's short writes cost no extra turn. When the status
-    // displays are due, they are redrawn at once, while the worker writes: the window's thread
-    // has nothing else to do then, so the drawing costs the run nothing.
-    // Blocking work asked for from inside those events gets a worker of its own.
-    std::unique_ptr<Worker> own;
-    if (blockingDepth_ > 0)
-        own = std::make_unique<Worker>();
-    Worker& worker = own ? *own : this->worker();
-    const auto done = [&worker] { return worker.pending == 0; };
-    QEventLoop loop;
-    bool looping = false;
-    {
-        std::unique_lock lock(worker.mutex);
-        worker.hand([&work] { work(); });
-        if (!pump_.statusDueWhileWaiting())
-            worker.finished.wait_for(lock, std::chrono::milliseconds(pump_.untilDue()), done);
-        looping = !done();
-        if (looping)
-            worker.loop = &loop;
-    }
-    if (looping) {
-        pump_.beforeOwnEvents();
-        ++blockingDepth_;
-        loop.exec();
-        --blockingDepth_;
-        pump_.eventsRan();
-    }
-    std::unique_lock lock(worker.mutex);
-    worker.finished.wait(lock, done);
-    worker.loop = nullptr;
+    await(startBlocking([&work] { work(); }));
 }
 
 } // namespace veltrano::ui

@@ -47,8 +47,8 @@ public:
     void setStartEnabled(bool enabled) override;
     void pump() override;
     void runBlocking(const std::function<void()>& work) override;
-    void startBlocking(std::function<void()> work) override;
-    void awaitBlocking() override;
+    Ticket startBlocking(std::function<void()> work) override;
+    void await(const Ticket& ticket) override;
 
     // Seams for tests and scripted use. With modal boxes off a message is only recorded, and a
     // file dialog takes the next queued name (an empty queue answers "cancelled").
@@ -58,7 +58,6 @@ public:
     // none is queued).
     void setNextAnswer(bool yes) { nextAnswers_.append(yes); }
     const QList<Message>& messages() const { return messages_; }
-    void clearMessages() { messages_.clear(); }
     int dialogsShown() const { return dialogs_; }
 
     static QString dialogTitle();
@@ -78,7 +77,6 @@ private:
     struct Worker;
     Worker& worker();
     std::unique_ptr<Worker> worker_;
-    int blockingDepth_ = 0;
 };
 
 } // namespace veltrano::ui

@@ -71,7 +71,7 @@ QString writeProject(const QString& project, const OptionValues& values, const Q
     list.Initialise();
     for (const QString& page : pages)
         list.Append(page);
-    return WriteProject(project, options, list).isEmpty() ? project : QString();
+    return WriteProject(project, options, list) ? QString() : project;
 }
 
 QByteArray makePage(int index, int bytes) {

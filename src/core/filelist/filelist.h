@@ -7,10 +7,9 @@
 
 namespace veltrano {
 
-// The ordered list of pages to convert, and the model the grid shows. Each entry is one model
-// row, in the order entries were appended (the header row of the grid is the view's header);
-// the user-facing number of the entry in row r is r + 1. A removed entry keeps its row and is
-// hidden in views.
+// The ordered list of pages to convert, and the model the grid shows: one row per entry, in the
+// order entries were appended; the user-facing number of the entry in row r is r + 1. A removed
+// entry keeps its row and is hidden in views.
 class FileList : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -25,10 +24,9 @@ public:
 
     explicit FileList(QObject* parent = nullptr);
 
-    // Header captions, no entries.
+    // Starts the list empty.
     void Initialise();
-    // Adds an entry at the end: the path first, then its size read from disk now. The new entry
-    // becomes current.
+    // Adds an entry at the end, its size measured now, and makes it current.
     void Append(const QString& path);
     // Append for each path in order, announced to views as one insertion (the scan's passes).
     void AppendAll(const QStringList& paths);
@@ -37,14 +35,14 @@ public:
     // Drops every entry, removed or not.
     void Clear();
 
-    // n: the number of entries, removed ones included.
+    // The number of entries, removed ones included.
     int count() const { return static_cast<int>(entries_.size()); }
     // The entry in a row, 0 to count() - 1.
     const Entry& entry(int row) const { return entries_[row]; }
     const QString& path(int row) const { return entry(row).path; }
     bool removed(int row) const { return entry(row).removed; }
 
-    // The current row; -1 when there is none (the header row is current).
+    // The current row; -1 when there is none.
     int currentRow() const { return current_; }
     // A row outside the list makes none current.
     void setCurrentRow(int row);

@@ -78,24 +78,24 @@ std::optional<FileError> CopyFileExact(const QString& source, const QString& tar
         return copyFailed(source, target, code);
     }
     NewFile file;
+    std::optional<FileError> failed = file.create(target, sync);
     int code = 0;
-    bool copied = file.create(target, sync);
-    if (copied)
-        copied = copyBytes(from, file.fd(), info.st_size, &code) && file.close();
+    if (!failed && !copyBytes(from, file.fd(), info.st_size, &code))
+        failed = FileError{code, {}};
+    if (!failed)
+        failed = file.close();
     ::close(from);
-    if (copied) {
+    if (!failed) {
         // The source's permissions and times, set on the open copy before it takes its name.
         const timespec times[2] = {info.st_atim, info.st_mtim};
-        copied = ::fchmod(file.fd(), info.st_mode & 07777) == 0 &&
-                 ::futimens(file.fd(), times) == 0 && file.putInPlace();
-        if (!copied && code == 0)
-            code = errno;
+        if (::fchmod(file.fd(), info.st_mode & 07777) != 0 || ::futimens(file.fd(), times) != 0)
+            failed = FileError{errno, {}};
+        else
+            failed = file.putInPlace();
     }
-    if (copied)
+    if (!failed)
         return std::nullopt;
-    if (code == 0)
-        code = file.error().code;
-    return copyFailed(source, target, code != 0 ? code : EIO);
+    return copyFailed(source, target, failed->code != 0 ? failed->code : EIO);
 }
 
 } // namespace veltrano

@@ -29,7 +29,7 @@ void PageSink::appendRepeated(QByteArrayView pair, qint64 n) {
 void PageSink::flush() {
     if (!streaming() || buffer_.isEmpty())
         return;
-    if (error_.isEmpty()) {
+    if (!error_) {
         const char* p = buffer_.data();
         qsizetype left = buffer_.size();
         while (left > 0) {
@@ -37,8 +37,8 @@ void PageSink::flush() {
             if (n < 0 && errno == EINTR)
                 continue;
             if (n <= 0) {
-                errorCode_ = n < 0 ? errno : EIO;
-                error_ = QString::fromLocal8Bit(std::strerror(errorCode_));
+                const int code = n < 0 ? errno : EIO;
+                error_ = FileError{code, QString::fromLocal8Bit(std::strerror(code))};
                 break;
             }
             p += n;
@@ -55,9 +55,9 @@ void PageSink::flush() {
     buffer_.clear();
 }
 
-bool PageSink::finish() {
+std::optional<FileError> PageSink::finish() {
     flush();
-    return error_.isEmpty();
+    return error_;
 }
 
 } // namespace veltrano

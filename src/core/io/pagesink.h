@@ -1,8 +1,9 @@
 #pragma once
 
+#include "pagewrite.h"
 #include "text/bytebuffer.h"
 
-#include <QString>
+#include <optional>
 
 namespace veltrano {
 
@@ -36,12 +37,8 @@ public:
         maybeFlush();
     }
 
-    // Writes what is left to the file. False when a write failed (then error() says why).
-    bool finish();
-    bool failed() const { return !error_.isEmpty(); }
-    const QString& error() const { return error_; }
-    int errorCode() const { return errorCode_; }
-    qint64 bytesWritten() const { return written_ + buffer_.size(); }
+    // Writes what is left to the file; the first write that failed, if one did.
+    std::optional<FileError> finish();
 
 private:
     void maybeFlush() {
@@ -54,8 +51,7 @@ private:
     int fd_ = -1;
     qint64 written_ = 0;
     qint64 synced_ = 0;
-    QString error_;
-    int errorCode_ = 0;
+    std::optional<FileError> error_;
 };
 
 } // namespace veltrano

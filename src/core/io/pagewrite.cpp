@@ -7,6 +7,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -27,21 +28,15 @@ FileError errorOf(int code) {
     return FileError{code, QString::fromLocal8Bit(std::strerror(code))};
 }
 
-mode_t processUmask() {
-    static const mode_t mask = [] {
-        const mode_t m = ::umask(0);
-        ::umask(m);
-        return m;
-    }();
-    return mask;
-}
+std::atomic<mode_t> creationMask{022};
 
 constexpr QByteArrayView kTempMark = ".veltrano-";
 constexpr qsizetype kTempNameKept = 200;
 
-// The new files of this process that are not in place yet. Threads make new files side by side
-// under the shared hold of `making`; the exit path takes it whole, and the list's lock for good,
-// so no new file escapes the clean-up.
+// The new files of this process that are not in place yet. Threads make new files and rename
+// them into place side by side under the shared hold of `making`; the exit path takes it whole,
+// and the list's lock for good, so no new file escapes the clean-up and none is put in place
+// after it.
 struct TemporaryFiles {
     std::shared_mutex making;
     std::mutex lock;
@@ -127,11 +122,21 @@ bool sameInode(int fd, int dirFd, const char* name) {
 
 } // namespace
 
+void setCreationMask(mode_t mask) {
+    creationMask = mask & 0777;
+}
+
+mode_t readUmask() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
 NewFile::~NewFile() {
     discard();
 }
 
-bool NewFile::create(const QString& path, bool sync) {
+std::optional<FileError> NewFile::create(const QString& path, bool sync) {
     discard();
     sync_ = sync;
     closed_ = false;
@@ -145,14 +150,15 @@ bool NewFile::create(const QString& path, bool sync) {
         }
     }
     target_ = QFile::encodeName(targetPath);
-    if (target_.isEmpty()) {
-        error_ = errorOf(ENOENT);
-        return false;
-    }
-    if (target_.endsWith('/')) {
-        error_ = errorOf(EISDIR);
-        return false;
-    }
+    const auto failed = [](int code) {
+        FileError error = errorOf(code);
+        error.creating = true;
+        return error;
+    };
+    if (target_.isEmpty())
+        return failed(ENOENT);
+    if (target_.endsWith('/'))
+        return failed(EISDIR);
     TemporaryFiles& files = temporaryFiles();
     const std::shared_lock<std::shared_mutex> making(files.making);
     // A run removing leftovers in the same folder may take a new file in the moment between
@@ -161,9 +167,8 @@ bool NewFile::create(const QString& path, bool sync) {
         temp_ = tempTemplate(target_);
         fd_ = ::mkostemp(temp_.data(), O_CLOEXEC);
         if (fd_ < 0) {
-            error_ = errorOf(errno);
             temp_.clear();
-            return false;
+            return failed(errno);
         }
         int locked;
         do {
@@ -171,52 +176,44 @@ bool NewFile::create(const QString& path, bool sync) {
         } while (locked != 0 && errno == EINTR);
         if (locked == 0 && stillNamed(fd_)) {
             files.add(temp_);
-            return true;
+            return std::nullopt;
         }
         ::close(fd_);
         fd_ = -1;
     }
     temp_.clear();
-    error_ = errorOf(EAGAIN);
-    return false;
+    return failed(EAGAIN);
 }
 
-bool NewFile::write(QByteArrayView bytes) {
+std::optional<FileError> NewFile::write(QByteArrayView bytes) {
     int error = EBADF;
     if (fd_ >= 0 && !closed_ && writeAll(fd_, bytes, &error))
-        return true;
-    error_ = errorOf(error);
-    return false;
+        return std::nullopt;
+    return errorOf(error);
 }
 
-bool NewFile::close() {
-    if (fd_ < 0 || closed_) {
-        error_ = errorOf(EBADF);
-        return false;
-    }
+std::optional<FileError> NewFile::close() {
+    if (fd_ < 0 || closed_)
+        return errorOf(EBADF);
     struct stat old {};
     const mode_t mode =
-        ::stat(target_.constData(), &old) == 0 ? (old.st_mode & 07777) : (0666 & ~processUmask());
-    ::fchmod(fd_, mode);
-    if (sync_ && ::fsync(fd_) != 0) {
-        error_ = errorOf(errno);
-        return false;
-    }
+        ::stat(target_.constData(), &old) == 0 ? (old.st_mode & 07777) : (0666 & ~creationMask);
+    if (::fchmod(fd_, mode) != 0)
+        return errorOf(errno);
+    if (sync_ && ::fsync(fd_) != 0)
+        return errorOf(errno);
     closed_ = true;
-    return true;
+    return std::nullopt;
 }
 
-bool NewFile::putInPlace() {
-    if (temp_.isEmpty() || fd_ < 0 || !closed_) {
-        error_ = errorOf(EBADF);
-        return false;
-    }
-    if (::rename(temp_.constData(), target_.constData()) != 0) {
-        error_ = errorOf(errno);
-        return false;
-    }
+std::optional<FileError> NewFile::putInPlace() {
+    if (temp_.isEmpty() || fd_ < 0 || !closed_)
+        return errorOf(EBADF);
     {
         TemporaryFiles& files = temporaryFiles();
+        const std::shared_lock<std::shared_mutex> making(files.making);
+        if (::rename(temp_.constData(), target_.constData()) != 0)
+            return errorOf(errno);
         const std::lock_guard<std::mutex> guard(files.lock);
         files.remove(temp_);
     }
@@ -224,11 +221,9 @@ bool NewFile::putInPlace() {
     // The lock goes with the descriptor, once the file carries its final name.
     ::close(fd_);
     fd_ = -1;
-    if (sync_ && !syncFolder(folderOf(target_))) {
-        error_ = errorOf(errno);
-        return false;
-    }
-    return true;
+    if (sync_ && !syncFolder(folderOf(target_)))
+        return errorOf(errno);
+    return std::nullopt;
 }
 
 void NewFile::discard() {
@@ -249,58 +244,56 @@ QString NewFile::tempPath() const {
     return QFile::decodeName(temp_);
 }
 
-QList<FileError> ReplaceFile(const QString& path, QByteArrayView bytes, bool sync) {
-    QList<FileError> errors;
+std::optional<FileError> ReplaceFile(const QString& path, QByteArrayView bytes, bool sync) {
     NewFile file;
-    const bool created = file.create(path, sync);
-    if (!created)
-        errors.append(file.error());
-    if (!file.write(bytes))
-        errors.append(created ? file.error() : errorOf(EBADF));
-    if (created && errors.isEmpty() && !(file.close() && file.putInPlace()))
-        errors.append(file.error());
-    return errors;
+    if (auto error = file.create(path, sync))
+        return error;
+    if (auto error = file.write(bytes))
+        return error;
+    if (auto error = file.close())
+        return error;
+    return file.putInPlace();
 }
 
 namespace {
-QList<FileError> backupFailed(const QString& backup, const QString& source, int code,
-                              const QString& reason) {
-    return {FileError{code, QStringLiteral("Die Sicherungskopie %1 konnte nicht geschrieben "
-                                           "werden (%2); die Datei %3 bleibt unverändert.")
-                                .arg(backup, reason, source)}};
+FileError backupFailed(const QString& backup, const QString& source, const FileError& reason) {
+    return FileError{reason.code, QStringLiteral("Die Sicherungskopie %1 konnte nicht geschrieben "
+                                                 "werden (%2); die Datei %3 bleibt unverändert.")
+                                      .arg(backup, reason.description, source)};
 }
 } // namespace
 
-QList<FileError> PrepareBackup(const QString& source, ByteBuffer& fileScratch, ByteBuffer& text,
-                               Host& host, bool sync, const QString& backup, NewFile& file,
-                               bool exact) {
-    const QString unread = ReadWholeFile(source, fileScratch);
-    if (!unread.isEmpty())
-        return backupFailed(backup, source, EIO, unread);
+std::optional<FileError> PrepareBackup(const QString& source, ByteBuffer& fileScratch,
+                                       ByteBuffer& text, Host& host, bool sync,
+                                       const QString& backup, NewFile& file, bool exact) {
+    if (auto unread = ReadWholeFile(source, fileScratch))
+        return backupFailed(backup, source, *unread);
     if (!exact)
         SplitPageLines(fileScratch.view(), 0, text, host);
-    const QByteArrayView bytes = exact ? fileScratch.view() : text.view();
-    if (!file.create(backup, sync) || !file.write(bytes) || !file.close())
-        return backupFailed(backup, source, file.error().code, file.error().description);
-    return {};
+    auto error = file.create(backup, sync);
+    if (!error)
+        error = file.write(exact ? fileScratch.view() : text.view());
+    if (!error)
+        error = file.close();
+    if (error)
+        return backupFailed(backup, source, *error);
+    return std::nullopt;
 }
 
-QList<FileError> PutBackupInPlace(const QString& source, const QString& backup, NewFile& file) {
-    if (file.putInPlace())
-        return {};
-    return backupFailed(backup, source, file.error().code, file.error().description);
+std::optional<FileError> PutBackupInPlace(const QString& source, const QString& backup,
+                                          NewFile& file) {
+    if (auto error = file.putInPlace())
+        return backupFailed(backup, source, *error);
+    return std::nullopt;
 }
 
-QList<FileError> BackupSource(const QString& source, ByteBuffer& fileScratch, ByteBuffer& text,
-                              Host& host, bool sync, const QString& backup, bool exact) {
+std::optional<FileError> BackupSource(const QString& source, ByteBuffer& fileScratch,
+                                      ByteBuffer& text, Host& host, bool sync,
+                                      const QString& backup, bool exact) {
     NewFile file;
-    const QList<FileError> errors =
-        PrepareBackup(source, fileScratch, text, host, sync, backup, file, exact);
-    return errors.isEmpty() ? PutBackupInPlace(source, backup, file) : errors;
-}
-
-bool SyncFolder(const QString& folder) {
-    return syncFolder(QFile::encodeName(folder));
+    if (auto error = PrepareBackup(source, fileScratch, text, host, sync, backup, file, exact))
+        return error;
+    return PutBackupInPlace(source, backup, file);
 }
 
 bool isTemporaryName(QByteArrayView name) {

@@ -3,8 +3,10 @@
 #include "text/bytebuffer.h"
 
 #include <QByteArrayView>
-#include <QList>
 #include <QString>
+
+#include <optional>
+#include <sys/types.h>
 
 namespace veltrano {
 
@@ -14,14 +16,17 @@ class Host;
 struct FileError {
     int code = 0;
     QString description;
+    bool creating = false; // the file could not be made, so nothing could be written into it
 };
 
-// A new file written beside its target and then renamed over it, so whatever fails, or wherever
-// the process is ended, the target is either the old file or the complete new one. A link is
-// followed: the file it names is replaced. The new file is named ".NAME.veltrano-XXXXXX" and
-// held locked (flock) from its creation until it is put in place or removed, so a run can tell
-// the leftovers of an ended process from the files of a run still at work. While it exists it
-// is on the list that the program's exit paths clear (RemoveTemporaryFilesAndExit).
+// The umask the program started with, read by each program's main() before any thread starts:
+// a new file that replaces no file gets the permissions 0666 less these bits (022 until set).
+void setCreationMask(mode_t mask);
+// Reads the process's umask; it changes the umask for an instant, so only main() calls it.
+mode_t readUmask();
+
+// A new file ".NAME.veltrano-XXXXXX" beside its target (the file a link names), locked while it
+// exists and renamed over the target once complete: the target is the old file or the new one.
 class NewFile {
 public:
     NewFile() = default;
@@ -30,20 +35,19 @@ public:
     ~NewFile();
 
     // With sync set, close() flushes the file to disk and putInPlace() the folder after the
-    // rename, so the new content survives a power cut once putInPlace() has returned.
-    bool create(const QString& path, bool sync = false);
-    bool write(QByteArrayView bytes);
+    // rename, so the new content survives a power cut once putInPlace() has returned. Each step
+    // returns its failure.
+    std::optional<FileError> create(const QString& path, bool sync = false);
+    std::optional<FileError> write(QByteArrayView bytes);
     // The open new file, for writing a page while it is converted.
     int fd() const { return fd_; }
     // The content is complete: its mode is set (the target's, or the default for new files)
     // and, with sync, it is on disk. The file stays open and locked until put in place.
-    bool close();
-    bool putInPlace();
+    std::optional<FileError> close();
+    std::optional<FileError> putInPlace();
     void discard();
 
     QString tempPath() const;
-    // The failure of the last step that failed.
-    const FileError& error() const { return error_; }
 
 private:
     QByteArray target_;
@@ -51,33 +55,27 @@ private:
     int fd_ = -1;
     bool closed_ = false;
     bool sync_ = false;
-    FileError error_;
 };
 
-// Replaces the file at path by bytes. A new file is written completely in the same folder and
-// then renamed over the old one, so whatever fails, or wherever the process is ended, the file
-// at path is either the old one or the complete new one. A link is followed: the file it
-// names is replaced. Returns the failures of the three steps (create, write, close and put in
-// place), in that order; a step after a failed creation fails too. Empty on success.
-QList<FileError> ReplaceFile(const QString& path, QByteArrayView bytes, bool sync = false);
+// Replaces the file at path by bytes through a NewFile; returns the first step that failed.
+std::optional<FileError> ReplaceFile(const QString& path, QByteArrayView bytes, bool sync = false);
 
 // Writes the backup of a source to backupPath: the source's lines, each followed by CR LF, read
 // from disk now, and with sync flushed to disk with its folder; with exact set, the source's
-// bytes as they are, so the backup renamed back gives the original file. Returns the failure that
-// kept the backup from being complete (reading the source, or a step of writing), its description
-// naming the backup file; empty when the backup is complete. The buffers are kept by the caller for
-// reuse; the host is only asked for page progress.
-QList<FileError> BackupSource(const QString& source, ByteBuffer& fileScratch, ByteBuffer& text,
-                              Host& host, bool sync, const QString& backupPath, bool exact = false);
+// bytes as they are, so the backup renamed back gives the original file. Returns the failure
+// that kept the backup from being complete, its description naming the backup file. The
+// buffers are kept by the caller for reuse; the host is only asked for page progress.
+std::optional<FileError> BackupSource(const QString& source, ByteBuffer& fileScratch,
+                                      ByteBuffer& text, Host& host, bool sync,
+                                      const QString& backupPath, bool exact = false);
 // BackupSource in two steps: the backup complete in file, a new file beside backupPath, and
 // later put in place; each returns its failure as BackupSource does.
-QList<FileError> PrepareBackup(const QString& source, ByteBuffer& fileScratch, ByteBuffer& text,
-                               Host& host, bool sync, const QString& backupPath, NewFile& file,
-                               bool exact = false);
-QList<FileError> PutBackupInPlace(const QString& source, const QString& backupPath, NewFile& file);
-
-// Flushes a folder's entries (names created, renamed or removed in it) to disk.
-bool SyncFolder(const QString& folder);
+std::optional<FileError> PrepareBackup(const QString& source, ByteBuffer& fileScratch,
+                                       ByteBuffer& text, Host& host, bool sync,
+                                       const QString& backupPath, NewFile& file,
+                                       bool exact = false);
+std::optional<FileError> PutBackupInPlace(const QString& source, const QString& backupPath,
+                                          NewFile& file);
 
 // True for a name this program gives its new files: ".NAME.veltrano-XXXXXX".
 bool isTemporaryName(QByteArrayView name);
@@ -88,7 +86,8 @@ int RemoveLeftovers(const QString& folder);
 
 // Removes the new files of this process that are not in place yet, and ends the process at once
 // with the exit code. For the exit paths: ending the window during a run, a signal to the batch
-// tool. Threads that create or put new files in place wait, so no new one appears meanwhile.
+// tool. Threads that create new files or put them in place wait from then on, so no new file
+// appears and none is renamed meanwhile.
 [[noreturn]] void RemoveTemporaryFilesAndExit(int exitCode);
 
 // True when both paths name the same existing file, whatever their spelling.

@@ -29,8 +29,16 @@ inline constexpr int kTextFieldCount = 5;
 const char* fieldName(CheckField field);
 const char* fieldName(TextField field);
 
-// Check-box state: 0 off, 1 on, 2 dimmed. A box counts as set when its value is not 0.
+// Check-box state: 0 off, 1 on, 2 dimmed.
 using CheckState = qint16;
+// Set: on or dimmed, as most options read a box.
+constexpr bool isSet(CheckState state) {
+    return state != 0;
+}
+// On and not dimmed.
+constexpr bool isOn(CheckState state) {
+    return state == 1;
+}
 
 // Every choice of one job as a plain value.
 struct OptionValues {

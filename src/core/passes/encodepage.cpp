@@ -5,6 +5,7 @@
 #include "javascript.h"
 #include "lightform.h"
 #include "native.h"
+#include "text/markup.h"
 #include "text/pagesource.h"
 #include "text/textops.h"
 
@@ -15,7 +16,7 @@ namespace {
 // A modern page with the script form is written in the light form: the browser would decode
 // character references to the same characters, so the native pass has nothing to add there.
 bool lightForm(const OptionSet& options) {
-    return options.modern() && options.check(CheckField::chkJava) != 0;
+    return options.modern() && isSet(options.check(CheckField::chkJava));
 }
 
 // The step after the native pass: the JavaScript form, or the header joined with the text.
@@ -31,7 +32,7 @@ void encodeNativeText(QByteArrayView text, QByteArrayView header, const OptionSe
     }
     if (lightForm(options)) {
         EncryptJavaScriptLight(text, header, options, random, out, host);
-    } else if (options.check(CheckField::chkJava) != 0) {
+    } else if (isSet(options.check(CheckField::chkJava))) {
         EncryptJavaScript(text, header, options, random, out, host);
     } else {
         out.append(header);
@@ -41,7 +42,8 @@ void encodeNativeText(QByteArrayView text, QByteArrayView header, const OptionSe
 
 } // namespace
 
-QString PageEncoder::ReadPage(const QString& path, const OptionSet& options, QByteArray* encoding) {
+std::optional<FileError> PageEncoder::ReadPage(const QString& path, const OptionSet& options,
+                                               QByteArray* encoding) {
     prepared_ = false;
     return ReadPageSource(path, options, page_, file_, host_, encoding);
 }

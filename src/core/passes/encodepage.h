@@ -1,10 +1,13 @@
 #pragma once
 
+#include "io/pagewrite.h"
 #include "options/optionset.h"
 #include "text/bytebuffer.h"
 
 #include <QByteArray>
 #include <QString>
+
+#include <optional>
 
 namespace veltrano {
 
@@ -19,10 +22,11 @@ public:
     PageEncoder(Random& random, Host& host) : random_(random), host_(host) {}
 
     // A page in two steps, so the caller can open the output only once the page file has been
-    // read and closed. ReadPage returns an empty text on success, otherwise why the file could
-    // not be read; EncodeReadPage then writes the converted page, header included, to out.
-    // With encoding given, it receives the encoding a browser finds for the page file.
-    QString ReadPage(const QString& path, const OptionSet& options, QByteArray* encoding = nullptr);
+    // read and closed. ReadPage returns why the file could not be read, if it could not;
+    // EncodeReadPage then writes the converted page, header included, to out. With encoding
+    // given, it receives the encoding a browser finds for the page file.
+    std::optional<FileError> ReadPage(const QString& path, const OptionSet& options,
+                                      QByteArray* encoding = nullptr);
     void EncodeReadPage(QByteArrayView header, const OptionSet& options, PageSink& out);
     // The bytes of the page file last read, as they are on disk.
     QByteArrayView fileBytes() const { return file_.view(); }

@@ -2,9 +2,9 @@
 
 #include "host.h"
 #include "io/pagesink.h"
-#include "native.h"
 #include "random.h"
 #include "text/codepage.h"
+#include "text/markup.h"
 #include "text/textops.h"
 
 #include <array>
@@ -170,7 +170,7 @@ qsizetype utf16Length(QByteArrayView utf8) {
 // keeps the head readable only for exactly 1; the dimmed 2 counts as clear. In a modern page
 // the head end is a tag: a "</head>" in a comment or in the code of a script is none.
 qsizetype encodingStart(QByteArrayView page, const OptionValues& v, bool modern) {
-    if (v.check(CheckField::chkSeo) != 1)
+    if (!isOn(v.check(CheckField::chkSeo)))
         return 0;
     if (modern)
         return qMax<qsizetype>(markup::headEnd(page), 0);
@@ -369,7 +369,7 @@ QByteArray JavaScriptNotice(const QString& txtJava, bool modern) {
 }
 
 qint64 JavaScriptDrawCount(QByteArrayView page, const OptionSet& options) {
-    if (options.check(CheckField::chkJava) == 0)
+    if (!isSet(options.check(CheckField::chkJava)))
         return 0;
     if (!options.modern())
         return page.size() - encodingStart(page, options.values(), false);

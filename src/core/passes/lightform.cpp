@@ -3,8 +3,8 @@
 #include "host.h"
 #include "io/pagesink.h"
 #include "javascript.h"
-#include "native.h"
 #include "random.h"
+#include "text/markup.h"
 #include "text/textops.h"
 
 #include <QString>
@@ -112,7 +112,7 @@ struct Alphabet {
 // Where the light form begins in a page text behind its prologue: behind the head end tag when
 // the head stays readable (chkSeo exactly 1, as in every script form).
 qsizetype readableEnd(QByteArrayView page, const OptionValues& v) {
-    if (v.check(CheckField::chkSeo) != 1)
+    if (!isOn(v.check(CheckField::chkSeo)))
         return 0;
     return qMax<qsizetype>(markup::headEnd(page), 0);
 }
@@ -138,7 +138,7 @@ qint64 distinctUnits(const std::vector<quint32>& counts) {
 } // namespace
 
 qint64 LightDrawCount(QByteArrayView page, const OptionSet& options) {
-    if (options.check(CheckField::chkJava) == 0)
+    if (!isSet(options.check(CheckField::chkJava)))
         return 0;
     page = page.sliced(markup::prologueEnd(page));
     const QString text = QString::fromUtf8(page.sliced(readableEnd(page, options.values())));

@@ -332,11 +332,11 @@ template <typename Scan> void scanBlocks(qsizetype length, Host& host, Scan&& sc
 bool CrippleNative(QByteArrayView page, const OptionSet& options, ByteBuffer& out, Host& host) {
     out.clear();
     const OptionValues& v = options.values();
-    if (v.check(CheckField::chkNativ) == 0)
+    if (!isSet(v.check(CheckField::chkNativ)))
         return false;
     // The head stays readable for search engines while chkSeo is set; with it clear every
     // character may be encoded.
-    const bool keepHead = v.check(CheckField::chkSeo) != 0;
+    const bool keepHead = isSet(v.check(CheckField::chkSeo));
     // Room for the largest possible result at once: untouched memory costs nothing, while
     // growing a large buffer step by step would copy it again and again.
     out.reserve(page.size() * 6 + 16);

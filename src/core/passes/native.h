@@ -1,7 +1,7 @@
 #pragma once
 
-#include "markup.h"
 #include "options/optionset.h"
+#include "text/markup.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

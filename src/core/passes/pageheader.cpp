@@ -8,13 +8,13 @@
 namespace veltrano {
 
 qint64 startLineCount(const OptionValues& values) {
-    if (values.check(CheckField::chkLine) == 0)
+    if (!isSet(values.check(CheckField::chkLine)))
         return 0;
     return qMax<qint64>(0, countValue(values.text(TextField::txtStart)));
 }
 
 qint64 endLineCount(const OptionValues& values) {
-    if (values.check(CheckField::chkFake) == 0)
+    if (!isSet(values.check(CheckField::chkFake)))
         return 0;
     return qMax<qint64>(0, countValue(values.text(TextField::txtEnd)));
 }
@@ -22,7 +22,7 @@ qint64 endLineCount(const OptionValues& values) {
 QByteArray BuildPageHeader(const OptionSet& options) {
     const OptionValues& v = options.values();
     QByteArray header;
-    if (v.check(CheckField::chkFake) != 0) {
+    if (isSet(v.check(CheckField::chkFake))) {
         header += "<!--";
         const QString& text = v.text(TextField::txt404);
         header += options.modern() ? text.toUtf8() : codepage::fromUnicode(text);

@@ -118,29 +118,29 @@ constexpr ScriptLine kLines[] = {
 bool written(When when, CheckState rclick, CheckState sel, CheckState print, bool modern) {
     switch (when) {
     case When::ModernRClickSet:
-        return modern && rclick != 0;
+        return modern && isSet(rclick);
     case When::ModernSelSet:
-        return modern && sel != 0;
+        return modern && isSet(sel);
     case When::ModernPrintSet:
-        return modern && print != 0;
+        return modern && isSet(print);
     case When::Modern:
         return modern;
     case When::NotModern:
         return !modern;
     case When::RClickOneNotModern:
-        return !modern && rclick == 1;
+        return !modern && isOn(rclick);
     case When::PrintOneNotModern:
-        return !modern && print == 1;
+        return !modern && isOn(print);
     case When::Always:
         return true;
     case When::RClickSet:
-        return rclick != 0;
+        return isSet(rclick);
     case When::SelSet:
-        return sel != 0;
+        return isSet(sel);
     case When::RClickOne:
-        return rclick == 1;
+        return isOn(rclick);
     case When::PrintOne:
-        return print == 1;
+        return isOn(print);
     }
     return false;
 }

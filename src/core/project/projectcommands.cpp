@@ -28,21 +28,17 @@ bool ProjectCommands::OpenFile(const QString& fileName) {
         return false;
     }
     list_.Clear();
-    const ProjectReadResult result = ReadProject(fileName, options_, list_);
-    switch (result.status) {
-    case ProjectReadResult::Status::Ok:
+    const ProjectRead read = ReadProject(fileName, options_, list_);
+    if (read)
         return true;
-    case ProjectReadResult::Status::VersionMismatch:
-        host_.message(QStringLiteral("Die Datei wurde mit Version ") +
-                          lineForMessage(result.versionLine) +
+    const ProjectError& error = read.error();
+    if (error.kind == ProjectError::Kind::VersionMismatch)
+        host_.message(QStringLiteral("Die Datei wurde mit Version ") + lineForMessage(error.text) +
                           QStringLiteral(" erstellt, und ist zu ") +
                           QLatin1String(kProgramVersion) + QStringLiteral(" nicht kompatibel!"),
                       kError, Host::Icon::Critical);
-        return false;
-    case ProjectReadResult::Status::Damaged:
-        host_.message(result.message, kError, Host::Icon::Critical);
-        return false;
-    }
+    else
+        host_.message(error.text, kError, Host::Icon::Critical);
     return false;
 }
 
@@ -52,9 +48,8 @@ void ProjectCommands::Save() {
         return;
     }
     const QString fileName = options_.projectFile();
-    const QString error = WriteProject(fileName, options_, list_);
-    if (!error.isEmpty()) {
-        host_.message(error, kError, Host::Icon::Critical);
+    if (const auto error = WriteProject(fileName, options_, list_)) {
+        host_.message(error->description, kError, Host::Icon::Critical);
         return;
     }
     host_.message(QStringLiteral("Projekt nach \"") + fileName + QStringLiteral("\" gespeichert!"),

@@ -8,6 +8,7 @@
 #include <QSaveFile>
 
 #include <array>
+#include <cerrno>
 #include <optional>
 
 namespace veltrano {
@@ -88,18 +89,22 @@ std::optional<bool> wordValue(const QString& text) {
     return number != 0.0;
 }
 
-QString damaged(const QString& fileName, int line, const QString& what) {
-    return QStringLiteral("Die Projektdatei \"%1\" ist beschädigt: Zeile %2 %3")
-        .arg(fileName)
-        .arg(line)
-        .arg(what);
+ProjectError damaged(const QString& message) {
+    return {ProjectError::Kind::Damaged, message};
+}
+
+ProjectError damaged(const QString& fileName, int line, const QString& what) {
+    return damaged(QStringLiteral("Die Projektdatei \"%1\" ist beschädigt: Zeile %2 %3")
+                       .arg(fileName)
+                       .arg(line)
+                       .arg(what));
 }
 
 // A text that cannot stand in a project line as it is.
-QString unwritable(const QString& fileName, const QString& what, const QString& text) {
-    return QStringLiteral("Das Projekt \"%1\" wurde nicht gespeichert: %2 \"%3\" enthält Zeichen, "
-                          "die eine Projektdatei nicht aufnehmen kann.")
-        .arg(fileName, what, text);
+FileError unwritable(const QString& fileName, const QString& what, const QString& text) {
+    return {EILSEQ, QStringLiteral("Das Projekt \"%1\" wurde nicht gespeichert: %2 \"%3\" enthält "
+                                   "Zeichen, die eine Projektdatei nicht aufnehmen kann.")
+                        .arg(fileName, what, text)};
 }
 
 bool holdsLineBreak(const QString& text) {
@@ -120,7 +125,8 @@ QString lineForMessage(const QString& line) {
     return shown;
 }
 
-QString WriteProject(const QString& fileName, const OptionSet& options, const FileList& list) {
+std::optional<FileError> WriteProject(const QString& fileName, const OptionSet& options,
+                                      const FileList& list) {
     const OptionValues& v = options.values();
     QByteArray bytes;
     bytes += kProgramVersion;
@@ -162,67 +168,46 @@ QString WriteProject(const QString& fileName, const OptionSet& options, const Fi
     // A new file replaces the old one only when it is complete.
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        return QStringLiteral("Das Projekt \"%1\" konnte nicht gespeichert werden: %2")
-            .arg(fileName, file.errorString());
+        return FileError{EIO,
+                         QStringLiteral("Das Projekt \"%1\" konnte nicht gespeichert werden: %2")
+                             .arg(fileName, file.errorString())};
     }
-    return {};
+    return std::nullopt;
 }
 
-ProjectReadResult ParseProject(const QString& fileName) {
-    ProjectReadResult result;
-    const auto fail = [&result](const QString& message) {
-        result.status = ProjectReadResult::Status::Damaged;
-        result.message = message;
-        return result;
-    };
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("Die Projektdatei \"%1\" konnte nicht geöffnet werden: %2")
-                        .arg(fileName, file.errorString()));
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return fail(QStringLiteral("Die Projektdatei \"%1\" konnte nicht gelesen werden: %2")
-                        .arg(fileName, file.errorString()));
-    file.close();
+namespace {
 
-    const QList<QByteArrayView> lines = splitLines(bytes);
-    if (lines.isEmpty())
-        return fail(QStringLiteral("Die Projektdatei \"%1\" ist leer.").arg(fileName));
-    result.versionLine = codepage::toUnicode(lines[0]);
-    if (result.versionLine != QLatin1String(kProgramVersion)) {
-        result.status = ProjectReadResult::Status::VersionMismatch;
-        return result;
-    }
-
-    // Every field of the options has its line.
-    OptionValues& values = result.project.options;
+// The options from lines 2 to 18, every field on its line.
+Result<OptionValues, ProjectError> readOptions(const QList<QByteArrayView>& lines,
+                                               const QString& fileName) {
+    OptionValues values;
     bool newFiles = false;
     bool overwrite = false;
     for (int i = 0; i < static_cast<int>(kLayout.size()); ++i) {
         const FieldLine& field = kLayout[static_cast<size_t>(i)];
         const int lineNumber = i + 2;
         if (lineNumber > lines.size())
-            return fail(damaged(fileName, lineNumber,
-                                QStringLiteral("(%1) fehlt, die Datei endet nach Zeile %2.")
-                                    .arg(QLatin1String(field.name))
-                                    .arg(lines.size())));
+            return damaged(fileName, lineNumber,
+                           QStringLiteral("(%1) fehlt, die Datei endet nach Zeile %2.")
+                               .arg(QLatin1String(field.name))
+                               .arg(lines.size()));
         const QString text = codepage::toUnicode(lines[lineNumber - 1]);
         switch (field.kind) {
         case LineKind::Number: {
             const std::optional<int> n = wholeNumber(text);
             if (!n || *n < 0 || *n > 2)
-                return fail(damaged(fileName, lineNumber,
-                                    QStringLiteral("(%1) enthält \"%2\" statt 0, 1 oder 2.")
-                                        .arg(QLatin1String(field.name), lineForMessage(text))));
+                return damaged(fileName, lineNumber,
+                               QStringLiteral("(%1) enthält \"%2\" statt 0, 1 oder 2.")
+                                   .arg(QLatin1String(field.name), lineForMessage(text)));
             values.checks[static_cast<size_t>(field.field)] = static_cast<CheckState>(*n);
             break;
         }
         case LineKind::Word: {
             const std::optional<bool> on = wordValue(text);
             if (!on)
-                return fail(damaged(fileName, lineNumber,
-                                    QStringLiteral("(%1) enthält \"%2\" statt Wahr oder Falsch.")
-                                        .arg(QLatin1String(field.name), lineForMessage(text))));
+                return damaged(fileName, lineNumber,
+                               QStringLiteral("(%1) enthält \"%2\" statt Wahr oder Falsch.")
+                                   .arg(QLatin1String(field.name), lineForMessage(text)));
             (field.field == 0 ? newFiles : overwrite) = *on;
             break;
         }
@@ -235,13 +220,38 @@ ProjectReadResult ParseProject(const QString& fileName) {
     // overwriting, which wins when both lines say "Wahr".
     values.chkNewFiles = newFiles && !overwrite;
     values.chkOverwrite = overwrite;
+    return values;
+}
 
+} // namespace
+
+ProjectRead ParseProject(const QString& fileName) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return damaged(QStringLiteral("Die Projektdatei \"%1\" konnte nicht geöffnet werden: %2")
+                           .arg(fileName, file.errorString()));
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return damaged(QStringLiteral("Die Projektdatei \"%1\" konnte nicht gelesen werden: %2")
+                           .arg(fileName, file.errorString()));
+    file.close();
+
+    const QList<QByteArrayView> lines = splitLines(bytes);
+    if (lines.isEmpty())
+        return damaged(QStringLiteral("Die Projektdatei \"%1\" ist leer.").arg(fileName));
+    const QString versionLine = codepage::toUnicode(lines[0]);
+    if (versionLine != QLatin1String(kProgramVersion))
+        return ProjectError{ProjectError::Kind::VersionMismatch, versionLine};
+    auto options = readOptions(lines, fileName);
+    if (!options)
+        return options.error();
+    Project project{*options, {}};
     for (qsizetype i = kHeadLines; i < lines.size(); ++i) {
         // An empty line leads to no page.
         if (!lines[i].isEmpty())
-            result.project.pages.append(codepage::toUnicode(lines[i]));
+            project.pages.append(codepage::toUnicode(lines[i]));
     }
-    return result;
+    return project;
 }
 
 void ApplyProject(const Project& project, OptionSet& options, FileList& list) {
@@ -250,11 +260,11 @@ void ApplyProject(const Project& project, OptionSet& options, FileList& list) {
         list.Append(page);
 }
 
-ProjectReadResult ReadProject(const QString& fileName, OptionSet& options, FileList& list) {
-    ProjectReadResult result = ParseProject(fileName);
-    if (result.status == ProjectReadResult::Status::Ok)
-        ApplyProject(result.project, options, list);
-    return result;
+ProjectRead ReadProject(const QString& fileName, OptionSet& options, FileList& list) {
+    ProjectRead read = ParseProject(fileName);
+    if (read)
+        ApplyProject(*read, options, list);
+    return read;
 }
 
 } // namespace veltrano

@@ -1,9 +1,13 @@
 #pragma once
 
+#include "io/pagewrite.h"
 #include "options/optionset.h"
+#include "result.h"
 
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 namespace veltrano {
 
@@ -18,27 +22,28 @@ struct Project {
     QStringList pages;
 };
 
-struct ProjectReadResult {
-    enum class Status { Ok, VersionMismatch, Damaged };
-    Status status = Status::Ok;
-    QString versionLine; // the first line as read, for the version message
-    QString message;     // for Damaged: a German text naming the file and the line
-    Project project;     // for Ok: what the file holds
+// Why a project file gives no project.
+struct ProjectError {
+    enum class Kind { VersionMismatch, Damaged };
+    Kind kind = Kind::Damaged;
+    QString text; // the first line as read, or a German message naming the file and the line
 };
+using ProjectRead = Result<Project, ProjectError>;
 
 // A line of a project file as a message quotes it: control characters shown as "?", and cut
 // after a few dozen characters, so a file that is no project still gives a readable message.
 QString lineForMessage(const QString& line);
 
-// Writes the options and the live entries of the list. Returns an empty text on success,
-// otherwise a German message naming the file and the failure.
-QString WriteProject(const QString& fileName, const OptionSet& options, const FileList& list);
+// Writes the options and the live entries of the list; a failure is described by a German
+// message naming the file.
+std::optional<FileError> WriteProject(const QString& fileName, const OptionSet& options,
+                                      const FileList& list);
 
 // Reads and checks a whole project file; changes nothing.
-ProjectReadResult ParseProject(const QString& fileName);
+ProjectRead ParseProject(const QString& fileName);
 // Sets every field of the options to the project's and appends its pages to the list.
 void ApplyProject(const Project& project, OptionSet& options, FileList& list);
 // Both: the project is applied only when its whole file was read without fault.
-ProjectReadResult ReadProject(const QString& fileName, OptionSet& options, FileList& list);
+ProjectRead ReadProject(const QString& fileName, OptionSet& options, FileList& list);
 
 } // namespace veltrano

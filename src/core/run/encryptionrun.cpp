@@ -50,7 +50,7 @@ std::optional<PageError> EncryptionRun::guardOutput(const PageSteps::Job& job,
     // Two sources of the same name from different folders: the first one's page stays.
     const auto earlier = files_.written.constFind(fileKey(output));
     if (!options_.overwrite() && !output.isEmpty() && earlier != files_.written.cend())
-        return PageError::file(
+        return PageError::files(
                    FileError{
                        EEXIST,
                        QStringLiteral("Die Ausgabedatei %1 wurde in diesem Lauf schon aus %2 "
@@ -68,7 +68,7 @@ std::optional<PageError> EncryptionRun::guardOutput(const PageSteps::Job& job,
                                 "überschrieben: %2");
     else
         return std::nullopt;
-    return PageError::file(
+    return PageError::files(
                FileError{EEXIST, reason.arg(output, QString::fromLocal8Bit(std::strerror(EEXIST)))})
         .asNotice();
 }
@@ -77,7 +77,7 @@ std::optional<PageError> EncryptionRun::guardOutput(const PageSteps::Job& job,
 // The backup is the condition for replacing the source: when it cannot be made complete on
 // disk, the source stays as it is.
 QString EncryptionRun::backupPath(const PageSteps::Job& job) const {
-    if (!options_.overwrite() || options_.check(CheckField::chkBkup) == 0)
+    if (!options_.overwrite() || !isSet(options_.check(CheckField::chkBkup)))
         return {};
     return job.source + QStringLiteral(".bak");
 }
@@ -134,6 +134,28 @@ EncryptionRun::PageResult EncryptionRun::convert(const QString& source) {
     return PageResult::Done;
 }
 
+QString EncryptionRun::liveSiteFolder() const {
+    QStringList live;
+    for (int row = 0; row < list_.count(); ++row) {
+        if (!list_.removed(row))
+            live.append(list_.path(row));
+    }
+    return commonFolder(live);
+}
+
+bool EncryptionRun::overwrittenBefore(const QString& source) {
+    // A second entry would convert the converted page again and replace the first backup.
+    if (!options_.overwrite() || !overwritten_.contains(fileKey(source)))
+        return false;
+    if (options_.modern()) {
+        tally_.notices << QStringLiteral("Die Datei %1 steht mehrmals in der Liste und wurde "
+                                         "einmal verschlüsselt.")
+                              .arg(source);
+        ++tally_.skipped;
+    }
+    return true;
+}
+
 EncryptionRun::Outcome EncryptionRun::RunEncryption() {
     if (stopped_)
         return Outcome::Stopped;
@@ -145,31 +167,15 @@ EncryptionRun::Outcome EncryptionRun::RunEncryption() {
     bool errors = false;
 
     const int n = list_.count();
-    QStringList live;
-    for (int row = 0; row < n; ++row) {
-        if (!list_.removed(row))
-            live.append(list_.path(row));
-    }
-    siteFolder_ = commonFolder(live);
+    siteFolder_ = liveSiteFolder();
     for (int row = 0; row < n; ++row) {
         // The list may have shrunk during a yield; an entry that is gone is passed over.
         if (row >= list_.count())
             continue;
         list_.setCurrentRow(row);
         const QString source = list_.path(row);
-        if (list_.removed(row))
+        if (list_.removed(row) || overwrittenBefore(source))
             continue;
-        // Overwriting converts a source once per run: a second entry would convert the
-        // converted page again and replace the first backup.
-        if (options_.overwrite() && overwritten_.contains(fileKey(source))) {
-            if (options_.modern()) {
-                tally_.notices << QStringLiteral("Die Datei %1 steht mehrmals in der Liste und "
-                                                 "wurde einmal verschlüsselt.")
-                                      .arg(source);
-                ++tally_.skipped;
-            }
-            continue;
-        }
 
         host_.setCurrentFile(source);
         host_.setListProgress(row + 1, n); // the entry's number

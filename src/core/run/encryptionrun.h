@@ -35,9 +35,6 @@ public:
     // After a stop no further run can be started in this process.
     bool stopped() const { return stopped_; }
 
-    // The most blank lines a page may ask for at its start or at its end.
-    static constexpr qint64 kMaxBlankLines = PageSteps::kMaxBlankLines;
-
 private:
     enum class PageResult { Done, Skipped, Failed, Fatal };
 
@@ -52,6 +49,11 @@ private:
     PageResult report(const PageError& error);
 
     QString outputPath(const QString& source) const;
+    // The deepest folder of every live entry of the list.
+    QString liveSiteFolder() const;
+    // Overwriting converts a source once per run: true for a later entry of a source converted
+    // in this run, which modern pages count among the notices.
+    bool overwrittenBefore(const QString& source);
     bool namesListedPage(const QString& output) const;
 
     OptionSet& options_;

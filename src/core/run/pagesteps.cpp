@@ -10,12 +10,16 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <cstring>
 
 namespace veltrano {
 
 namespace {
 
 const QString kError = QStringLiteral("Fehler");
+
+// The most blank lines a page may ask for at its start or at its end.
+constexpr qint64 kMaxBlankLines = 50'000'000;
 
 // What every converted page carries: the marker of the script form, or the opening lines of the
 // protection script in the plain form. The search goes a megabyte at a time, with a pump between.
@@ -56,8 +60,14 @@ QList<PageMessage> messagesFor(const PageError& error, const QString& outputFold
     case PageError::Kind::Files:
         break;
     }
+    // A page file that could not be made could not be written either, and the user is told so.
+    QList<FileError> shown{error.file};
+    if (error.file.creating)
+        shown.append(FileError{EBADF, QString::fromLocal8Bit(std::strerror(EBADF))});
+    if (error.backup)
+        shown.append(*error.backup);
     QList<PageMessage> messages;
-    for (const FileError& file : error.files)
+    for (const FileError& file : shown)
         messages.append({QStringLiteral("Fehler (Ist das Ausgabeverzeichnis ") + outputFolder +
                              QStringLiteral(" vorhanden?): \r\n") + file.description +
                              QLatin1Char('(') + QString::number(file.code) + QLatin1Char(')'),
@@ -76,6 +86,18 @@ std::optional<PageError> PageSteps::blankLinesFit(qint64 count, const QString& s
                                   .arg(source));
 }
 
+void PageOut::finish(PageOut& out) {
+    out.error = out.sink->finish();
+    if (!out.error)
+        out.error = out.file.close();
+}
+
+void PreparedBackup::write(PreparedBackup& backup) {
+    NullHost quiet; // work on the host's worker never calls the host
+    backup.error = PrepareBackup(backup.source, backup.fileBytes, backup.lines, quiet, true,
+                                 backup.path, backup.file, backup.exact);
+}
+
 std::optional<PageError> PageSteps::readPage(Job& job, const OptionSet& options) {
     // ".htaccess", ".htpasswd": settings of the web server, which would be broken as HTML.
     if (QFileInfo(job.source).fileName().startsWith(QLatin1Char('.')))
@@ -92,7 +114,7 @@ std::optional<PageError> PageSteps::readPage(Job& job, const OptionSet& options)
     const QFileInfo info(job.source);
     if (!info.exists() || info.size() < 1)
         return PageError::fatal(missingSourcePrompt(job.source, options.modern()));
-    if (!encoder_.ReadPage(job.source, options, job.encoding ? &*job.encoding : nullptr).isEmpty())
+    if (encoder_.ReadPage(job.source, options, job.encoding ? &*job.encoding : nullptr))
         return PageError::refused(QStringLiteral("Datei konnte nicht gelesen werden: ") +
                                   job.source);
     // Converting a converted page again, over itself, would put the converted page into the
@@ -110,12 +132,12 @@ void PageSteps::prepareBackup(Job& job, const QString& backupPath) {
     // The folder's leftovers go first, so the sweep never meets the backup being made.
     if (files_)
         files_->sweepFolderOf(backupPath);
-    job.backupPath = backupPath;
-    job.writeOut.host = &host_;
-    host_.startBlocking([this, &job] {
-        job.backupErrors = PrepareBackup(job.source, backupFile_, backupText_, quiet_, true,
-                                         job.backupPath, job.backup, job.exactBackup);
-    });
+    std::shared_ptr<PreparedBackup> backup = reuseOrMake(spareBackup_);
+    backup->source = job.source;
+    backup->path = backupPath;
+    backup->exact = job.exactBackup;
+    backup->error.reset();
+    job.backup = StartedWork<PreparedBackup>(host_, std::move(backup), &PreparedBackup::write);
 }
 
 std::optional<PageError> PageSteps::encodeInto(Job& job, const OptionSet& options, bool sync) {
@@ -125,33 +147,44 @@ std::optional<PageError> PageSteps::encodeInto(Job& job, const OptionSet& option
         QDir().mkpath(QFileInfo(job.plannedOutput).absolutePath());
     if (files_ && !job.plannedOutput.isEmpty())
         files_->sweepFolderOf(job.plannedOutput);
-    job.streamed = !job.plannedOutput.isEmpty() && job.file.create(job.plannedOutput, job.sync);
-    PageSink& sink = sink_.emplace(page_, job.streamed ? job.file.fd() : -1);
+    std::shared_ptr<PageOut> out;
+    std::optional<PageSink> memory;
+    if (!job.plannedOutput.isEmpty()) {
+        out = reuseOrMake(spareOut_);
+        if (out->file.create(job.plannedOutput, job.sync))
+            out.reset();
+    }
+    job.streamed = out != nullptr;
+    PageSink& sink = out ? out->sink.emplace(out->block, out->file.fd()) : memory.emplace(page_);
     encoder_.EncodeReadPage(job.header, options, sink);
     if (auto error = blankLinesFit(endLineCount(options.values()), job.source))
         return error;
     AppendEndLines(sink, options);
     sink.append("\r\n");
-    if (job.streamed) {
-        job.writeOut.host = &host_;
-        host_.startBlocking([this, &job] { job.written = sink_->finish() && job.file.close(); });
-    }
+    if (out)
+        job.out = StartedWork<PageOut>(host_, std::move(out), &PageOut::finish);
     return std::nullopt;
 }
 
-std::optional<PageError> PageSteps::writeOutError(const Job& job) const {
-    if (job.written)
+std::optional<PageError> PageSteps::writtenOut(Job& job) {
+    if (!job.out.started())
         return std::nullopt;
-    return PageError::file(sink_->failed() ? FileError{sink_->errorCode(), sink_->error()}
-                                           : job.file.error());
+    const std::optional<FileError>& error = job.out.await().error;
+    job.written = !error;
+    if (error)
+        return PageError::files(*error);
+    return std::nullopt;
 }
 
-std::optional<PageError> PageSteps::writtenOut(Job& job) {
-    if (job.writeOut.host) {
-        host_.awaitBlocking();
-        job.writeOut.host = nullptr;
-    }
-    return writeOutError(job);
+std::optional<FileError> PageSteps::replace(PageOut* out, const QString& output, bool planned,
+                                            bool sync) {
+    if (planned)
+        return out->file.putInPlace();
+    if (out && ReadWholeFile(out->file.tempPath(), page_))
+        return FileError{EIO,
+                         QStringLiteral("Die neue Datei %1 konnte nicht wieder gelesen werden.")
+                             .arg(out->file.tempPath())};
+    return ReplaceFile(output, page_.view(), sync);
 }
 
 std::optional<PageError> PageSteps::commit(Job& job, const QString& output,
@@ -161,43 +194,37 @@ std::optional<PageError> PageSteps::commit(Job& job, const QString& output,
         files_->sweepFolderOf(backupPath);
     if (files_ && !planned && !output.isEmpty())
         files_->sweepFolderOf(output);
-    QList<FileError> errors;
+    PreparedBackup* prepared = nullptr;
+    if (job.backup.started() && job.backup.await().path == backupPath)
+        prepared = &job.backup.await();
+    if (auto error = writtenOut(job)) {
+        // A backup made beside the page that failed as well is told after it.
+        if (prepared)
+            error->backup = prepared->error;
+        return error;
+    }
+    PageOut* out = job.out.started() ? &job.out.await() : nullptr;
+    std::optional<FileError> error;
     // One piece of blocking work: the backup first, and the page put in place only once its
     // backup is complete on disk.
     host_.runBlocking([&] {
-        if (!job.written)
-            return;
-        if (!backupPath.isEmpty()) {
-            if (backupPath != job.backupPath)
-                errors = BackupSource(job.source, backupFile_, backupText_, quiet_, true,
-                                      backupPath, job.exactBackup);
-            else if (job.backupErrors.isEmpty())
-                errors = PutBackupInPlace(job.source, backupPath, job.backup);
-            else
-                errors = job.backupErrors;
-            if (!errors.isEmpty())
-                return;
-        }
-        if (planned) {
-            if (!job.file.putInPlace())
-                errors.append(job.file.error());
-        } else if (job.streamed && !ReadWholeFile(job.file.tempPath(), page_).isEmpty()) {
-            errors.append(FileError{EIO, QStringLiteral("Die neue Datei %1 konnte nicht wieder "
-                                                        "gelesen werden.")
-                                             .arg(job.file.tempPath())});
-        } else {
-            errors = ReplaceFile(output, page_.view(), job.sync);
-        }
+        NullHost quiet; // work on the host's worker never calls the host
+        if (prepared)
+            error = prepared->error ? prepared->error
+                                    : PutBackupInPlace(job.source, backupPath, prepared->file);
+        else if (!backupPath.isEmpty())
+            error = BackupSource(job.source, backupFile_, backupText_, quiet, true, backupPath,
+                                 job.exactBackup);
+        if (!error)
+            error = replace(out, output, planned, job.sync);
     });
-    job.writeOut.host = nullptr;
-    if (auto error = writeOutError(job)) {
-        // A backup made beside the page that failed as well is told after it.
-        if (backupPath == job.backupPath)
-            error->files += job.backupErrors;
-        return error;
-    }
-    if (!errors.isEmpty())
-        return PageError::fileSteps(errors);
+    // A new file not put in place goes now; the buffers stay for the next page.
+    if ((spareOut_ = job.out.take()))
+        spareOut_->file.discard();
+    if ((spareBackup_ = job.backup.take()))
+        spareBackup_->file.discard();
+    if (error)
+        return PageError::files(*error);
     if (files_)
         files_->written.insert(fileKey(output), job.source);
     return std::nullopt;

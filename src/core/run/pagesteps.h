@@ -4,6 +4,7 @@
 #include "io/pagesink.h"
 #include "io/pagewrite.h"
 #include "passes/encodepage.h"
+#include "startedwork.h"
 #include "text/bytebuffer.h"
 
 #include <QByteArray>
@@ -12,6 +13,7 @@
 #include <QSet>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 namespace veltrano {
@@ -24,25 +26,27 @@ class Random;
 struct PageError {
     enum class Kind {
         Refused, // the page is passed over: text is the whole message
-        Files,   // file steps failed or would do harm: each shown with the output folder
+        Files,   // a file step failed or would do harm: shown with the output folder
         Fatal,   // the source is missing or empty: text is the message, the run stops
     };
     Kind kind = Kind::Refused;
     QString text;
-    QList<FileError> files;
+    FileError file;                  // Files: the step that failed
+    std::optional<FileError> backup; // Files: the backup made beside the page failed as well
     // A guard passed the page over to keep it or another page from harm: no failure.
     bool notice = false;
 
-    static PageError refused(const QString& text) { return {Kind::Refused, text, {}}; }
-    static PageError fatal(const QString& text) { return {Kind::Fatal, text, {}}; }
-    static PageError file(const FileError& error) { return {Kind::Files, {}, {error}}; }
-    static PageError fileSteps(const QList<FileError>& errors) { return {Kind::Files, {}, errors}; }
+    static PageError refused(const QString& text) { return {Kind::Refused, text, {}, {}}; }
+    static PageError fatal(const QString& text) { return {Kind::Fatal, text, {}, {}}; }
+    static PageError files(const FileError& error, std::optional<FileError> backup = {}) {
+        return {Kind::Files, {}, error, std::move(backup)};
+    }
     PageError asNotice() && {
         notice = true;
         return std::move(*this);
     }
     // The notice in a few words, for a list of them.
-    QString noticeText() const { return files.isEmpty() ? text : files.first().description; }
+    QString noticeText() const { return kind == Kind::Files ? file.description : text; }
 };
 
 // One message box of a page error.
@@ -69,6 +73,31 @@ struct RunFiles {
     void sweepFolderOf(const QString& path);
 };
 
+// A page streamed into the new file beside its planned output: what its write-out owns.
+struct PageOut {
+    NewFile file;
+    ByteBuffer block;               // the bytes not yet written
+    std::optional<PageSink> sink;   // streams block into file
+    std::optional<FileError> error; // why the page did not reach its file
+
+    // Writes the last bytes and closes the file, flushed to disk when it was made so.
+    static void finish(PageOut& out);
+};
+
+// A source's backup written beside its final path, and flushed to disk, while the page is
+// converted.
+struct PreparedBackup {
+    QString source;
+    QString path;
+    bool exact = false; // the source's bytes as they are, not its lines
+    ByteBuffer fileBytes;
+    ByteBuffer lines;
+    NewFile file;
+    std::optional<FileError> error; // why it could not be written
+
+    static void write(PreparedBackup& backup);
+};
+
 // The steps of one page that do not depend on where the list lives: the window's run and the
 // batch tool's parallel run take every page through them. An object holds the working buffers
 // of its pages and is used by one thread.
@@ -79,33 +108,15 @@ public:
         QString source;
         QByteArray header;        // built from the options as they were when the page was read
         QString plannedOutput;    // the output path as planned before the page was encoded
-        NewFile file;             // the new file beside plannedOutput that holds the page
         bool streamed = false;    // false: the page is held whole in the page buffer
         bool sync = false;        // the page and its folder are flushed to disk before it counts
         bool written = true;      // the streamed page's last bytes reached its file, now closed
         bool exactBackup = false; // the backup holds the source's bytes (modern pages)
         // Set before readPage to learn the encoding a browser finds for the page file.
         std::optional<QByteArray> encoding;
-        QString backupPath; // where the backup written beside the conversion is meant to go
-        NewFile backup;     // that backup, complete, until it is put in place
-        QList<FileError> backupErrors; // why it could not be written
-
-        // A job whose last bytes are still being written by the host's worker waits for them
-        // before it goes, since that work uses its file.
-        struct WriteOut {
-            Host* host = nullptr; // set while the write-out may still be going on
-            WriteOut() = default;
-            WriteOut(const WriteOut&) = delete;
-            WriteOut& operator=(const WriteOut&) = delete;
-            ~WriteOut() {
-                if (host)
-                    host->awaitBlocking();
-            }
-        } writeOut; // the last member, so it waits before the others go
+        StartedWork<PageOut> out;           // the streamed page's write-out
+        StartedWork<PreparedBackup> backup; // the backup written beside the conversion
     };
-
-    // The most blank lines a page may ask for at its start or at its end.
-    static constexpr qint64 kMaxBlankLines = 50'000'000;
 
     PageSteps(Random& random, Host& host) : host_(host), encoder_(random, host) {}
 
@@ -117,41 +128,34 @@ public:
     // file is closed again before any output is made. A name starting with "." and, when
     // overwriting, a page converted before are refused.
     std::optional<PageError> readPage(Job& job, const OptionSet& options);
-    // After readPage: the source's backup is written beside backupPath as the host's started
-    // work, while the page is converted. commit puts it in place when the backup it is given
-    // then is the same; otherwise it goes with the job.
+    // After readPage: the source's backup is written beside backupPath as started work, while
+    // the page is converted; commit puts it in place when it is given the same path.
     void prepareBackup(Job& job, const QString& backupPath);
     // After readPage: the native pass, and the number of draws the encoding will take.
     qint64 countDraws(const OptionSet& options) { return encoder_.PrepareReadPage(options); }
-    // The page goes straight into a new file beside the planned output, so a large page is
-    // never held whole; without a plan, or where no new file can be made, it is held in memory.
-    // Replacing sources always flushes the page and its folder to disk; with sync set, pages
-    // written into the output folder are flushed too. The last bytes of a streamed page are
-    // written and flushed as the host's started work, so the run can read the output path again
-    // meanwhile; commit, or writtenOut, waits for them.
+    // The page goes straight into a new file beside the planned output, its last bytes written
+    // out as started work; without a plan, or where no new file can be made, it is held in
+    // memory. Pages over their sources, and with sync all pages, reach the disk before they count.
     std::optional<PageError> encodeInto(Job& job, const OptionSet& options, bool sync = false);
     // Waits for the page's write-out; why it failed, if it did.
     std::optional<PageError> writtenOut(Job& job);
-    // The page replaces the output: the new file is renamed over it when the output is still
-    // the planned one; otherwise the page is written anew, from memory, with the same step.
-    // Given a backupPath, the source's lines go there first, flushed to disk, in the same
-    // blocking work. The backup is the condition for replacing the source: its failure stops
-    // the page. A failed write-out of the page stops it first.
+    // The page replaces the output, after its backup at backupPath when one is given (in one
+    // piece of blocking work); a failed write-out or backup stops it.
     std::optional<PageError> commit(Job& job, const QString& output,
                                     const QString& backupPath = QString());
 
     static std::optional<PageError> blankLinesFit(qint64 count, const QString& source);
 
 private:
-    std::optional<PageError> writeOutError(const Job& job) const;
+    std::optional<FileError> replace(PageOut* out, const QString& output, bool planned, bool sync);
 
     Host& host_;
     PageEncoder encoder_;
-    ByteBuffer page_;              // the converted page, reused from page to page
-    std::optional<PageSink> sink_; // where the page of the job in hand goes
-    ByteBuffer backupFile_;        // the source as read for its backup
-    ByteBuffer backupText_;        // the backup's lines
-    NullHost quiet_; // for work on the host's worker thread, which never calls the host
+    ByteBuffer page_;                             // a page held in memory, reused page to page
+    std::shared_ptr<PageOut> spareOut_;           // the last write-out's state, for reuse
+    std::shared_ptr<PreparedBackup> spareBackup_; // the last backup's state, for reuse
+    ByteBuffer backupFile_;                       // the source as read for a backup made late
+    ByteBuffer backupText_;                       // its lines
     RunFiles* files_ = nullptr;
 };
 

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -130,6 +131,105 @@ qsizetype firstMissing(const QList<PlannedPage>& pages) {
     return pages.size();
 }
 
+// The leftovers of ended runs go from every folder the run writes into, before the first page.
+void sweepFolders(const QList<PlannedPage>& pages, qsizetype reached) {
+    RunFiles files;
+    for (qsizetype i = 0; i < reached; ++i) {
+        files.sweepFolderOf(pages[i].output);
+        if (!pages[i].backup.isEmpty())
+            files.sweepFolderOf(pages[i].backup);
+    }
+}
+
+// The threads of one run; when they go, no page is taken any more and every thread has ended.
+class Workers {
+public:
+    Workers(Shared& s, int jobs) : s_(s) {
+        const int count = static_cast<int>(qMin<qsizetype>(jobs, qMax<qsizetype>(1, s.reached)));
+        for (int t = 0; t < count; ++t)
+            threads_.emplace_back(work, std::ref(s));
+    }
+    ~Workers() {
+        {
+            std::lock_guard lock(s_.mutex);
+            s_.next = s_.reached;
+        }
+        for (std::thread& t : threads_)
+            t.join();
+    }
+    Workers(const Workers&) = delete;
+    Workers& operator=(const Workers&) = delete;
+
+private:
+    Shared& s_;
+    std::vector<std::thread> threads_;
+};
+
+// Waits for page i's outcome, showing the page as the current one meanwhile; none when an
+// interruption ended the run before the page was taken.
+std::optional<PageOutcome> outcomeOf(Shared& s, qsizetype i, Host& host) {
+    host.setCurrentFile(s.pages[i].source);
+    host.setListProgress(static_cast<int>(i + 1), static_cast<int>(s.pages.size()));
+    std::unique_lock lock(s.mutex);
+    const auto ready = [&] {
+        return s.done[static_cast<size_t>(i)] != 0 || (s.interrupted() && s.next <= i);
+    };
+    while (!s.finished.wait_for(lock, std::chrono::milliseconds(50), ready)) {
+    }
+    if (s.done[static_cast<size_t>(i)] == 0)
+        return std::nullopt;
+    return s.outcomes[static_cast<size_t>(i)];
+}
+
+// What one page's outcome adds to the tally, and its messages; with "Moderne Seiten" a guard's
+// notice waits for the list at the end. True when the page showed an error.
+bool count(const PageOutcome& outcome, bool modern, RunTally& tally, Host& host) {
+    tally.converted += outcome.converted ? 1 : 0;
+    if (modern && !outcome.notice.isEmpty()) {
+        tally.notices << outcome.notice;
+        ++tally.skipped;
+        return false;
+    }
+    for (const PageMessage& m : outcome.messages)
+        host.message(m.prompt, m.title, m.icon);
+    if (outcome.messages.isEmpty())
+        return false;
+    ++(outcome.notice.isEmpty() ? tally.failed : tally.skipped);
+    return true;
+}
+
+// Gives out the pages' outcomes and messages in list order, until every page reached is done or
+// one ends the run.
+ParallelRun::Outcome deliver(Shared& s, Host& host, RunTally& tally, bool modern,
+                             const std::function<void(int, qint64)>& progress,
+                             QList<PageOutcome>* outcomes) {
+    bool errors = false;
+    qint64 inputBytes = 0;
+    for (qsizetype i = 0; i < s.reached; ++i) {
+        std::optional<PageOutcome> outcome = outcomeOf(s, i, host);
+        // The threads take no page after an interruption: the run ends with the pages under way.
+        if (!outcome) {
+            tally.interrupted = true;
+            return ParallelRun::Outcome::Interrupted;
+        }
+        // A source that vanished after the run was planned stops it there, as in the window;
+        // pages after it that other threads have finished stay written.
+        const bool fatal = outcome->fatal;
+        if (fatal)
+            tally.stop = outcome->messages.value(0).prompt;
+        else
+            errors = count(*outcome, modern, tally, host) || errors;
+        inputBytes += outcome->inputBytes;
+        if (outcomes)
+            outcomes->append(std::move(*outcome));
+        if (fatal)
+            return ParallelRun::Outcome::Stopped;
+        if (progress)
+            progress(static_cast<int>(i + 1), inputBytes);
+    }
+    return errors ? ParallelRun::Outcome::CompletedWithErrors : ParallelRun::Outcome::Completed;
+}
+
 } // namespace
 
 ParallelRun::ParallelRun(const OptionSet& options, Host& host, Random& random, int jobs)
@@ -138,93 +238,27 @@ ParallelRun::ParallelRun(const OptionSet& options, Host& host, Random& random, i
 ParallelRun::Outcome ParallelRun::run(const QList<PlannedPage>& pages,
                                       QList<PageOutcome>* outcomes) {
     const qsizetype reached = firstMissing(pages);
+    sweepFolders(pages, reached);
     Shared s(pages, options_, sync, reached, random_.state(), interrupt);
     s.encodings = encodings;
-    const bool modern = options_.modern();
     tally_ = RunTally();
     tally_.failed = earlierFailures;
-    RunFiles files;
-    for (qsizetype i = 0; i < reached; ++i) {
-        files.sweepFolderOf(pages[i].output);
-        if (!pages[i].backup.isEmpty())
-            files.sweepFolderOf(pages[i].backup);
-    }
-
     host_.showStatus(true);
-    std::vector<std::thread> threads;
-    const int count = static_cast<int>(qMin<qsizetype>(jobs_, qMax<qsizetype>(1, reached)));
-    for (int t = 0; t < count; ++t)
-        threads.emplace_back(work, std::ref(s));
-
-    bool errors = false;
-    qint64 inputBytes = 0;
-    // The threads take no page after an interruption: the run ends with the pages under way.
-    const auto stopHere = [&](Outcome outcome) {
-        {
-            std::lock_guard lock(s.mutex);
-            s.next = s.reached;
-        }
-        for (std::thread& t : threads)
-            t.join();
-        random_.setState(s.state);
-        finishRun(host_, tally_, modern, completionMessage);
-        return outcome;
-    };
-    for (qsizetype i = 0; i < reached; ++i) {
-        host_.setCurrentFile(pages[i].source);
-        host_.setListProgress(static_cast<int>(i + 1), static_cast<int>(pages.size()));
-        PageOutcome outcome;
-        {
-            std::unique_lock lock(s.mutex);
-            const auto ready = [&] {
-                return s.done[static_cast<size_t>(i)] != 0 || (s.interrupted() && s.next <= i);
-            };
-            while (!s.finished.wait_for(lock, std::chrono::milliseconds(50), ready)) {
-            }
-            if (s.done[static_cast<size_t>(i)] == 0) {
-                tally_.interrupted = true;
-                lock.unlock();
-                return stopHere(Outcome::Interrupted);
-            }
-            outcome = s.outcomes[static_cast<size_t>(i)];
-        }
-        // A source that vanished after the run was planned stops it there, as in the window;
-        // pages after it that other threads have finished stay written.
-        if (outcome.fatal) {
-            if (outcomes)
-                outcomes->append(std::move(outcome));
-            tally_.stop = outcome.messages.value(0).prompt;
-            return stopHere(Outcome::Stopped);
-        }
-        if (modern && !outcome.notice.isEmpty()) {
-            // With "Moderne Seiten" a guard's notice waits for the list at the end.
-            tally_.notices << outcome.notice;
-            ++tally_.skipped;
-        } else if (!outcome.messages.isEmpty()) {
-            for (const PageMessage& m : outcome.messages)
-                host_.message(m.prompt, m.title, m.icon);
-            ++(outcome.notice.isEmpty() ? tally_.failed : tally_.skipped);
-            errors = true;
-        }
-        tally_.converted += outcome.converted ? 1 : 0;
-        inputBytes += outcome.inputBytes;
-        if (progress)
-            progress(static_cast<int>(i + 1), inputBytes);
-        if (outcomes)
-            outcomes->append(std::move(outcome));
+    Outcome outcome = Outcome::Completed;
+    {
+        const Workers workers(s, jobs_);
+        outcome = deliver(s, host_, tally_, options_.modern(), progress, outcomes);
     }
-    for (std::thread& t : threads)
-        t.join();
     random_.setState(s.state);
-
-    if (reached < pages.size()) {
-        tally_.stop = missingSourcePrompt(pages[reached].source, modern);
-        finishRun(host_, tally_, modern, completionMessage);
-        return Outcome::Stopped;
+    const bool completed = outcome == Outcome::Completed || outcome == Outcome::CompletedWithErrors;
+    if (completed && reached < pages.size()) {
+        tally_.stop = missingSourcePrompt(pages[reached].source, options_.modern());
+        outcome = Outcome::Stopped;
+    } else if (completed) {
+        host_.showStatus(false);
     }
-    host_.showStatus(false);
-    finishRun(host_, tally_, modern, completionMessage);
-    return errors ? Outcome::CompletedWithErrors : Outcome::Completed;
+    finishRun(host_, tally_, options_.modern(), completionMessage);
+    return outcome;
 }
 
 } // namespace veltrano

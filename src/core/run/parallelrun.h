@@ -34,11 +34,8 @@ struct PageOutcome {
     QString notice; // a guard passed the page over: why, in a few words
 };
 
-// The run over a planned list with several threads. Every page's generator state is known
-// before it is encoded: the draws of a page are counted after its native pass, the counts are
-// added in list order and the generator jumps ahead to each page's start. So the bytes are
-// those of a one-thread run over the same list, whatever the number of threads. Messages go
-// to the host in list order, from the calling thread.
+// The run over a planned list with several threads, writing the bytes of a one-thread run over
+// the same list; messages go to the host in list order, from the calling thread.
 class ParallelRun {
 public:
     enum class Outcome { Completed, CompletedWithErrors, Stopped, Interrupted };

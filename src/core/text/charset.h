@@ -40,11 +40,8 @@ QByteArray decodeToUtf8(QByteArrayView bytes, ByteBuffer& out);
 // encoding.
 void declareUtf8(ByteBuffer& text);
 
-// Gives every classic external script of a UTF-8 page text that names no charset of its own
-// the page's former encoding in a charset attribute: the browser reads such a script in the
-// encoding of the page that loads it, and the page is UTF-8 now. Scripts in comments or in the
-// code of other scripts are left alone, and so is everything when the encoding was UTF-8 or
-// UTF-16.
+// Gives every classic external script tag of a UTF-8 page text that names no charset the page's
+// former encoding (unless that was UTF-8 or UTF-16), in which the browser read the script before.
 void keepScriptEncoding(ByteBuffer& text, const QByteArray& encoding);
 
 } // namespace charset

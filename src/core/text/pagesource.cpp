@@ -7,6 +7,7 @@
 
 #include <QFile>
 
+#include <cerrno>
 #include <cstring>
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -116,7 +117,7 @@ void SplitPageLines(QByteArrayView file, CheckState chkZange, ByteBuffer& page, 
         }
         const bool last = next >= end;
         bool keepsBreak = true;
-        if (chkZange != 0 && !last) {
+        if (isSet(chkZange) && !last) {
             const LineMarks m = markLine(p, lineEnd, host);
             const bool scriptLine = inScript || m.script;
             // A line that closes one script and opens the next ("</script><script>") leaves
@@ -152,11 +153,11 @@ void SplitPageLines(QByteArrayView file, CheckState chkZange, ByteBuffer& page, 
     }
 }
 
-QString ReadWholeFile(const QString& path, ByteBuffer& buffer, Host* host) {
+std::optional<FileError> ReadWholeFile(const QString& path, ByteBuffer& buffer, Host* host) {
     buffer.clear();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return file.errorString();
+        return FileError{EIO, file.errorString()};
     const qint64 expected = file.size();
     if (expected > 0)
         buffer.reserve(expected + 1);
@@ -165,22 +166,22 @@ QString ReadWholeFile(const QString& path, ByteBuffer& buffer, Host* host) {
         char* at = buffer.room(kChunk);
         const qint64 n = file.read(at, kChunk);
         if (n < 0)
-            return file.errorString();
+            return FileError{EIO, file.errorString()};
         if (n == 0)
             break;
         buffer.commit(at + n);
         if (host)
             host->pump();
     }
-    return {};
+    return std::nullopt;
 }
 
-QString ReadPageSource(const QString& path, const OptionSet& options, ByteBuffer& page,
-                       ByteBuffer& scratch, Host& host, QByteArray* encoding) {
+std::optional<FileError> ReadPageSource(const QString& path, const OptionSet& options,
+                                        ByteBuffer& page, ByteBuffer& scratch, Host& host,
+                                        QByteArray* encoding) {
     const CheckState zange = options.check(CheckField::chkZange);
     const bool modern = options.modern();
-    QString error = ReadWholeFile(path, scratch, &host);
-    if (!error.isEmpty())
+    if (auto error = ReadWholeFile(path, scratch, &host))
         return error;
     if (modern) {
         // The page is read in its own encoding and worked on as UTF-8, which it then declares.
@@ -198,7 +199,7 @@ QString ReadPageSource(const QString& path, const OptionSet& options, ByteBuffer
         *encoding = charset::detect(scratch.view()).encoding;
     }
     SplitPageLines(scratch.view(), zange, page, host);
-    return {};
+    return std::nullopt;
 }
 
 } // namespace veltrano

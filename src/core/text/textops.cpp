@@ -124,4 +124,14 @@ qint64 countValue(const QString& text) {
     return negative ? -value : value;
 }
 
+bool startsWithAsciiNoCase(QByteArrayView text, qsizetype at, QByteArrayView lowerWord) {
+    if (text.size() - at < lowerWord.size())
+        return false;
+    for (qsizetype i = 0; i < lowerWord.size(); ++i) {
+        if (asciiLower(text[at + i]) != lowerWord[i])
+            return false;
+    }
+    return true;
+}
+
 } // namespace veltrano

@@ -16,6 +16,13 @@ QByteArray removeAll(QByteArrayView text, QByteArrayView pattern);
 qsizetype removeBetween(char* data, qsizetype& size, qsizetype from, qsizetype limit,
                         QByteArrayView pattern, bool last);
 
+// An ASCII letter in lower case; every other byte as it is.
+inline char asciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
+// Whether text holds the lower-case ASCII word at position at, ignoring the case of letters.
+bool startsWithAsciiNoCase(QByteArrayView text, qsizetype at, QByteArrayView lowerWord);
+
 // Index of the first occurrence of an ASCII pattern, ignoring the case of ASCII letters;
 // -1 when there is none. The pattern must be lower case.
 qsizetype indexOfAsciiNoCase(QByteArrayView text, QByteArrayView lowerPattern);

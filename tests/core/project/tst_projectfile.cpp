@@ -35,17 +35,17 @@ private slots:
         options.setText(TextField::txt404, u"kept"_s);
         const OptionValues before = options.values();
         FileList list;
-        const ProjectReadResult r = ReadProject(file, options, list);
+        const ProjectRead r = ReadProject(file, options, list);
         QByteArray got;
-        if (r.status == ProjectReadResult::Status::Ok) {
-            QCOMPARE(WriteProject(dir_.at(u"back.vtp"_s), options, list), QString());
+        if (r) {
+            QVERIFY(!WriteProject(dir_.at(u"back.vtp"_s), options, list));
             got = test::readFile(dir_.at(u"back.vtp"_s));
         } else {
             QVERIFY(options.values() == before);
             QCOMPARE(list.count(), 0);
-            got = (r.status == ProjectReadResult::Status::VersionMismatch
-                       ? u"version "_s + r.versionLine
-                       : QString(r.message).replace(file, u"%1"_s))
+            got = (r.error().kind == ProjectError::Kind::VersionMismatch
+                       ? u"version "_s + r.error().text
+                       : QString(r.error().text).replace(file, u"%1"_s))
                       .toUtf8();
         }
         if (test::updating && got != test::readFile(base + u".expect"_s))
@@ -56,7 +56,7 @@ private slots:
     void userTextOutsideCodePageBecomesQuestionMark() {
         OptionSet options(u"/prog"_s);
         options.setText(TextField::txt404, u"Fehler 日本 ✓ ü"_s);
-        QCOMPARE(WriteProject(dir_.at(u"q.vtp"_s), options, FileList()), QString());
+        QVERIFY(!WriteProject(dir_.at(u"q.vtp"_s), options, FileList()));
         QVERIFY(test::readFile(dir_.at(u"q.vtp"_s)).contains("\r\nFehler ?? ? \xfc\r\n"));
     }
 
@@ -73,7 +73,8 @@ private slots:
         OptionSet options;
         FileList list;
         list.Append(path);
-        QVERIFY(WriteProject(dir_.at(fileName), options, list).contains(dir_.at(fileName)));
+        const auto error = WriteProject(dir_.at(fileName), options, list);
+        QVERIFY(error && error->description.contains(dir_.at(fileName)));
         QCOMPARE(test::readFile(dir_.at(u"u.vtp"_s)), QByteArray("old project"));
     }
 };

@@ -1,8 +1,8 @@
 // Walks tests/data/breakage.txt: each page with its options, and the codes of what the
 // conversion without "Moderne Seiten" breaks in it.
 #include "options/optionset.h"
+#include "passes/breakage.h"
 #include "support/testfiles.h"
-#include "text/breakage.h"
 
 #include <QFile>
 #include <QtTest>

@@ -1,6 +1,6 @@
 #include "markup.h"
 
-#include "text/textops.h"
+#include "textops.h"
 
 #include <QByteArray>
 
@@ -9,6 +9,8 @@
 namespace veltrano {
 
 namespace {
+
+using markup::isBlank;
 
 // Elements whose content the browser reads as raw text: references in it are not decoded.
 constexpr std::string_view kRawTextElements[] = {"script",  "style",    "xmp",      "iframe",
@@ -34,10 +36,6 @@ const char* elementOf(QByteArrayView page, qsizetype i, const std::string_view (
             return element.data();
     }
     return nullptr;
-}
-
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
 }
 
 // Where the tag that opens at page[i] ends, behind its ">"; a quote opens a value only right
@@ -147,6 +145,41 @@ qsizetype headEnd(QByteArrayView page) {
         return false;
     });
     return found;
+}
+
+bool nextAttribute(QByteArrayView b, qsizetype& p, QByteArray& name, QByteArray& value) {
+    name.clear();
+    value.clear();
+    const qsizetype n = b.size();
+    while (p < n && (isBlank(b[p]) || b[p] == '/'))
+        ++p;
+    if (p >= n || b[p] == '>')
+        return false;
+    for (; p < n; ++p) {
+        const char c = b[p];
+        if (c == '=' && !name.isEmpty())
+            break;
+        if (isBlank(c) || c == '/' || c == '>')
+            break;
+        name += asciiLower(c);
+    }
+    while (p < n && isBlank(b[p]))
+        ++p;
+    if (p >= n || b[p] != '=')
+        return true;
+    ++p;
+    while (p < n && isBlank(b[p]))
+        ++p;
+    if (p < n && (b[p] == '"' || b[p] == '\'')) {
+        const char quote = b[p++];
+        for (; p < n && b[p] != quote; ++p)
+            value += asciiLower(b[p]);
+        ++p;
+        return true;
+    }
+    for (; p < n && !isBlank(b[p]) && b[p] != '>'; ++p)
+        value += asciiLower(b[p]);
+    return true;
 }
 
 } // namespace markup

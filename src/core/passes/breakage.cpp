@@ -1,11 +1,12 @@
 #include "breakage.h"
 
-#include "bytebuffer.h"
-#include "charset.h"
 #include "host.h"
-#include "pagesource.h"
-#include "passes/native.h"
-#include "textops.h"
+#include "native.h"
+#include "text/bytebuffer.h"
+#include "text/charset.h"
+#include "text/markup.h"
+#include "text/pagesource.h"
+#include "text/textops.h"
 
 #include <QFile>
 
@@ -55,7 +56,7 @@ bool isBlank(char c) {
 // references, one flag per byte, as the pass walks the page; headEnd receives where the pass
 // takes the head to end (-1: never).
 std::vector<char> nativeEncoded(QByteArrayView t, const OptionValues& v, qsizetype* headEnd) {
-    const bool seo = v.check(CheckField::chkSeo) != 0;
+    const bool seo = isSet(v.check(CheckField::chkSeo));
     std::vector<char> encoded(static_cast<size_t>(t.size()), 0);
     NativeScanState s;
     *headEnd = -1;
@@ -199,14 +200,14 @@ bool standardsDoctype(QByteArrayView d) {
 class Analysis {
 public:
     Analysis(QByteArrayView text, const OptionValues& v) : t(text) {
-        native = v.check(CheckField::chkNativ) != 0;
+        native = isSet(v.check(CheckField::chkNativ));
         if (native)
             encoded = nativeEncoded(t, v, &nativeHead);
-        seo = v.check(CheckField::chkSeo) != 0;
+        seo = isSet(v.check(CheckField::chkSeo));
         // The script form writes the page from behind the first "</head>" while the head stays
         // readable, else from its start, behind the header.
-        java = v.check(CheckField::chkJava) != 0;
-        if (java && v.check(CheckField::chkSeo) == 1) {
+        java = isSet(v.check(CheckField::chkJava));
+        if (java && isOn(v.check(CheckField::chkSeo))) {
             const qsizetype k = indexOfAsciiNoCase(t, "</head>");
             jsStart = k >= 0 ? k + 7 : 0;
         }
@@ -470,7 +471,7 @@ Kinds FindBreakageOfFile(const QString& path, const OptionValues& options) {
         !S_ISREG(st.st_mode))
         return 0;
     ByteBuffer bytes;
-    if (!ReadWholeFile(path, bytes).isEmpty())
+    if (ReadWholeFile(path, bytes))
         return 0;
     return FindBreakage(bytes.view(), options);
 }

@@ -1,17 +1,22 @@
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
 
 #include <functional>
 
 namespace veltrano {
 
-// The markup of a modern page that a browser does not decode, as the native pass leaves it as it
-// is; the script form and the reading of a page find tags with the same eyes.
+// How a browser finds the tags of a page among comments and raw text; the passes and the reading
+// of a page find tags with the same eyes.
 namespace markup {
 
 inline bool isLetter(char c) {
     return (c | 0x20) >= 'a' && (c | 0x20) <= 'z';
+}
+// White space between the parts of a tag.
+inline bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
 }
 
 // Where the comment that opens at page[i] ("<!--") ends: behind the first "-->", which may
@@ -46,6 +51,10 @@ qsizetype prologueEnd(QByteArrayView text);
 // Where the first head end tag outside comments and raw text ends (behind its ">"); -1 when the
 // page has none.
 qsizetype headEnd(QByteArrayView page);
+
+// Reads the attribute of a tag that starts at p, as a browser's scan before parsing does, in
+// lower case; false at the tag's end.
+bool nextAttribute(QByteArrayView tag, qsizetype& p, QByteArray& name, QByteArray& value);
 
 } // namespace markup
 
