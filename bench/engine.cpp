@@ -113,7 +113,7 @@ int runCase(const QString& name, bool streamed, bool modern, int repetitions) {
             if (out.create(output))
                 return -1;
             PageSink sink(buffer, streamed ? out.fd() : -1);
-            if (encoder.ReadPage(source, options))
+            if (!encoder.ReadPage(source, options))
                 return -1;
             encoder.EncodeReadPage(header, options, sink);
             AppendEndLines(sink, options);

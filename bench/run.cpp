@@ -107,7 +107,8 @@ int main(int argc, char* argv[]) {
             if (file.create(folder + QStringLiteral("/page%1.htm").arg(i)))
                 return {-1, -1};
             PageSink sink(buffer, file.fd());
-            encoder.ReadPage(paths[i], options);
+            if (!encoder.ReadPage(paths[i], options))
+                return {-1, -1};
             encoder.EncodeReadPage(BuildPageHeader(options), options, sink);
             AppendEndLines(sink, options);
             sink.append(QByteArrayView("\r\n"));

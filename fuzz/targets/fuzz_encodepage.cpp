@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     }
     checkSame(page.view(), pageText, "the page text");
     random.setState(expectedRandom.state());
-    check(!encoder.ReadPage(scratchFile(QStringLiteral("seite.htm"), file), options),
+    check(encoder.ReadPage(scratchFile(QStringLiteral("seite.htm"), file), options).ok(),
           "the page file reads");
     PageSink sink(output);
     encoder.EncodeReadPage(header, options, sink);

@@ -50,15 +50,14 @@ SourcePage namedPage(const QString& path) {
     return {path, path.mid(path.lastIndexOf(QLatin1Char('/')) + 1)};
 }
 
-std::optional<QList<SourcePage>> collectPages(const QStringList& paths, QString* error) {
+Result<QList<SourcePage>, QString> collectPages(const QStringList& paths) {
     QList<SourcePage> pages;
     NullHost host;
     for (const QString& path : paths) {
         const QFileInfo info(path);
         if (!info.exists()) {
-            *error = planError(QStringLiteral("Pfad nicht gefunden"),
-                               QStringLiteral("no such file or folder"), path);
-            return std::nullopt;
+            return planError(QStringLiteral("Pfad nicht gefunden"),
+                             QStringLiteral("no such file or folder"), path);
         }
         if (!info.isDir()) {
             pages.append(namedPage(path));
@@ -71,25 +70,22 @@ std::optional<QList<SourcePage>> collectPages(const QStringList& paths, QString*
                 pages.append({found, found.mid(folder.size()), true});
         }
         if (pages.size() == before) {
-            *error = planError(QStringLiteral("keine Seiten (*.htm, *.html, *.shtml) im Ordner"),
-                               QStringLiteral("no pages in the folder"), path);
-            return std::nullopt;
+            return planError(QStringLiteral("keine Seiten (*.htm, *.html, *.shtml) im Ordner"),
+                             QStringLiteral("no pages in the folder"), path);
         }
     }
     return pages;
 }
 
-std::optional<QList<PlannedPage>> planOutputs(const QList<SourcePage>& pages,
-                                              const OptionSet& options, const QString& backupDir,
-                                              QString* error) {
+Result<QList<PlannedPage>, QString>
+planOutputs(const QList<SourcePage>& pages, const OptionSet& options, const QString& backupDir) {
     const bool overwrite = options.overwrite();
     const QString folder = options.text(TextField::txtPath);
     if (!overwrite && (!options.newFiles() || folder.isEmpty())) {
-        *error = planError(QStringLiteral("kein Ziel im Projekt, -o ORDNER oder --overwrite "
-                                          "angeben"),
-                           QStringLiteral("no output in the project, give -o DIR or --overwrite"),
-                           options.projectFile());
-        return std::nullopt;
+        return planError(QStringLiteral("kein Ziel im Projekt, -o ORDNER oder --overwrite "
+                                        "angeben"),
+                         QStringLiteral("no output in the project, give -o DIR or --overwrite"),
+                         options.projectFile());
     }
     const bool backup = overwrite && isSet(options.check(CheckField::chkBkup));
 
@@ -116,18 +112,16 @@ std::optional<QList<PlannedPage>> planOutputs(const QList<SourcePage>& pages,
         if (taken != outputs.cend()) {
             if (pageKeys[*taken] == sourceKey)
                 continue; // the same page again
-            *error = planError(
+            return planError(
                 QStringLiteral("zwei Seiten, eine Ausgabe"),
                 QStringLiteral("two pages, one output"),
                 QStringLiteral("%1, %2 -> %3").arg(pages[*taken].path, page.path, p.output));
-            return std::nullopt;
         }
         const auto source = sources.constFind(outputKey);
         if (!overwrite && source != sources.cend()) {
-            *error = planError(QStringLiteral("die Ausgabe ist eine Quelldatei"),
-                               QStringLiteral("the output is a source page"),
-                               QStringLiteral("%1 -> %2").arg(page.path, pages[*source].path));
-            return std::nullopt;
+            return planError(QStringLiteral("die Ausgabe ist eine Quelldatei"),
+                             QStringLiteral("the output is a source page"),
+                             QStringLiteral("%1 -> %2").arg(page.path, pages[*source].path));
         }
         outputs.insert(outputKey, i);
         planned.append(p);

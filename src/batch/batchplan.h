@@ -1,5 +1,6 @@
 #pragma once
 
+#include "result.h"
 #include "run/parallelrun.h"
 
 #include <QList>
@@ -22,7 +23,7 @@ struct SourcePage {
 
 // The pages of the arguments in order: a page as named, a folder searched recursively for the
 // patterns of "+++", pattern after pattern. A path that is not there is an error naming it.
-std::optional<QList<SourcePage>> collectPages(const QStringList& paths, QString* error);
+Result<QList<SourcePage>, QString> collectPages(const QStringList& paths);
 
 // A named page (from a project or the command line) keeps only its file name.
 SourcePage namedPage(const QString& path);
@@ -33,9 +34,8 @@ SourcePage namedPage(const QString& path);
 // output is taken once; pages a folder argument found inside the output folder (the outputs of
 // an earlier run) are left out. Two pages for one output, or an output that is a listed page, are
 // an error naming both.
-std::optional<QList<PlannedPage>> planOutputs(const QList<SourcePage>& pages,
-                                              const OptionSet& options, const QString& backupDir,
-                                              QString* error);
+Result<QList<PlannedPage>, QString> planOutputs(const QList<SourcePage>& pages,
+                                                const OptionSet& options, const QString& backupDir);
 
 // Creates the folders the outputs and backups go into; the first one that could not be made.
 std::optional<FileError> makeFolders(const QList<PlannedPage>& pages);

@@ -5,6 +5,8 @@
 #include <QJsonObject>
 #include <QSaveFile>
 
+#include <cerrno>
+
 namespace veltrano {
 
 namespace {
@@ -42,9 +44,10 @@ QJsonArray copyEntries(const QList<OtherFile>& copied) {
 
 } // namespace
 
-QString writeReport(const QString& fileName, const QList<PlannedPage>& pages,
-                    const QList<PageOutcome>& outcomes, const QList<breakage::Kinds>& breaks,
-                    int exitCode, qint64 milliseconds, const QList<OtherFile>& copied) {
+std::optional<FileError> writeReport(const QString& fileName, const QList<PlannedPage>& pages,
+                                     const QList<PageOutcome>& outcomes,
+                                     const QList<breakage::Kinds>& breaks, int exitCode,
+                                     qint64 milliseconds, const QList<OtherFile>& copied) {
     QJsonArray list;
     qint64 inputBytes = 0;
     qint64 outputBytes = 0;
@@ -75,15 +78,19 @@ QString writeReport(const QString& fileName, const QList<PlannedPage>& pages,
         {QStringLiteral("copiedBytes"), copiedBytes},
     };
     QSaveFile file(fileName);
+    const auto failed = [&] {
+        return FileError{EIO, QStringLiteral("Der Bericht %1 konnte nicht geschrieben werden: %2")
+                                  .arg(fileName, file.errorString())};
+    };
     if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
+        return failed();
     file.write(QJsonDocument(QJsonObject{{QStringLiteral("pages"), list},
                                          {QStringLiteral("copied"), copyEntries(copied)},
                                          {QStringLiteral("totals"), totals}})
                    .toJson());
     if (!file.commit())
-        return file.errorString();
-    return {};
+        return failed();
+    return std::nullopt;
 }
 
 } // namespace veltrano

@@ -28,9 +28,9 @@ SourcePage keptPage(const QString& path, const QString& site) {
     return page;
 }
 
-std::optional<OtherFiles> planOtherFiles(const QStringList& siteFolders,
-                                         const QString& outputFolder,
-                                         const QList<PlannedPage>& pages, QString* error) {
+Result<OtherFiles, QString> planOtherFiles(const QStringList& siteFolders,
+                                           const QString& outputFolder,
+                                           const QList<PlannedPage>& pages) {
     QHash<QString, QString> taken; // output key -> what goes there
     for (const PlannedPage& p : pages)
         taken.insert(key(p.output), p.source);
@@ -46,10 +46,9 @@ std::optional<OtherFiles> planOtherFiles(const QStringList& siteFolders,
             if (other != taken.cend()) {
                 if (key(*other) == key(file.source))
                     continue; // the same file through a second folder argument
-                *error = QStringLiteral("veltrano-batch: zwei Dateien, ein Ziel / two files, one "
-                                        "output: %1, %2 -> %3")
-                             .arg(*other, file.source, file.target);
-                return std::nullopt;
+                return QStringLiteral("veltrano-batch: zwei Dateien, ein Ziel / two files, one "
+                                      "output: %1, %2 -> %3")
+                    .arg(*other, file.source, file.target);
             }
             taken.insert(target, file.source);
             all.files.append(file);

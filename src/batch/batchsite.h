@@ -1,13 +1,12 @@
 #pragma once
 
 #include "batchplan.h"
+#include "result.h"
 #include "run/sitecopy.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
-
-#include <optional>
 
 namespace veltrano {
 
@@ -20,9 +19,9 @@ SourcePage keptPage(const QString& path, const QString& site);
 // The other files of the site folders (every folder argument, and the site folder of a
 // project's pages), placed below the output folder as the pages are. A file that would land on a
 // page's output or on another copy is an error naming both, before anything is written.
-std::optional<OtherFiles> planOtherFiles(const QStringList& siteFolders,
-                                         const QString& outputFolder,
-                                         const QList<PlannedPage>& pages, QString* error);
+Result<OtherFiles, QString> planOtherFiles(const QStringList& siteFolders,
+                                           const QString& outputFolder,
+                                           const QList<PlannedPage>& pages);
 
 // What a project file cannot hold of this run, as the one line the batch tool prints when it
 // saves one: the mode, kept sub-folders, copied files, and the flags that bring them back when

@@ -136,15 +136,13 @@ private:
             if (QFileInfo(path).isDir())
                 siteFolders_ << path;
         }
-        QString error;
-        const std::optional<QList<SourcePage>> named = collectPages(r_.paths, &error);
+        const auto named = collectPages(r_.paths);
         if (!named)
-            return usage(err_, error);
+            return usage(err_, named.error());
         sources_.append(*named);
-        std::optional<QList<PlannedPage>> plan =
-            planOutputs(sources_, options_, r_.backupDir, &error);
+        auto plan = planOutputs(sources_, options_, r_.backupDir);
         if (!plan)
-            return usage(err_, error);
+            return usage(err_, plan.error());
         plan_ = std::move(*plan);
         return std::nullopt;
     }
@@ -153,11 +151,9 @@ private:
     std::optional<int> planCopies() {
         if (!options_.newFiles() || options_.overwrite() || r_.pagesOnly)
             return std::nullopt;
-        QString error;
-        std::optional<OtherFiles> others =
-            planOtherFiles(siteFolders_, options_.text(TextField::txtPath), plan_, &error);
+        auto others = planOtherFiles(siteFolders_, options_.text(TextField::txtPath), plan_);
         if (!others)
-            return usage(err_, error);
+            return usage(err_, others.error());
         others_ = std::move(*others);
         return std::nullopt;
     }
@@ -217,14 +213,15 @@ private:
 
     // The other files first: the pages' run ends with its completion message.
     std::optional<int> copyOtherFiles() {
-        copyFailures_ = CopyOtherFiles(others_.files, host_, r_.sync,
-                                       [this](qsizetype i, const FileError* failure) {
-                                           if (failure)
-                                               fail(failure->description);
-                                           else
-                                               copied_.append(others_.files[i]);
-                                       })
-                            .size();
+        copyFailures_ =
+            CopyOtherFiles(others_.files, host_, r_.sync,
+                           [this](qsizetype i, const std::optional<FileError>& failure) {
+                               if (failure)
+                                   fail(failure->description);
+                               else
+                                   copied_.append(others_.files[i]);
+                           })
+                .size();
         return std::nullopt;
     }
 
@@ -256,13 +253,9 @@ private:
     std::optional<int> writeRunReport() {
         if (r_.report.isEmpty())
             return std::nullopt;
-        const QString failure =
-            writeReport(r_.report, plan_, outcomes_, breaks_, code_, clock_.elapsed(), copied_);
-        if (!failure.isEmpty()) {
-            code_ = qMax(code_, fail(QStringLiteral("Der Bericht %1 konnte nicht geschrieben "
-                                                    "werden: %2")
-                                         .arg(r_.report, failure)));
-        }
+        if (const auto failure =
+                writeReport(r_.report, plan_, outcomes_, breaks_, code_, clock_.elapsed(), copied_))
+            code_ = qMax(code_, fail(failure->description));
         return std::nullopt;
     }
 
@@ -293,10 +286,9 @@ bool interruptRun() {
 }
 
 int runBatch(const QStringList& args, QTextStream& out, QTextStream& err, bool progressBar) {
-    QString error;
-    const std::optional<BatchRequest> request = parseCommandLine(args, &error);
+    const auto request = parseCommandLine(args);
     if (!request)
-        return usage(err, error);
+        return usage(err, request.error());
     if (const std::optional<int> code = printHelpOrVersion(*request, out))
         return *code;
     if (const std::optional<int> code = refuseWithoutTargets(*request, err))

@@ -194,24 +194,20 @@ void BatchRequest::applyTo(OptionSet& options) const {
         options.setModern(true);
 }
 
-std::optional<BatchRequest> parseCommandLine(const QStringList& args, QString* error) {
+Result<BatchRequest, QString> parseCommandLine(const QStringList& args) {
     QCommandLineParser parser;
     for (const Flag& f : kFlags)
         parser.addOption(option(f));
-    if (!parser.parse(QStringList{QStringLiteral("veltrano-batch")} + args)) {
-        *error = parseError(parser);
-        return std::nullopt;
-    }
+    if (!parser.parse(QStringList{QStringLiteral("veltrano-batch")} + args))
+        return parseError(parser);
     BatchRequest r;
     r.help = parser.isSet(QStringLiteral("help"));
     r.version = parser.isSet(QStringLiteral("version"));
     if (r.help || r.version)
         return r;
     r.paths = parser.positionalArguments();
-    if (const Refusal refusal = takeFlags(parser, r)) {
-        *error = *refusal;
-        return std::nullopt;
-    }
+    if (const Refusal refusal = takeFlags(parser, r))
+        return *refusal;
     // A lone project argument, as the tool has always taken it.
     if (r.project.isEmpty() && r.paths.size() == 1 &&
         r.paths.first().endsWith(QStringLiteral(".vtp"), Qt::CaseInsensitive)) {

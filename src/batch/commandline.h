@@ -1,11 +1,11 @@
 #pragma once
 
 #include "options/optionset.h"
+#include "result.h"
 
 #include <QString>
 #include <QStringList>
 
-#include <optional>
 #include <utility>
 #include <vector>
 
@@ -37,9 +37,9 @@ struct BatchRequest {
     void applyTo(OptionSet& options) const;
 };
 
-// Parses the arguments after the program name. On a wrong command line returns nothing and
-// sets error to a one-line message that names the argument.
-std::optional<BatchRequest> parseCommandLine(const QStringList& args, QString* error);
+// Parses the arguments after the program name; a wrong command line yields a one-line message
+// that names the argument.
+Result<BatchRequest, QString> parseCommandLine(const QStringList& args);
 
 // The help text, German and English.
 QString batchHelp();

@@ -115,7 +115,7 @@ void OtherFilesControl::copy() {
     host_.showStatus(true);
     const int n = static_cast<int>(files.size());
     const QList<FileError> failures =
-        CopyOtherFiles(files, host_, false, [&](qsizetype i, const FileError*) {
+        CopyOtherFiles(files, host_, false, [&](qsizetype i, const std::optional<FileError>&) {
             host_.setCurrentFile(files[i].source);
             host_.setListProgress(static_cast<int>(i) + 1, n);
         });

@@ -68,6 +68,7 @@ private slots:
         test::writeFile(at(u"broken/k.htm"_s), "<html><head></head><body><!-- <b> -->x</body>");
         test::writeFile(at(u"broken/u.htm"_s), "<p>\xC3\xA4</p>");
         test::writeFile(at(u"dot/.x.htm"_s), "<p>x</p>");
+        test::writeFile(at(u"dot/notes.txt"_s), "no page either");
         QDir().mkpath(at(u"block/a.htm"_s));
         QDir().mkpath(at(u"taken/notes.txt"_s));
         OptionSet options;
@@ -132,12 +133,13 @@ private slots:
         QVERIFY(window != windowRun(fresh, list, at(u"fresh"_s)));
     }
 
-    // The report names each page and counts a run with failures: a page passed over (its name
-    // starts with "."), one unreadable (a folder), one missing that stops the run, one after it.
+    // The report names each page and its encoding and counts a run with failures: a page passed
+    // over (its name starts with "."), one unreadable (a folder), one missing that stops the run,
+    // one after it.
     void report() {
         FileList list;
-        for (const char* page :
-             {"web/sub/c.html", "web/.x.htm", "block/a.htm", "fehlt.htm", "web/sub/deep/d.shtml"})
+        for (const char* page : {"web/sub/c.html", "broken/u.htm", "web/.x.htm", "block/a.htm",
+                                 "fehlt.htm", "web/sub/deep/d.shtml"})
             list.Append(at(QString::fromLatin1(page)));
         test::writeFile(at(u"web/.x.htm"_s), "<p>X</p>");
         QVERIFY(!WriteProject(at(u"list.vtp"_s), OptionSet(), list));
@@ -154,14 +156,16 @@ private slots:
         QCOMPARE(c[u"output"_s].toString(), at(u"out/c.html"_s));
         QVERIFY(c[u"backup"_s].isNull() && c[u"message"_s].isNull());
         QCOMPARE(c[u"encoding"_s].toString(), u"windows-1252"_s);
-        QVERIFY(pages[2].toObject()[u"message"_s].toString().startsWith(u"Fehler: Datei konnte"_s));
+        QCOMPARE(pages[1].toObject()[u"encoding"_s].toString(), u"UTF-8"_s);
+        QVERIFY(pages[3].toObject()[u"message"_s].toString().startsWith(u"Fehler: Datei konnte"_s));
         const QJsonObject totals = report[u"totals"_s].toObject();
-        const QJsonObject expected{{u"pages"_s, 5},   {u"converted"_s, 1},  {u"skipped"_s, 1},
-                                   {u"failed"_s, 1},  {u"notReached"_s, 2}, {u"inputBytes"_s, 12},
+        const QJsonObject expected{{u"pages"_s, 6},   {u"converted"_s, 2},  {u"skipped"_s, 1},
+                                   {u"failed"_s, 1},  {u"notReached"_s, 2}, {u"inputBytes"_s, 21},
                                    {u"exitCode"_s, 2}};
         for (auto it = expected.begin(); it != expected.end(); ++it)
             QVERIFY2(totals[it.key()] == it.value(), qPrintable(it.key()));
-        QCOMPARE(totals[u"outputBytes"_s].toInteger(), QFileInfo(at(u"out/c.html"_s)).size());
+        QCOMPARE(totals[u"outputBytes"_s].toInteger(),
+                 QFileInfo(at(u"out/c.html"_s)).size() + QFileInfo(at(u"out/u.htm"_s)).size());
     }
 
     // A modern site comes out whole: pages converted in their folders, every other file (dot-files

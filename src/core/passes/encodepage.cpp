@@ -42,10 +42,10 @@ void encodeNativeText(QByteArrayView text, QByteArrayView header, const OptionSe
 
 } // namespace
 
-std::optional<FileError> PageEncoder::ReadPage(const QString& path, const OptionSet& options,
-                                               QByteArray* encoding) {
+Result<QByteArray, FileError> PageEncoder::ReadPage(const QString& path, const OptionSet& options,
+                                                    bool findEncoding) {
     prepared_ = false;
-    return ReadPageSource(path, options, page_, file_, host_, encoding);
+    return ReadPageSource(path, options, page_, file_, host_, findEncoding);
 }
 
 void PageEncoder::runNative(const OptionSet& options) {

@@ -2,6 +2,7 @@
 
 #include "io/pagewrite.h"
 #include "options/optionset.h"
+#include "result.h"
 #include "text/bytebuffer.h"
 
 #include <QByteArray>
@@ -22,11 +23,11 @@ public:
     PageEncoder(Random& random, Host& host) : random_(random), host_(host) {}
 
     // A page in two steps, so the caller can open the output only once the page file has been
-    // read and closed. ReadPage returns why the file could not be read, if it could not;
-    // EncodeReadPage then writes the converted page, header included, to out. With encoding
-    // given, it receives the encoding a browser finds for the page file.
-    std::optional<FileError> ReadPage(const QString& path, const OptionSet& options,
-                                      QByteArray* encoding = nullptr);
+    // read and closed. ReadPage yields the page file's encoding as ReadPageSource finds it, or
+    // why the file could not be read; EncodeReadPage then writes the converted page, header
+    // included, to out.
+    Result<QByteArray, FileError> ReadPage(const QString& path, const OptionSet& options,
+                                           bool findEncoding = false);
     void EncodeReadPage(QByteArrayView header, const OptionSet& options, PageSink& out);
     // The bytes of the page file last read, as they are on disk.
     QByteArrayView fileBytes() const { return file_.view(); }

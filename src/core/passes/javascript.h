@@ -14,9 +14,10 @@ class Random;
 // The address of the maker's home page, as written into pages and opened from the window.
 inline constexpr char kHomePage[] = "http://www.veltrano.example/";
 
-// Writes the page back through document.write calls that look every character up in a table,
-// cut at random places. The header text stands in front of the script, or after the readable
-// head when chkSeo is 1. The result has no line end after the noscript notice.
+// Writes a page in the host code page back through document.write calls that look every
+// character up in a table, cut at random places (modern pages take the light form instead). The
+// header text stands in front of the script, or after the readable head when chkSeo is 1. The
+// result has no line end after the noscript notice.
 void EncryptJavaScript(QByteArrayView page, QByteArrayView header, const OptionSet& options,
                        Random& random, PageSink& out, Host& host);
 
@@ -24,7 +25,7 @@ void EncryptJavaScript(QByteArrayView page, QByteArrayView header, const OptionS
 QByteArray JavaScriptNotice(const QString& txtJava, bool modern);
 
 // The number of draws the pass takes from the generator for this page text (after the native
-// pass): one per character it encodes, none when chkJava is clear. Nothing is encoded.
+// pass): one per byte it encodes, none when chkJava is clear. Nothing is encoded.
 qint64 JavaScriptDrawCount(QByteArrayView page, const OptionSet& options);
 
 } // namespace veltrano

@@ -135,6 +135,85 @@ qint64 distinctUnits(const std::vector<quint32>& counts) {
     return std::count_if(counts.begin(), counts.end(), [](quint32 n) { return n != 0; });
 }
 
+// The units the text uses, most frequent first.
+std::vector<char16_t> rankedUnits(const std::vector<quint32>& counts) {
+    std::vector<char16_t> ranked;
+    ranked.reserve(static_cast<size_t>(distinctUnits(counts)));
+    for (char32_t u = 0; u < 0x10000; ++u) {
+        if (counts[u] != 0)
+            ranked.push_back(static_cast<char16_t>(u));
+    }
+    std::stable_sort(ranked.begin(), ranked.end(),
+                     [&counts](char16_t a, char16_t b) { return counts[a] > counts[b]; });
+    return ranked;
+}
+
+// The page's table: key lists the units in the order of the alphabet's outputs, codes gives
+// each unit its output.
+struct UnitTable {
+    std::vector<char16_t> key;
+    std::vector<Code> codes;
+};
+
+// The ranked units take the cheapest outputs; within a group of outputs of equal length they
+// are shuffled, one draw per unit.
+UnitTable drawTable(const std::vector<char16_t>& ranked, Random& random) {
+    const Alphabet& alphabet = Alphabet::get();
+    const auto n = static_cast<qsizetype>(ranked.size());
+    std::vector<qsizetype> place(ranked.size());
+    std::iota(place.begin(), place.end(), qsizetype{0});
+    std::uint32_t x = random.state();
+    for (qsizetype k = n - 1; k >= 0; --k) {
+        const qsizetype low = alphabet.groupStart[static_cast<size_t>(k)];
+        x = Random::step(x);
+        const qsizetype j = low + static_cast<qsizetype>((std::uint64_t{x} * (k - low + 1)) >> 24);
+        std::swap(place[static_cast<size_t>(k)], place[static_cast<size_t>(j)]);
+    }
+    random.setState(x);
+    UnitTable table{std::vector<char16_t>(ranked.size()), std::vector<Code>(0x10000)};
+    for (qsizetype k = 0; k < n; ++k) {
+        const auto p = static_cast<size_t>(place[static_cast<size_t>(k)]);
+        table.key[p] = ranked[static_cast<size_t>(k)];
+        table.codes[ranked[static_cast<size_t>(k)]] = alphabet.codes[p];
+    }
+    return table;
+}
+
+// The script up to the opening quote of the string: the decoder, the key and the output ranges.
+void writeDecoder(const std::vector<char16_t>& key, PageSink& out) {
+    out.append("<!--crippled with Veltrano--><script>\r\n");
+    out.append(kDecoder);
+    QByteArray list;
+    for (const char16_t unit : key)
+        list += QByteArray::number(unit) + ',';
+    list.chop(1);
+    out.append(list);
+    out.append("],[");
+    out.append(Alphabet::get().ranges);
+    out.append("],\"");
+}
+
+// The text as the string, every unit replaced by its output, and the end of the script.
+void writeString(const QString& text, const std::vector<Code>& codes, PageSink& out, Host& host) {
+    PageProgress progress(host, text.size());
+    constexpr qsizetype kBlock = PageProgress::kStep;
+    const auto* units = reinterpret_cast<const char16_t*>(text.utf16());
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype end = qMin(text.size(), i + kBlock);
+        char* w = out.room((end - i) * 6 + 8);
+        for (; i < end; ++i) {
+            const Code& c = codes[units[i]];
+            std::memcpy(w, c.bytes, 6);
+            w += c.length;
+        }
+        out.commit(w);
+        if (i < text.size())
+            progress.at(i);
+    }
+    progress.done();
+    out.append("\")\r\n");
+}
+
 } // namespace
 
 qint64 LightDrawCount(QByteArrayView page, const OptionSet& options) {
@@ -153,66 +232,9 @@ void EncryptJavaScriptLight(QByteArrayView page, QByteArrayView header, const Op
         out.append(removeAll(page.first(start), kEmptyCall));
     out.append(removeAll(header, kEmptyCall));
     const QString text = QString::fromUtf8(page.sliced(start));
-
-    // The units the text uses, most frequent first, take the cheapest outputs; within a group
-    // of outputs of equal length they are shuffled, one draw per unit.
-    const std::vector<quint32> counts = unitCounts(text, &host);
-    std::vector<char16_t> ranked;
-    ranked.reserve(static_cast<size_t>(distinctUnits(counts)));
-    for (char32_t u = 0; u < 0x10000; ++u) {
-        if (counts[u] != 0)
-            ranked.push_back(static_cast<char16_t>(u));
-    }
-    std::stable_sort(ranked.begin(), ranked.end(),
-                     [&counts](char16_t a, char16_t b) { return counts[a] > counts[b]; });
-    const Alphabet& alphabet = Alphabet::get();
-    const auto n = static_cast<qsizetype>(ranked.size());
-    std::vector<qsizetype> place(ranked.size());
-    std::iota(place.begin(), place.end(), qsizetype{0});
-    std::uint32_t x = random.state();
-    for (qsizetype k = n - 1; k >= 0; --k) {
-        const qsizetype low = alphabet.groupStart[static_cast<size_t>(k)];
-        x = Random::step(x);
-        const qsizetype j = low + static_cast<qsizetype>((std::uint64_t{x} * (k - low + 1)) >> 24);
-        std::swap(place[static_cast<size_t>(k)], place[static_cast<size_t>(j)]);
-    }
-    random.setState(x);
-    std::vector<char16_t> key(ranked.size());
-    std::vector<Code> codes(0x10000);
-    for (qsizetype k = 0; k < n; ++k) {
-        const auto p = static_cast<size_t>(place[static_cast<size_t>(k)]);
-        key[p] = ranked[static_cast<size_t>(k)];
-        codes[ranked[static_cast<size_t>(k)]] = alphabet.codes[p];
-    }
-
-    out.append("<!--crippled with Veltrano--><script>\r\n");
-    out.append(kDecoder);
-    QByteArray list;
-    for (const char16_t unit : key)
-        list += QByteArray::number(unit) + ',';
-    list.chop(1);
-    out.append(list);
-    out.append("],[");
-    out.append(alphabet.ranges);
-    out.append("],\"");
-
-    PageProgress progress(host, text.size());
-    constexpr qsizetype kBlock = PageProgress::kStep;
-    const auto* units = reinterpret_cast<const char16_t*>(text.utf16());
-    for (qsizetype i = 0; i < text.size();) {
-        const qsizetype end = qMin(text.size(), i + kBlock);
-        char* w = out.room((end - i) * 6 + 8);
-        for (; i < end; ++i) {
-            const Code& c = codes[units[i]];
-            std::memcpy(w, c.bytes, 6);
-            w += c.length;
-        }
-        out.commit(w);
-        if (i < text.size())
-            progress.at(i);
-    }
-    progress.done();
-    out.append("\")\r\n");
+    const UnitTable table = drawTable(rankedUnits(unitCounts(text, &host)), random);
+    writeDecoder(table.key, out);
+    writeString(text, table.codes, out, host);
     out.append(JavaScriptNotice(v.text(TextField::txtJava), true));
 }
 

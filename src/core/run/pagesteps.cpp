@@ -114,9 +114,12 @@ std::optional<PageError> PageSteps::readPage(Job& job, const OptionSet& options)
     const QFileInfo info(job.source);
     if (!info.exists() || info.size() < 1)
         return PageError::fatal(missingSourcePrompt(job.source, options.modern()));
-    if (encoder_.ReadPage(job.source, options, job.encoding ? &*job.encoding : nullptr))
+    const auto read = encoder_.ReadPage(job.source, options, job.encoding.has_value());
+    if (!read)
         return PageError::refused(QStringLiteral("Datei konnte nicht gelesen werden: ") +
                                   job.source);
+    if (job.encoding)
+        job.encoding = *read;
     // Converting a converted page again, over itself, would put the converted page into the
     // backup and lose the original.
     if (options.overwrite() && isConvertedPage(encoder_.fileBytes(), host_))

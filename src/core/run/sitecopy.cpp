@@ -70,8 +70,9 @@ OtherFiles FindOtherFiles(const QString& siteFolder, const QString& outputFolder
     return walk.found;
 }
 
-QList<FileError> CopyOtherFiles(const QList<OtherFile>& files, Host& host, bool sync,
-                                const std::function<void(qsizetype, const FileError*)>& done) {
+QList<FileError>
+CopyOtherFiles(const QList<OtherFile>& files, Host& host, bool sync,
+               const std::function<void(qsizetype, const std::optional<FileError>&)>& done) {
     QList<FileError> failures;
     QString madeFolder;
     for (qsizetype i = 0; i < files.size(); ++i) {
@@ -86,7 +87,7 @@ QList<FileError> CopyOtherFiles(const QList<OtherFile>& files, Host& host, bool 
         if (failure)
             failures.append(*failure);
         if (done)
-            done(i, failure ? &*failure : nullptr);
+            done(i, failure);
         host.pump();
     }
     return failures;

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 namespace veltrano {
 
@@ -37,10 +38,11 @@ OtherFiles FindOtherFiles(const QString& siteFolder, const QString& outputFolder
                           const QSet<QString>& pageKeys, Host* host = nullptr);
 
 // Copies the files one after another as the host's blocking work (CopyFileExact), creating
-// their folders, and calls done after each with its index and its failure, if any. Returns the
-// failures in order.
-QList<FileError> CopyOtherFiles(const QList<OtherFile>& files, Host& host, bool sync = false,
-                                const std::function<void(qsizetype, const FileError*)>& done = {});
+// their folders, and calls done after each with its index and its failure, if any. Many files
+// may fail, so it returns every failure in order; empty when all were copied.
+QList<FileError>
+CopyOtherFiles(const QList<OtherFile>& files, Host& host, bool sync = false,
+               const std::function<void(qsizetype, const std::optional<FileError>&)>& done = {});
 
 // "12 Dateien, 3,4 MB": a count of files and bytes as the window and the batch tool say it.
 QString describeOtherFiles(qsizetype files, qint64 bytes);

@@ -176,30 +176,29 @@ std::optional<FileError> ReadWholeFile(const QString& path, ByteBuffer& buffer, 
     return std::nullopt;
 }
 
-std::optional<FileError> ReadPageSource(const QString& path, const OptionSet& options,
-                                        ByteBuffer& page, ByteBuffer& scratch, Host& host,
-                                        QByteArray* encoding) {
+Result<QByteArray, FileError> ReadPageSource(const QString& path, const OptionSet& options,
+                                             ByteBuffer& page, ByteBuffer& scratch, Host& host,
+                                             bool findEncoding) {
     const CheckState zange = options.check(CheckField::chkZange);
     const bool modern = options.modern();
     if (auto error = ReadWholeFile(path, scratch, &host))
-        return error;
+        return *error;
+    QByteArray encoding;
     if (modern) {
         // The page is read in its own encoding and worked on as UTF-8, which it then declares.
         // The decoding touches no option and calls no host: the host's blocking work, so a
         // window keeps handling its events while a large page is decoded.
         host.runBlocking([&] {
-            const QByteArray found = charset::decodeToUtf8(scratch.view(), page);
+            encoding = charset::decodeToUtf8(scratch.view(), page);
             charset::declareUtf8(page);
-            charset::keepScriptEncoding(page, found);
-            if (encoding)
-                *encoding = found;
+            charset::keepScriptEncoding(page, encoding);
         });
         std::swap(scratch, page);
-    } else if (encoding) {
-        *encoding = charset::detect(scratch.view()).encoding;
+    } else if (findEncoding) {
+        encoding = charset::detect(scratch.view()).encoding;
     }
     SplitPageLines(scratch.view(), zange, page, host);
-    return std::nullopt;
+    return encoding;
 }
 
 } // namespace veltrano

@@ -2,6 +2,7 @@
 
 #include "io/pagewrite.h"
 #include "options/optionset.h"
+#include "result.h"
 
 #include <QByteArray>
 #include <QString>
@@ -18,11 +19,12 @@ class Host;
 // blank instead, while script and preformatted lines keep their ends.
 void SplitPageLines(QByteArrayView file, CheckState chkZange, ByteBuffer& page, Host& host);
 
-// Reads the page file at path into page; why it could not, if it could not. encoding, when
-// given, receives the encoding a browser finds for the file (modern pages are decoded from it).
-std::optional<FileError> ReadPageSource(const QString& path, const OptionSet& options,
-                                        ByteBuffer& page, ByteBuffer& scratch, Host& host,
-                                        QByteArray* encoding = nullptr);
+// Reads the page file at path into page; yields the encoding a browser finds for the file
+// (modern pages are decoded from it; other pages are looked at only with findEncoding, else it
+// is empty), or why the file could not be read.
+Result<QByteArray, FileError> ReadPageSource(const QString& path, const OptionSet& options,
+                                             ByteBuffer& page, ByteBuffer& scratch, Host& host,
+                                             bool findEncoding = false);
 
 // Reads a whole file into buffer; why it could not, if it could not. A host, when given, may
 // run pending events between the megabytes of a large file.

@@ -87,8 +87,8 @@ private slots:
         // One page of a run: header, encoded page, end lines, the final line end.
         NullHost host;
         PageEncoder encoder(random, host);
-        const auto error = encoder.ReadPage(folder + u"/input.html"_s, options);
-        QVERIFY2(!error, qPrintable(error ? error->description : QString()));
+        const auto read = encoder.ReadPage(folder + u"/input.html"_s, options);
+        QVERIFY2(read, qPrintable(read ? QString() : read.error().description));
         ByteBuffer buffer;
         PageSink sink(buffer);
         encoder.EncodeReadPage(BuildPageHeader(options), options, sink);
