@@ -113,9 +113,9 @@ int runCase(const QString& name, bool streamed, bool modern, int repetitions) {
             if (out.create(output))
                 return -1;
             PageSink sink(buffer, streamed ? out.fd() : -1);
-            if (!encoder.ReadPage(source, options))
+            if (!encoder.readPage(source, options))
                 return -1;
-            encoder.EncodeReadPage(header, options, sink);
+            encoder.encodeReadPage(header, options, sink);
             AppendEndLines(sink, options);
             sink.append(QByteArrayView("\r\n"));
             if (!streamed && out.write(buffer.view()))

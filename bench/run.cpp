@@ -107,9 +107,9 @@ int main(int argc, char* argv[]) {
             if (file.create(folder + QStringLiteral("/page%1.htm").arg(i)))
                 return {-1, -1};
             PageSink sink(buffer, file.fd());
-            if (!encoder.ReadPage(paths[i], options))
+            if (!encoder.readPage(paths[i], options))
                 return {-1, -1};
-            encoder.EncodeReadPage(BuildPageHeader(options), options, sink);
+            encoder.encodeReadPage(BuildPageHeader(options), options, sink);
             AppendEndLines(sink, options);
             sink.append(QByteArrayView("\r\n"));
             if (sink.finish() || file.close() || file.putInPlace())
@@ -297,8 +297,8 @@ int main(int argc, char* argv[]) {
     copyClock.start();
     NullHost quiet;
     const OtherFiles others =
-        FindOtherFiles(whole, dir.filePath(QStringLiteral("wholeB")), wholePages);
-    const QList<FileError> failed = CopyOtherFiles(others.files, quiet);
+        findOtherFiles(whole, dir.filePath(QStringLiteral("wholeB")), wholePages);
+    const QList<FileError> failed = copyOtherFiles(others.files, quiet);
     const double copy = copyClock.nsecsElapsed() / 1e9;
     const double both = timed({}, dir.filePath(QStringLiteral("wholeC")));
     if (convert < 0 || both < 0 || !failed.isEmpty() || others.files.size() != 2000) {

@@ -70,11 +70,11 @@ int main(int argc, char* argv[]) {
     timer.restart();
     {
         FileList appended;
-        appended.AppendAll(found);
+        appended.appendAll(found);
     }
     const double appends = timer.nsecsElapsed() / 1e9;
     timer.restart();
-    ScanFolder([&] { return root; }, list, host);
+    scanFolder([&] { return root; }, list, host);
     const double scan = timer.nsecsElapsed() / 1e9;
 
     std::printf("bench_scan: %d files in %d folders, %d pages found\n", files, folders,

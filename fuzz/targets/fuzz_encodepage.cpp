@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     static PageEncoder encoder(random, host);
     static ByteBuffer page, output;
     // The page text: the file's lines, each with CR LF; with chkZange a blank may end a text line.
-    SplitPageLines(file, options.check(chkZange), page, host);
+    splitPageLines(file, options.check(chkZange), page, host);
     const QList<QByteArray> lines = pageLines(file);
     QByteArray pageText;
     for (qsizetype i = 0; i < lines.size(); ++i) {
@@ -52,10 +52,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     }
     checkSame(page.view(), pageText, "the page text");
     random.setState(expectedRandom.state());
-    check(encoder.ReadPage(scratchFile(QStringLiteral("seite.htm"), file), options).ok(),
+    check(encoder.readPage(scratchFile(QStringLiteral("seite.htm"), file), options).ok(),
           "the page file reads");
     PageSink sink(output);
-    encoder.EncodeReadPage(header, options, sink);
+    encoder.encodeReadPage(header, options, sink);
     AppendEndLines(sink, options);
 
     const QByteArray text = !isSet(options.check(chkNativ))

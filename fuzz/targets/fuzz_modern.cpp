@@ -89,8 +89,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     formBuffer.clear();
     PageSink sink(formBuffer);
     const qsizetype prologue = markup::prologueEnd(text);
-    EncryptJavaScriptLight(QByteArrayView(text).sliced(prologue), {}, options, random, sink, host);
-    check(random.state() == Random::jump(start, LightDrawCount(text, options)),
+    encryptJavaScriptLight(QByteArrayView(text).sliced(prologue), {}, options, random, sink, host);
+    check(random.state() == Random::jump(start, lightDrawCount(text, options)),
           "the draws are known from the page alone");
     const QByteArray form = formBuffer.view().toByteArray();
     const qsizetype keyAt = form.indexOf("})([") + 4, rangesAt = form.indexOf("],[", keyAt) + 3;

@@ -39,7 +39,7 @@ Result<OtherFiles, QString> planOtherFiles(const QStringList& siteFolders,
         pageKeys.insert(fileKey(p.source));
     OtherFiles all;
     for (const QString& site : siteFolders) {
-        const OtherFiles found = FindOtherFiles(site, outputFolder, pageKeys);
+        const OtherFiles found = findOtherFiles(site, outputFolder, pageKeys);
         for (const OtherFile& file : found.files) {
             const QString target = key(file.target);
             const auto other = taken.constFind(target);

@@ -110,7 +110,7 @@ private:
     std::optional<int> loadProject() {
         if (!r_.project.isEmpty()) {
             ProjectCommands commands(options_, list_, host_);
-            if (!commands.OpenFile(r_.project))
+            if (!commands.openFile(r_.project))
                 return kExitProjectUnread;
             for (int i = 0; i < list_.count(); ++i) {
                 if (!list_.removed(i))
@@ -195,7 +195,7 @@ private:
         QStringList paths;
         for (const PlannedPage& p : std::as_const(plan_))
             paths << p.source;
-        saved.AppendAll(paths);
+        saved.appendAll(paths);
         if (const auto failure = WriteProject(r_.saveProject, options_, saved))
             return fail(failure->description);
         const QString note =
@@ -214,13 +214,13 @@ private:
     // The other files first: the pages' run ends with its completion message.
     std::optional<int> copyOtherFiles() {
         copyFailures_ =
-            CopyOtherFiles(others_.files, host_, r_.sync,
-                           [this](qsizetype i, const std::optional<FileError>& failure) {
-                               if (failure)
-                                   fail(failure->description);
-                               else
-                                   copied_.append(others_.files[i]);
-                           })
+            veltrano::copyOtherFiles(others_.files, host_, r_.sync,
+                                     [this](qsizetype i, const std::optional<FileError>& failure) {
+                                         if (failure)
+                                             fail(failure->description);
+                                         else
+                                             copied_.append(others_.files[i]);
+                                     })
                 .size();
         return std::nullopt;
     }

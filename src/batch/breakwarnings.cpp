@@ -12,7 +12,7 @@ QList<breakage::Kinds> findBreakages(const QList<PlannedPage>& plan, const Optio
     std::atomic<qsizetype> next{0};
     const auto work = [&] {
         for (qsizetype i; (i = next++) < plan.size();)
-            found[static_cast<size_t>(i)] = breakage::FindBreakageOfFile(plan[i].source, options);
+            found[static_cast<size_t>(i)] = breakage::findBreakageOfFile(plan[i].source, options);
     };
     std::vector<std::thread> threads;
     const qsizetype count = qBound<qsizetype>(1, qsizetype{jobs}, plan.size());

@@ -30,7 +30,7 @@ void endCleanlyOnSignals() {
                 continue;
             if (received == SIGINT && veltrano::interruptRun())
                 continue;
-            veltrano::RemoveTemporaryFilesAndExit(128 + received);
+            veltrano::removeTemporaryFilesAndExit(128 + received);
         }
     }).detach();
 }

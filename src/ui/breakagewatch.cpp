@@ -44,7 +44,6 @@ void BreakageWatch::schedule() {
         if (!list_.removed(row))
             job.paths << list_.path(row);
     }
-    busy_ = true;
     {
         std::lock_guard lock(mutex_);
         job_ = std::move(job);
@@ -78,7 +77,7 @@ void BreakageWatch::work() {
             Known& known = known_[key + path];
             const qint64 modified = info.lastModified().toMSecsSinceEpoch();
             if (known.size != info.size() || known.modified != modified)
-                known = {info.size(), modified, breakage::FindBreakageOfFile(path, job.options)};
+                known = {info.size(), modified, breakage::findBreakageOfFile(path, job.options)};
             found.pages += known.kinds != 0;
             for (int bit = 0; bit < breakage::kKindCount; ++bit)
                 found.perKind[static_cast<size_t>(bit)] += (known.kinds >> bit) & 1u;
@@ -95,7 +94,6 @@ void BreakageWatch::publish(quint64 generation, const Findings& findings) {
     if (generation != generation_)
         return;
     findings_ = findings;
-    busy_ = false;
     emit changed();
 }
 

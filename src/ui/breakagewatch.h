@@ -35,8 +35,6 @@ public:
         std::array<int, breakage::kKindCount> perKind{};
     };
     const Findings& findings() const { return findings_; }
-    // Whether findings for the latest change are still being made.
-    bool busy() const { return busy_; }
 
 signals:
     void changed();
@@ -60,7 +58,6 @@ private:
     const OptionSet& options_;
     const FileList& list_;
     Findings findings_;
-    bool busy_ = false;
     quint64 generation_ = 0;
 
     std::mutex mutex_;

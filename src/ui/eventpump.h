@@ -37,7 +37,7 @@ public:
     int interval() const { return interval_; }
     // How deep the window is inside pumps that run events (0 when none runs).
     int depth() const { return depth_; }
-    bool busy() const { return busy_ > 0; }
+    bool isBusy() const { return busy_ > 0; }
 
     // Brings the status displays up to date; runs just before the events of a turn in which
     // they are due, so they are redrawn once per turn rather than once per change.

@@ -137,7 +137,7 @@ bool FileBox::setPath(const QString& folder) {
         return false;
     // Hidden names count as well: ".htaccess" matches the pattern and is offered. A name the
     // locale cannot spell is shown as well as it can be; adding passes it over with a message.
-    const QList<QByteArray> names = ListFolder(native, pattern());
+    const QList<QByteArray> names = listFolder(native, pattern());
     clear();
     for (const QByteArray& name : names) {
         auto* item = new QListWidgetItem(QFile::decodeName(name), this);
@@ -172,7 +172,7 @@ void FolderBrowser::add(FileList& list, Host& host, bool selectedOnly) const {
         if (item && (item->isSelected() || !selectedOnly))
             paths.append(files_->nativePath(*item));
     }
-    AddFiles(paths, list, host);
+    addFiles(paths, list, host);
 }
 
 void FolderBrowser::changeDrive(const QString& root) {

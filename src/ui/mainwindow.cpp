@@ -179,10 +179,10 @@ void MainWindow::connectControls() {
     connect(filesPage->scanButton, &QPushButton::clicked, this, &MainWindow::scanFolder);
     connect(runPage->startButton, &QPushButton::clicked, this, &MainWindow::startRun);
 
-    connect(newAction, &QAction::triggered, this, [this] { commands_.New(); });
-    connect(openAction, &QAction::triggered, this, [this] { commands_.Open(); });
-    connect(saveAction, &QAction::triggered, this, [this] { commands_.Save(); });
-    connect(saveAsAction, &QAction::triggered, this, [this] { commands_.SaveAs(); });
+    connect(newAction, &QAction::triggered, this, [this] { commands_.newProject(); });
+    connect(openAction, &QAction::triggered, this, [this] { commands_.open(); });
+    connect(saveAction, &QAction::triggered, this, [this] { commands_.save(); });
+    connect(saveAsAction, &QAction::triggered, this, [this] { commands_.saveAs(); });
     connect(exitAction, &QAction::triggered, this, [this] { actions_.endProgram(); });
 
     connect(helpButton, &QPushButton::clicked, this, [this] {
@@ -236,7 +236,7 @@ void MainWindow::clearList() {
 
 void MainWindow::scanFolder() {
     EventPump::Busy busy(pump_);
-    ScanFolder([this] { return filesPage->folderBox->path(); }, list_, host_);
+    veltrano::scanFolder([this] { return filesPage->folderBox->path(); }, list_, host_);
 }
 
 void MainWindow::startRun() {

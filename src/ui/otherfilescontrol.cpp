@@ -79,7 +79,7 @@ OtherFiles OtherFilesControl::find() const {
         pages.append(list_.path(row));
         keys.insert(fileKey(list_.path(row)));
     }
-    return FindOtherFiles(commonFolder(pages), options_.text(TextField::txtPath), keys);
+    return findOtherFiles(commonFolder(pages), options_.text(TextField::txtPath), keys);
 }
 
 void OtherFilesControl::update() {
@@ -115,7 +115,7 @@ void OtherFilesControl::copy() {
     host_.showStatus(true);
     const int n = static_cast<int>(files.size());
     const QList<FileError> failures =
-        CopyOtherFiles(files, host_, false, [&](qsizetype i, const std::optional<FileError>&) {
+        copyOtherFiles(files, host_, false, [&](qsizetype i, const std::optional<FileError>&) {
             host_.setCurrentFile(files[i].source);
             host_.setListProgress(static_cast<int>(i) + 1, n);
         });

@@ -40,11 +40,11 @@ bool hasViewerFor(const QUrl& url) {
 WindowActions::WindowActions(QWidget* window, EventPump& pump, QString programFolder)
     : window_(window), pump_(pump), programFolder_(std::move(programFolder)) {
     exitProgram = [this] {
-        if (pump_.depth() > 0 || pump_.busy()) {
+        if (pump_.depth() > 0 || pump_.isBusy()) {
             // Inside a run or a scan: the loop that yielded must not go on. The new file of the
             // page in progress is removed; its source and the pages done before stay as they are.
             std::fflush(nullptr);
-            RemoveTemporaryFilesAndExit(0);
+            removeTemporaryFilesAndExit(0);
         }
         QCoreApplication::exit(0);
     };

@@ -417,7 +417,7 @@ private slots:
         ui::WindowActions ending(&f.w, f.w.eventPump(), {}); // the program's own exit
         f.w.actions().exitProgram = ending.exitProgram;
         f.w.runPage->overwriteButton->click();
-        f.w.list().AppendAll({folder + u"/a.htm"_s, folder + u"/b.htm"_s});
+        f.w.list().appendAll({folder + u"/a.htm"_s, folder + u"/b.htm"_s});
         QTimer watch; // the close box, once the new file of b.htm is there
         connect(&watch, &QTimer::timeout, [&] {
             if (!QDir(folder, u".b.htm.veltrano-*"_s).isEmpty(QDir::Files | QDir::Hidden))

@@ -43,7 +43,7 @@ void FileList::Append(const QString& path) {
     setCurrentRow(row);
 }
 
-void FileList::AppendAll(const QStringList& paths) {
+void FileList::appendAll(const QStringList& paths) {
     if (paths.isEmpty())
         return;
     const int first = count();

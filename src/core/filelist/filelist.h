@@ -29,7 +29,7 @@ public:
     // Adds an entry at the end, its size measured now, and makes it current.
     void Append(const QString& path);
     // Append for each path in order, announced to views as one insertion (the scan's passes).
-    void AppendAll(const QStringList& paths);
+    void appendAll(const QStringList& paths);
     // Marks the current entry removed; with no entry nothing happens.
     void RemoveCurrent();
     // Drops every entry, removed or not.

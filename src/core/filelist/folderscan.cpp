@@ -113,20 +113,20 @@ QStringList FindFiles(const QString& folder, const QString& pattern, Host& host,
     return walk.found;
 }
 
-void ScanFolder(const std::function<QString()>& startFolder, FileList& list, Host& host) {
+void scanFolder(const std::function<QString()>& startFolder, FileList& list, Host& host) {
     QList<QByteArray> passedOver;
     for (const QString& pattern : kScanPatterns)
-        list.AppendAll(FindFiles(startFolder(), pattern, host, &passedOver));
+        list.appendAll(FindFiles(startFolder(), pattern, host, &passedOver));
     // Every pass meets the folders again; each name counts once, in the order first met.
     QList<QByteArray> names;
     for (const QByteArray& name : passedOver) {
         if (!names.contains(name))
             names.append(name);
     }
-    ReportPassedOver(names.size(), names.value(0), host);
+    reportPassedOver(names.size(), names.value(0), host);
 }
 
-QList<QByteArray> ListFolder(const QString& folder, const QString& pattern) {
+QList<QByteArray> listFolder(const QString& folder, const QString& pattern) {
     const QRegularExpression wildcard = QRegularExpression::fromWildcard(pattern);
     const QByteArray native = QFile::encodeName(folder) + '/';
     QList<std::pair<QString, QByteArray>> found; // shown name, name on disk
@@ -150,7 +150,7 @@ QList<QByteArray> ListFolder(const QString& folder, const QString& pattern) {
     return names;
 }
 
-void AddFiles(const QList<QByteArray>& paths, FileList& list, Host& host) {
+void addFiles(const QList<QByteArray>& paths, FileList& list, Host& host) {
     QStringList added;
     QList<QByteArray> passedOver;
     for (const QByteArray& path : paths) {
@@ -160,11 +160,11 @@ void AddFiles(const QList<QByteArray>& paths, FileList& list, Host& host) {
         else
             passedOver.append(path);
     }
-    list.AppendAll(added);
-    ReportPassedOver(passedOver.size(), passedOver.value(0), host);
+    list.appendAll(added);
+    reportPassedOver(passedOver.size(), passedOver.value(0), host);
 }
 
-void ReportPassedOver(qsizetype count, const QByteArray& first, Host& host) {
+void reportPassedOver(qsizetype count, const QByteArray& first, Host& host) {
     if (count == 0)
         return;
     host.message(QStringLiteral("%1 Namen enthalten Zeichen, die im Zeichensatz des Systems nicht "

@@ -65,7 +65,7 @@ bool copyBytes(int from, int to, qint64 size, int* error) {
 
 } // namespace
 
-std::optional<FileError> CopyFileExact(const QString& source, const QString& target, bool sync) {
+std::optional<FileError> copyFileExact(const QString& source, const QString& target, bool sync) {
     if (sameFile(source, target))
         return copyFailed(source, target, EEXIST);
     const int from = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC);

@@ -13,7 +13,7 @@ namespace veltrano {
 // blocks shares them) into a new file beside target, which is then renamed over it: target is
 // either the old file or the complete copy. A target that is the source itself, under whatever
 // name, is refused and left as it is. With sync the copy and its folder reach the disk first.
-std::optional<FileError> CopyFileExact(const QString& source, const QString& target,
+std::optional<FileError> copyFileExact(const QString& source, const QString& target,
                                        bool sync = false);
 
 } // namespace veltrano

@@ -244,7 +244,7 @@ QString NewFile::tempPath() const {
     return QFile::decodeName(temp_);
 }
 
-std::optional<FileError> ReplaceFile(const QString& path, QByteArrayView bytes, bool sync) {
+std::optional<FileError> replaceFile(const QString& path, QByteArrayView bytes, bool sync) {
     NewFile file;
     if (auto error = file.create(path, sync))
         return error;
@@ -263,13 +263,13 @@ FileError backupFailed(const QString& backup, const QString& source, const FileE
 }
 } // namespace
 
-std::optional<FileError> PrepareBackup(const QString& source, ByteBuffer& fileScratch,
+std::optional<FileError> prepareBackup(const QString& source, ByteBuffer& fileScratch,
                                        ByteBuffer& text, Host& host, bool sync,
                                        const QString& backup, NewFile& file, bool exact) {
-    if (auto unread = ReadWholeFile(source, fileScratch))
+    if (auto unread = readWholeFile(source, fileScratch))
         return backupFailed(backup, source, *unread);
     if (!exact)
-        SplitPageLines(fileScratch.view(), 0, text, host);
+        splitPageLines(fileScratch.view(), 0, text, host);
     auto error = file.create(backup, sync);
     if (!error)
         error = file.write(exact ? fileScratch.view() : text.view());
@@ -280,7 +280,7 @@ std::optional<FileError> PrepareBackup(const QString& source, ByteBuffer& fileSc
     return std::nullopt;
 }
 
-std::optional<FileError> PutBackupInPlace(const QString& source, const QString& backup,
+std::optional<FileError> putBackupInPlace(const QString& source, const QString& backup,
                                           NewFile& file) {
     if (auto error = file.putInPlace())
         return backupFailed(backup, source, *error);
@@ -291,9 +291,9 @@ std::optional<FileError> BackupSource(const QString& source, ByteBuffer& fileScr
                                       ByteBuffer& text, Host& host, bool sync,
                                       const QString& backup, bool exact) {
     NewFile file;
-    if (auto error = PrepareBackup(source, fileScratch, text, host, sync, backup, file, exact))
+    if (auto error = prepareBackup(source, fileScratch, text, host, sync, backup, file, exact))
         return error;
-    return PutBackupInPlace(source, backup, file);
+    return putBackupInPlace(source, backup, file);
 }
 
 bool isTemporaryName(QByteArrayView name) {
@@ -309,7 +309,7 @@ bool isTemporaryName(QByteArrayView name) {
     return true;
 }
 
-int RemoveLeftovers(const QString& folder) {
+int removeLeftovers(const QString& folder) {
     const QByteArray native = folder.isEmpty() ? QByteArray(".") : QFile::encodeName(folder);
     DIR* dir = ::opendir(native.constData());
     if (!dir)
@@ -334,7 +334,7 @@ int RemoveLeftovers(const QString& folder) {
     return removed;
 }
 
-void RemoveTemporaryFilesAndExit(int exitCode) {
+void removeTemporaryFilesAndExit(int exitCode) {
     TemporaryFiles& files = temporaryFiles();
     files.making.lock(); // kept: no thread makes or renames a new file from here on
     files.lock.lock();

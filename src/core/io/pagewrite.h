@@ -58,7 +58,7 @@ private:
 };
 
 // Replaces the file at path by bytes through a NewFile; returns the first step that failed.
-std::optional<FileError> ReplaceFile(const QString& path, QByteArrayView bytes, bool sync = false);
+std::optional<FileError> replaceFile(const QString& path, QByteArrayView bytes, bool sync = false);
 
 // Writes the backup of a source to backupPath: the source's lines, each followed by CR LF, read
 // from disk now, and with sync flushed to disk with its folder; with exact set, the source's
@@ -70,11 +70,11 @@ std::optional<FileError> BackupSource(const QString& source, ByteBuffer& fileScr
                                       const QString& backupPath, bool exact = false);
 // BackupSource in two steps: the backup complete in file, a new file beside backupPath, and
 // later put in place; each returns its failure as BackupSource does.
-std::optional<FileError> PrepareBackup(const QString& source, ByteBuffer& fileScratch,
+std::optional<FileError> prepareBackup(const QString& source, ByteBuffer& fileScratch,
                                        ByteBuffer& text, Host& host, bool sync,
                                        const QString& backupPath, NewFile& file,
                                        bool exact = false);
-std::optional<FileError> PutBackupInPlace(const QString& source, const QString& backupPath,
+std::optional<FileError> putBackupInPlace(const QString& source, const QString& backupPath,
                                           NewFile& file);
 
 // True for a name this program gives its new files: ".NAME.veltrano-XXXXXX".
@@ -82,13 +82,13 @@ bool isTemporaryName(QByteArrayView name);
 
 // Removes the files of ended runs in folder: names of new files that no process holds locked.
 // Returns how many were removed.
-int RemoveLeftovers(const QString& folder);
+int removeLeftovers(const QString& folder);
 
 // Removes the new files of this process that are not in place yet, and ends the process at once
 // with the exit code. For the exit paths: ending the window during a run, a signal to the batch
 // tool. Threads that create new files or put them in place wait from then on, so no new file
 // appears and none is renamed meanwhile.
-[[noreturn]] void RemoveTemporaryFilesAndExit(int exitCode);
+[[noreturn]] void removeTemporaryFilesAndExit(int exitCode);
 
 // True when both paths name the same existing file, whatever their spelling.
 bool sameFile(const QString& a, const QString& b);

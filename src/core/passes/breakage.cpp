@@ -409,14 +409,14 @@ QStringList codes(Kinds kinds) {
     return list;
 }
 
-Kinds FindBreakage(QByteArrayView file, const OptionValues& options) {
+Kinds findBreakage(QByteArrayView file, const OptionValues& options) {
     // Read byte by byte, every second byte of UTF-16 is a zero: nothing of the page survives.
     if (file.startsWith("\xFE\xFF") || file.startsWith("\xFF\xFE"))
         return Utf16;
     const charset::Detected detected = charset::detect(file);
     NullHost host;
     ByteBuffer text;
-    SplitPageLines(file, options.check(CheckField::chkZange), text, host);
+    splitPageLines(file, options.check(CheckField::chkZange), text, host);
     Analysis a(text.view(), options);
     a.walk();
     const QByteArrayView t = a.t;
@@ -464,16 +464,16 @@ Kinds FindBreakage(QByteArrayView file, const OptionValues& options) {
     return a.kinds;
 }
 
-Kinds FindBreakageOfFile(const QString& path, const OptionValues& options) {
+Kinds findBreakageOfFile(const QString& path, const OptionValues& options) {
     // Only a plain file is opened: a pipe or a device could hold the caller up.
     struct stat st {};
     if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0 ||
         !S_ISREG(st.st_mode))
         return 0;
     ByteBuffer bytes;
-    if (ReadWholeFile(path, bytes))
+    if (readWholeFile(path, bytes))
         return 0;
-    return FindBreakage(bytes.view(), options);
+    return findBreakage(bytes.view(), options);
 }
 
 } // namespace veltrano::breakage

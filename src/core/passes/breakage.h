@@ -41,10 +41,10 @@ QString description(Kinds kind);
 QString label(Kinds kind);
 
 // The kinds for a page file's bytes with these options; the reading mode is not looked at.
-Kinds FindBreakage(QByteArrayView file, const OptionValues& options);
+Kinds findBreakage(QByteArrayView file, const OptionValues& options);
 
 // The same for the page file at path, read whole; 0 when it is no plain file or cannot be read.
-Kinds FindBreakageOfFile(const QString& path, const OptionValues& options);
+Kinds findBreakageOfFile(const QString& path, const OptionValues& options);
 
 } // namespace breakage
 } // namespace veltrano

@@ -31,7 +31,7 @@ void encodeNativeText(QByteArrayView text, QByteArrayView header, const OptionSe
         text = text.sliced(doctype);
     }
     if (lightForm(options)) {
-        EncryptJavaScriptLight(text, header, options, random, out, host);
+        encryptJavaScriptLight(text, header, options, random, out, host);
     } else if (isSet(options.check(CheckField::chkJava))) {
         EncryptJavaScript(text, header, options, random, out, host);
     } else {
@@ -42,7 +42,7 @@ void encodeNativeText(QByteArrayView text, QByteArrayView header, const OptionSe
 
 } // namespace
 
-Result<QByteArray, FileError> PageEncoder::ReadPage(const QString& path, const OptionSet& options,
+Result<QByteArray, FileError> PageEncoder::readPage(const QString& path, const OptionSet& options,
                                                     bool findEncoding) {
     prepared_ = false;
     return ReadPageSource(path, options, page_, file_, host_, findEncoding);
@@ -53,14 +53,14 @@ void PageEncoder::runNative(const OptionSet& options) {
     prepared_ = true;
 }
 
-qint64 PageEncoder::PrepareReadPage(const OptionSet& options) {
+qint64 PageEncoder::prepareReadPage(const OptionSet& options) {
     runNative(options);
     if (lightForm(options))
-        return LightDrawCount(page_.view(), options);
-    return JavaScriptDrawCount(nativeDone_ ? native_.view() : page_.view(), options);
+        return lightDrawCount(page_.view(), options);
+    return javaScriptDrawCount(nativeDone_ ? native_.view() : page_.view(), options);
 }
 
-void PageEncoder::EncodeReadPage(QByteArrayView header, const OptionSet& options, PageSink& out) {
+void PageEncoder::encodeReadPage(QByteArrayView header, const OptionSet& options, PageSink& out) {
     // Without a caller that needs the draw count, the pass that counts a modern page's draws
     // is not run.
     if (!prepared_)

@@ -23,19 +23,19 @@ public:
     PageEncoder(Random& random, Host& host) : random_(random), host_(host) {}
 
     // A page in two steps, so the caller can open the output only once the page file has been
-    // read and closed. ReadPage yields the page file's encoding as ReadPageSource finds it, or
-    // why the file could not be read; EncodeReadPage then writes the converted page, header
+    // read and closed. readPage yields the page file's encoding as ReadPageSource finds it, or
+    // why the file could not be read; encodeReadPage then writes the converted page, header
     // included, to out.
-    Result<QByteArray, FileError> ReadPage(const QString& path, const OptionSet& options,
+    Result<QByteArray, FileError> readPage(const QString& path, const OptionSet& options,
                                            bool findEncoding = false);
-    void EncodeReadPage(QByteArrayView header, const OptionSet& options, PageSink& out);
+    void encodeReadPage(QByteArrayView header, const OptionSet& options, PageSink& out);
     // The bytes of the page file last read, as they are on disk.
     QByteArrayView fileBytes() const { return file_.view(); }
 
     // Between the two: runs the native pass over the page read and returns the number of draws
     // its encoding will take from the generator, so a caller can start the generator where
-    // the pages before it leave it. EncodeReadPage then goes on from the native result.
-    qint64 PrepareReadPage(const OptionSet& options);
+    // the pages before it leave it. encodeReadPage then goes on from the native result.
+    qint64 prepareReadPage(const OptionSet& options);
 
 private:
     void runNative(const OptionSet& options);

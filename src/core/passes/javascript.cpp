@@ -191,8 +191,8 @@ void writeItems(QByteArrayView page, qsizetype start, Calls& calls, Random& rand
 }
 
 // An item is one byte of the host code page and its code; positions count items.
-void encryptJavaScript(QByteArrayView page, QByteArrayView header, const OptionValues& v,
-                       Random& random, PageSink& out, Host& host) {
+void writeScriptForm(QByteArrayView page, QByteArrayView header, const OptionValues& v,
+                     Random& random, PageSink& out, Host& host) {
     const qsizetype start = encodingStart(page, v);
     if (start > 0)
         out.append(removeAll(page.first(start), kEmptyCall));
@@ -210,11 +210,11 @@ void encryptJavaScript(QByteArrayView page, QByteArrayView header, const OptionV
 
 } // namespace
 
-QByteArray JavaScriptNotice(const QString& txtJava, bool modern) {
+QByteArray javaScriptNotice(const QString& txtJava, bool modern) {
     return notice(txtJava, modern);
 }
 
-qint64 JavaScriptDrawCount(QByteArrayView page, const OptionSet& options) {
+qint64 javaScriptDrawCount(QByteArrayView page, const OptionSet& options) {
     if (!isSet(options.check(CheckField::chkJava)))
         return 0;
     return page.size() - encodingStart(page, options.values());
@@ -222,7 +222,7 @@ qint64 JavaScriptDrawCount(QByteArrayView page, const OptionSet& options) {
 
 void EncryptJavaScript(QByteArrayView page, QByteArrayView header, const OptionSet& options,
                        Random& random, PageSink& out, Host& host) {
-    encryptJavaScript(page, header, options.values(), random, out, host);
+    writeScriptForm(page, header, options.values(), random, out, host);
 }
 
 } // namespace veltrano

@@ -22,10 +22,10 @@ void EncryptJavaScript(QByteArrayView page, QByteArrayView header, const OptionS
                        Random& random, PageSink& out, Host& host);
 
 // The closing tag of the script and the noscript notice with txtJava, in UTF-8 when modern.
-QByteArray JavaScriptNotice(const QString& txtJava, bool modern);
+QByteArray javaScriptNotice(const QString& txtJava, bool modern);
 
 // The number of draws the pass takes from the generator for this page text (after the native
 // pass): one per byte it encodes, none when chkJava is clear. Nothing is encoded.
-qint64 JavaScriptDrawCount(QByteArrayView page, const OptionSet& options);
+qint64 javaScriptDrawCount(QByteArrayView page, const OptionSet& options);
 
 } // namespace veltrano

@@ -216,7 +216,7 @@ void writeString(const QString& text, const std::vector<Code>& codes, PageSink& 
 
 } // namespace
 
-qint64 LightDrawCount(QByteArrayView page, const OptionSet& options) {
+qint64 lightDrawCount(QByteArrayView page, const OptionSet& options) {
     if (!isSet(options.check(CheckField::chkJava)))
         return 0;
     page = page.sliced(markup::prologueEnd(page));
@@ -224,7 +224,7 @@ qint64 LightDrawCount(QByteArrayView page, const OptionSet& options) {
     return distinctUnits(unitCounts(text));
 }
 
-void EncryptJavaScriptLight(QByteArrayView page, QByteArrayView header, const OptionSet& options,
+void encryptJavaScriptLight(QByteArrayView page, QByteArrayView header, const OptionSet& options,
                             Random& random, PageSink& out, Host& host) {
     const OptionValues& v = options.values();
     const qsizetype start = readableEnd(page, v);
@@ -235,7 +235,7 @@ void EncryptJavaScriptLight(QByteArrayView page, QByteArrayView header, const Op
     const UnitTable table = drawTable(rankedUnits(unitCounts(text, &host)), random);
     writeDecoder(table.key, out);
     writeString(text, table.codes, out, host);
-    out.append(JavaScriptNotice(v.text(TextField::txtJava), true));
+    out.append(javaScriptNotice(v.text(TextField::txtJava), true));
 }
 
 } // namespace veltrano

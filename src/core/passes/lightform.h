@@ -22,11 +22,11 @@ class Random;
 // The page is UTF-8 behind its prologue (the encoder writes the DOCTYPE in front); the readable
 // head (chkSeo 1), the header text and the noscript notice are written as the script form of
 // the mode writes them.
-void EncryptJavaScriptLight(QByteArrayView page, QByteArrayView header, const OptionSet& options,
+void encryptJavaScriptLight(QByteArrayView page, QByteArrayView header, const OptionSet& options,
                             Random& random, PageSink& out, Host& host);
 
 // The number of draws the light form takes for a page text with its prologue: one per different
 // code unit it encodes, none without chkJava.
-qint64 LightDrawCount(QByteArrayView page, const OptionSet& options);
+qint64 lightDrawCount(QByteArrayView page, const OptionSet& options);
 
 } // namespace veltrano

@@ -12,16 +12,16 @@ const QString kError = QStringLiteral("Fehler");
 const QString kNoFile = QStringLiteral("Keine Datei gewählt!");
 } // namespace
 
-void ProjectCommands::New() {
+void ProjectCommands::newProject() {
     options_.reset();
     list_.Clear();
 }
 
-bool ProjectCommands::Open() {
-    return OpenFile(host_.openFileName());
+bool ProjectCommands::open() {
+    return openFile(host_.openFileName());
 }
 
-bool ProjectCommands::OpenFile(const QString& fileName) {
+bool ProjectCommands::openFile(const QString& fileName) {
     options_.setProjectFile(fileName);
     if (fileName.isEmpty()) {
         host_.message(kNoFile, kError, Host::Icon::Critical);
@@ -42,9 +42,9 @@ bool ProjectCommands::OpenFile(const QString& fileName) {
     return false;
 }
 
-void ProjectCommands::Save() {
+void ProjectCommands::save() {
     if (options_.projectFile().isEmpty()) {
-        SaveAs();
+        saveAs();
         return;
     }
     const QString fileName = options_.projectFile();
@@ -56,10 +56,10 @@ void ProjectCommands::Save() {
                   QStringLiteral("Speichern"), Host::Icon::Information);
 }
 
-void ProjectCommands::SaveAs() {
+void ProjectCommands::saveAs() {
     options_.setProjectFile(host_.saveFileName());
     if (!options_.projectFile().isEmpty())
-        Save();
+        save();
     else
         host_.message(kNoFile, kError, Host::Icon::Critical);
 }

@@ -14,13 +14,13 @@ public:
     ProjectCommands(OptionSet& options, FileList& list, Host& host)
         : options_(options), list_(list), host_(host) {}
 
-    void New();
+    void newProject();
     // Returns false when nothing was loaded (cancelled, another version, a damaged file).
-    bool Open();
+    bool open();
     // Open without the dialog, for a name given otherwise (the batch tool).
-    bool OpenFile(const QString& fileName);
-    void Save();
-    void SaveAs();
+    bool openFile(const QString& fileName);
+    void save();
+    void saveAs();
 
 private:
     OptionSet& options_;

@@ -225,7 +225,7 @@ Result<OptionValues, ProjectError> readOptions(const QList<QByteArrayView>& line
 
 } // namespace
 
-ProjectRead ParseProject(const QString& fileName) {
+ProjectRead parseProject(const QString& fileName) {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         return damaged(QStringLiteral("Die Projektdatei \"%1\" konnte nicht geöffnet werden: %2")
@@ -254,16 +254,16 @@ ProjectRead ParseProject(const QString& fileName) {
     return project;
 }
 
-void ApplyProject(const Project& project, OptionSet& options, FileList& list) {
+void applyProject(const Project& project, OptionSet& options, FileList& list) {
     options.setValues(project.options);
     for (const QString& page : project.pages)
         list.Append(page);
 }
 
 ProjectRead ReadProject(const QString& fileName, OptionSet& options, FileList& list) {
-    ProjectRead read = ParseProject(fileName);
+    ProjectRead read = parseProject(fileName);
     if (read)
-        ApplyProject(*read, options, list);
+        applyProject(*read, options, list);
     return read;
 }
 

@@ -40,9 +40,9 @@ std::optional<FileError> WriteProject(const QString& fileName, const OptionSet& 
                                       const FileList& list);
 
 // Reads and checks a whole project file; changes nothing.
-ProjectRead ParseProject(const QString& fileName);
+ProjectRead parseProject(const QString& fileName);
 // Sets every field of the options to the project's and appends its pages to the list.
-void ApplyProject(const Project& project, OptionSet& options, FileList& list);
+void applyProject(const Project& project, OptionSet& options, FileList& list);
 // Both: the project is applied only when its whole file was read without fault.
 ProjectRead ReadProject(const QString& fileName, OptionSet& options, FileList& list);
 

@@ -19,7 +19,7 @@ EncryptionRun::EncryptionRun(OptionSet& options, FileList& list, Host& host, Ran
     steps_.setRunFiles(&files_);
 }
 
-QString EncryptionRun::outputPath(const QString& source) const {
+QString EncryptionRun::liveOutputPath(const QString& source) const {
     // Modern pages keep the site's folders below the output folder.
     const OptionValues& v = options_.values();
     if (options_.modern() && v.chkNewFiles && !v.text(TextField::txtPath).isEmpty())
@@ -107,12 +107,12 @@ EncryptionRun::PageResult EncryptionRun::convert(const QString& source) {
     // moment the page is put in place decide whether it is used.
     if (const QString backup = backupPath(job); !backup.isEmpty())
         steps_.prepareBackup(job, backup);
-    job.plannedOutput = outputPath(source);
+    job.plannedOutput = liveOutputPath(source);
     if (auto error = steps_.encodeInto(job, options_))
         return report(*error);
     // The output path is read again, while the page's last bytes go to disk: the options may
     // have changed while the page was encoded. A failed write-out is told before the rest.
-    const QString output = outputPath(source);
+    const QString output = liveOutputPath(source);
     if (auto error = guardOutput(job, output)) {
         const auto failed = steps_.writtenOut(job);
         return report(failed ? *failed : *error);

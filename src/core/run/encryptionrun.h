@@ -48,7 +48,7 @@ private:
     // a guard's notice in the list shown at the end.
     PageResult report(const PageError& error);
 
-    QString outputPath(const QString& source) const;
+    QString liveOutputPath(const QString& source) const;
     // The deepest folder of every live entry of the list.
     QString liveSiteFolder() const;
     // Overwriting converts a source once per run: true for a later entry of a source converted

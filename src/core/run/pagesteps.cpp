@@ -47,7 +47,7 @@ void RunFiles::sweepFolderOf(const QString& path) {
     const QString folder = QFileInfo(path).absolutePath();
     if (!swept.contains(folder)) {
         swept.insert(folder);
-        RemoveLeftovers(folder);
+        removeLeftovers(folder);
     }
 }
 
@@ -94,7 +94,7 @@ void PageOut::finish(PageOut& out) {
 
 void PreparedBackup::write(PreparedBackup& backup) {
     NullHost quiet; // work on the host's worker never calls the host
-    backup.error = PrepareBackup(backup.source, backup.fileBytes, backup.lines, quiet, true,
+    backup.error = prepareBackup(backup.source, backup.fileBytes, backup.lines, quiet, true,
                                  backup.path, backup.file, backup.exact);
 }
 
@@ -114,7 +114,7 @@ std::optional<PageError> PageSteps::readPage(Job& job, const OptionSet& options)
     const QFileInfo info(job.source);
     if (!info.exists() || info.size() < 1)
         return PageError::fatal(missingSourcePrompt(job.source, options.modern()));
-    const auto read = encoder_.ReadPage(job.source, options, job.encoding.has_value());
+    const auto read = encoder_.readPage(job.source, options, job.encoding.has_value());
     if (!read)
         return PageError::refused(QStringLiteral("Datei konnte nicht gelesen werden: ") +
                                   job.source);
@@ -159,7 +159,7 @@ std::optional<PageError> PageSteps::encodeInto(Job& job, const OptionSet& option
     }
     job.streamed = out != nullptr;
     PageSink& sink = out ? out->sink.emplace(out->block, out->file.fd()) : memory.emplace(page_);
-    encoder_.EncodeReadPage(job.header, options, sink);
+    encoder_.encodeReadPage(job.header, options, sink);
     if (auto error = blankLinesFit(endLineCount(options.values()), job.source))
         return error;
     AppendEndLines(sink, options);
@@ -183,11 +183,11 @@ std::optional<FileError> PageSteps::replace(PageOut* out, const QString& output,
                                             bool sync) {
     if (planned)
         return out->file.putInPlace();
-    if (out && ReadWholeFile(out->file.tempPath(), page_))
+    if (out && readWholeFile(out->file.tempPath(), page_))
         return FileError{EIO,
                          QStringLiteral("Die neue Datei %1 konnte nicht wieder gelesen werden.")
                              .arg(out->file.tempPath())};
-    return ReplaceFile(output, page_.view(), sync);
+    return replaceFile(output, page_.view(), sync);
 }
 
 std::optional<PageError> PageSteps::commit(Job& job, const QString& output,
@@ -214,7 +214,7 @@ std::optional<PageError> PageSteps::commit(Job& job, const QString& output,
         NullHost quiet; // work on the host's worker never calls the host
         if (prepared)
             error = prepared->error ? prepared->error
-                                    : PutBackupInPlace(job.source, backupPath, prepared->file);
+                                    : putBackupInPlace(job.source, backupPath, prepared->file);
         else if (!backupPath.isEmpty())
             error = BackupSource(job.source, backupFile_, backupText_, quiet, true, backupPath,
                                  job.exactBackup);

@@ -132,7 +132,7 @@ public:
     // the page is converted; commit puts it in place when it is given the same path.
     void prepareBackup(Job& job, const QString& backupPath);
     // After readPage: the native pass, and the number of draws the encoding will take.
-    qint64 countDraws(const OptionSet& options) { return encoder_.PrepareReadPage(options); }
+    qint64 countDraws(const OptionSet& options) { return encoder_.prepareReadPage(options); }
     // The page goes straight into a new file beside the planned output, its last bytes written
     // out as started work; without a plan, or where no new file can be made, it is held in
     // memory. Pages over their sources, and with sync all pages, reach the disk before they count.

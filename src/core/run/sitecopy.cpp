@@ -54,7 +54,7 @@ struct Walk {
 
 } // namespace
 
-OtherFiles FindOtherFiles(const QString& siteFolder, const QString& outputFolder,
+OtherFiles findOtherFiles(const QString& siteFolder, const QString& outputFolder,
                           const QSet<QString>& pageKeys, Host* host) {
     if (siteFolder.isEmpty() || outputFolder.isEmpty() ||
         fileKey(siteFolder) == fileKey(outputFolder))
@@ -71,7 +71,7 @@ OtherFiles FindOtherFiles(const QString& siteFolder, const QString& outputFolder
 }
 
 QList<FileError>
-CopyOtherFiles(const QList<OtherFile>& files, Host& host, bool sync,
+copyOtherFiles(const QList<OtherFile>& files, Host& host, bool sync,
                const std::function<void(qsizetype, const std::optional<FileError>&)>& done) {
     QList<FileError> failures;
     QString madeFolder;
@@ -82,7 +82,7 @@ CopyOtherFiles(const QList<OtherFile>& files, Host& host, bool sync,
         host.runBlocking([&] {
             if (folder != madeFolder && QDir().mkpath(folder))
                 madeFolder = folder;
-            failure = CopyFileExact(file.source, file.target, sync);
+            failure = copyFileExact(file.source, file.target, sync);
         });
         if (failure)
             failures.append(*failure);

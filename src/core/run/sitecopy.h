@@ -34,14 +34,14 @@ struct OtherFiles {
 // inside; the new files of runs at work; anything that is no plain file. Linked folders are
 // followed once. When the output folder is the site folder itself nothing is listed: every file
 // is in its place already. host, when given, is pumped at every folder.
-OtherFiles FindOtherFiles(const QString& siteFolder, const QString& outputFolder,
+OtherFiles findOtherFiles(const QString& siteFolder, const QString& outputFolder,
                           const QSet<QString>& pageKeys, Host* host = nullptr);
 
-// Copies the files one after another as the host's blocking work (CopyFileExact), creating
+// Copies the files one after another as the host's blocking work (copyFileExact), creating
 // their folders, and calls done after each with its index and its failure, if any. Many files
 // may fail, so it returns every failure in order; empty when all were copied.
 QList<FileError>
-CopyOtherFiles(const QList<OtherFile>& files, Host& host, bool sync = false,
+copyOtherFiles(const QList<OtherFile>& files, Host& host, bool sync = false,
                const std::function<void(qsizetype, const std::optional<FileError>&)>& done = {});
 
 // "12 Dateien, 3,4 MB": a count of files and bytes as the window and the batch tool say it.

@@ -97,7 +97,7 @@ LineMarks markLine(const char* begin, const char* end, Host& host) {
 
 } // namespace
 
-void SplitPageLines(QByteArrayView file, CheckState chkZange, ByteBuffer& page, Host& host) {
+void splitPageLines(QByteArrayView file, CheckState chkZange, ByteBuffer& page, Host& host) {
     page.clear();
     // Every line end may grow by one byte (a lone CR becomes CR LF): room for that at once.
     page.reserve(2 * file.size() + 2);
@@ -153,7 +153,7 @@ void SplitPageLines(QByteArrayView file, CheckState chkZange, ByteBuffer& page, 
     }
 }
 
-std::optional<FileError> ReadWholeFile(const QString& path, ByteBuffer& buffer, Host* host) {
+std::optional<FileError> readWholeFile(const QString& path, ByteBuffer& buffer, Host* host) {
     buffer.clear();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -181,7 +181,7 @@ Result<QByteArray, FileError> ReadPageSource(const QString& path, const OptionSe
                                              bool findEncoding) {
     const CheckState zange = options.check(CheckField::chkZange);
     const bool modern = options.modern();
-    if (auto error = ReadWholeFile(path, scratch, &host))
+    if (auto error = readWholeFile(path, scratch, &host))
         return *error;
     QByteArray encoding;
     if (modern) {
@@ -197,7 +197,7 @@ Result<QByteArray, FileError> ReadPageSource(const QString& path, const OptionSe
     } else if (findEncoding) {
         encoding = charset::detect(scratch.view()).encoding;
     }
-    SplitPageLines(scratch.view(), zange, page, host);
+    splitPageLines(scratch.view(), zange, page, host);
     return encoding;
 }
 

@@ -17,7 +17,7 @@ class Host;
 // Turns the bytes of a page file into the page text: every line (ending at CR, an LF right after
 // it included) followed by CR LF; with chkZange set, a plain text line but the last ends in one
 // blank instead, while script and preformatted lines keep their ends.
-void SplitPageLines(QByteArrayView file, CheckState chkZange, ByteBuffer& page, Host& host);
+void splitPageLines(QByteArrayView file, CheckState chkZange, ByteBuffer& page, Host& host);
 
 // Reads the page file at path into page; yields the encoding a browser finds for the file
 // (modern pages are decoded from it; other pages are looked at only with findEncoding, else it
@@ -28,7 +28,7 @@ Result<QByteArray, FileError> ReadPageSource(const QString& path, const OptionSe
 
 // Reads a whole file into buffer; why it could not, if it could not. A host, when given, may
 // run pending events between the megabytes of a large file.
-std::optional<FileError> ReadWholeFile(const QString& path, ByteBuffer& buffer,
+std::optional<FileError> readWholeFile(const QString& path, ByteBuffer& buffer,
                                        Host* host = nullptr);
 
 } // namespace veltrano

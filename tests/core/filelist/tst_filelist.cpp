@@ -34,7 +34,7 @@ private slots:
     void appendMeasuresNow_data() {
         QTest::addColumn<bool>("all");
         QTest::newRow("Append") << false;
-        QTest::newRow("AppendAll") << true;
+        QTest::newRow("appendAll") << true;
     }
     void appendMeasuresNow() {
         QFETCH(bool, all);
@@ -48,7 +48,7 @@ private slots:
                                    dir_.filePath(u"missing.htm"_s)};
         const auto append = [&](const QStringList& paths) {
             if (all)
-                list.AppendAll(paths);
+                list.appendAll(paths);
             else
                 for (const QString& p : paths)
                     list.Append(p);

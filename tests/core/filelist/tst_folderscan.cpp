@@ -48,7 +48,7 @@ private slots:
     void passesInOrder() {
         FileList list;
         test::RecordingHost host;
-        ScanFolder([this] { return root_; }, list, host);
+        scanFolder([this] { return root_; }, list, host);
         QStringList got = paths(list).replaceInStrings(root_ + u'/', QString());
         QCOMPARE(got.size(), 12);
         for (const auto& [from, to] : {std::pair{0, 7}, {7, 10}, {10, 12}})
@@ -73,7 +73,7 @@ private slots:
         FileList list;
         test::RecordingHost host;
         int pass = 0;
-        ScanFolder([&] { return ++pass == 1 ? root_ + u"/empty"_s : root_ + u"/a/deep"_s; }, list,
+        scanFolder([&] { return ++pass == 1 ? root_ + u"/empty"_s : root_ + u"/a/deep"_s; }, list,
                    host);
         QCOMPARE(paths(list), QStringList({root_ + u"/a/deep/four.SHTML"_s}));
     }

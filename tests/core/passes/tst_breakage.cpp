@@ -31,7 +31,7 @@ private slots:
             options.setCheck(fields.value(set.section(u'=', 0, 0)),
                              static_cast<CheckState>(set.section(u'=', 1).toInt()));
         const QByteArray page = test::expand(d.value(u"page"_s).value(0));
-        const QStringList found = breakage::codes(breakage::FindBreakage(page, options.values()));
+        const QStringList found = breakage::codes(breakage::findBreakage(page, options.values()));
         QCOMPARE(found.isEmpty() ? u"-"_s : found.join(u' '), d.value(u"breaks"_s).value(0));
     }
 };

@@ -108,13 +108,13 @@ private slots:
         Random random;
         PageSink sink(out);
         if (pass == 0)
-            SplitPageLines(page, 1, out, host);
+            splitPageLines(page, 1, out, host);
         else if (pass == 1)
             CrippleNative(page, options, out, host);
         else if (pass == 2)
             EncryptJavaScript(page, {}, options, random, sink, host);
         else
-            EncryptJavaScriptLight(page, {}, options, random, sink, host);
+            encryptJavaScriptLight(page, {}, options, random, sink, host);
         QVERIFY2(host.pumps >= 10, qPrintable(QString::number(host.pumps)));
         QTEST(host.pageMaximum, "scanned");
         QTEST(host.pageValue, "scanned");
@@ -138,7 +138,7 @@ private slots:
         OptionSet options(QStringLiteral("/p"));
         options.setCheck(CheckField::chkSeo, CheckState(seo));
         options.setCheck(CheckField::chkJava, CheckState(java));
-        QCOMPARE(JavaScriptDrawCount(page, options), draws);
+        QCOMPARE(javaScriptDrawCount(page, options), draws);
         Random random;
         random.setState(12345);
         test::RecordingHost host;

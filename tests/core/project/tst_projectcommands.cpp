@@ -73,12 +73,12 @@ private slots:
                 host.fileAnswers << dir_.at(answer);
             const qsizetype shown = host.messages.size();
             if (command == u"New"_s)
-                commands.New();
+                commands.newProject();
             else if (command == u"Open"_s) {
-                const bool opened = commands.Open(); // true when a project was read
+                const bool opened = commands.open(); // true when a project was read
                 QCOMPARE(opened, host.messages.size() == shown && !answer.isEmpty());
             } else
-                command == u"Save"_s ? commands.Save() : commands.SaveAs();
+                command == u"Save"_s ? commands.save() : commands.saveAs();
             QStringList line;
             for (const auto& m : host.messages.mid(shown))
                 line << m.title + (m.icon == Host::Icon::Critical ? u"(x): "_s : u"(i): "_s) +

@@ -87,11 +87,11 @@ private slots:
         // One page of a run: header, encoded page, end lines, the final line end.
         NullHost host;
         PageEncoder encoder(random, host);
-        const auto read = encoder.ReadPage(folder + u"/input.html"_s, options);
+        const auto read = encoder.readPage(folder + u"/input.html"_s, options);
         QVERIFY2(read, qPrintable(read ? QString() : read.error().description));
         ByteBuffer buffer;
         PageSink sink(buffer);
-        encoder.EncodeReadPage(BuildPageHeader(options), options, sink);
+        encoder.encodeReadPage(BuildPageHeader(options), options, sink);
         AppendEndLines(sink, options);
         sink.append("\r\n");
         const QByteArray actual = buffer.view().toByteArray();
