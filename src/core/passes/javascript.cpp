@@ -1,5 +1,7 @@
 #include "javascript.h"
 
+#include "codetable.h"
+
 #include "host.h"
 #include "io/pagesink.h"
 #include "random.h"
@@ -26,31 +28,7 @@ constexpr char kOpenCall[] = "document.write (";
 constexpr qsizetype kOpenCallLength = sizeof(kOpenCall) - 1;
 
 // ",c[" code "]" for every byte; the first item of a call skips the comma.
-struct Item {
-    char text[8];
-    std::uint8_t length;
-};
-
-constexpr std::array<Item, 256> makeItems() {
-    std::array<Item, 256> table{};
-    for (int c = 0; c < 256; ++c) {
-        Item& item = table[static_cast<size_t>(c)];
-        int n = 0;
-        item.text[n++] = ',';
-        item.text[n++] = 'c';
-        item.text[n++] = '[';
-        if (c >= 100)
-            item.text[n++] = static_cast<char>('0' + c / 100);
-        if (c >= 10)
-            item.text[n++] = static_cast<char>('0' + (c / 10) % 10);
-        item.text[n++] = static_cast<char>('0' + c % 10);
-        item.text[n++] = ']';
-        item.length = static_cast<std::uint8_t>(n);
-    }
-    return table;
-}
-
-constexpr std::array<Item, 256> kItems = makeItems();
+constexpr std::array<CodeText, 256> kItems = makeCodeTexts(",c[", ']');
 
 // For d from 20 to 39: a 32-bit n is a multiple of d exactly when n * m(d) <= m(d) - 1
 // (mod 2^64), with m(d) = floor((2^64 - 1) / d) + 1.
@@ -134,7 +112,7 @@ qsizetype writePlainItems(const unsigned char* text, qsizetype from, qsizetype t
         skip = 1;
     }
     const auto item = [&](unsigned char code, std::uint32_t state) {
-        const Item& it = kItems[code];
+        const CodeText& it = kItems[code];
         std::memcpy(at, it.text + skip, 8);
         at += it.length - skip;
         skip = 0;

@@ -1,5 +1,7 @@
 #include "native.h"
 
+#include "codetable.h"
+
 #include "host.h"
 #include "text/bytebuffer.h"
 #include "text/textops.h"
@@ -13,30 +15,7 @@ namespace veltrano {
 namespace {
 
 // "&#" code ";" for every byte, and its length.
-struct Reference {
-    char text[7];
-    std::uint8_t length;
-};
-
-constexpr std::array<Reference, 256> makeReferences() {
-    std::array<Reference, 256> table{};
-    for (int c = 0; c < 256; ++c) {
-        Reference& r = table[static_cast<size_t>(c)];
-        int n = 0;
-        r.text[n++] = '&';
-        r.text[n++] = '#';
-        if (c >= 100)
-            r.text[n++] = static_cast<char>('0' + c / 100);
-        if (c >= 10)
-            r.text[n++] = static_cast<char>('0' + (c / 10) % 10);
-        r.text[n++] = static_cast<char>('0' + c % 10);
-        r.text[n++] = ';';
-        r.length = static_cast<std::uint8_t>(n);
-    }
-    return table;
-}
-
-constexpr std::array<Reference, 256> kReferences = makeReferences();
+constexpr std::array<CodeText, 256> kReferences = makeCodeTexts("&#", ';');
 
 } // namespace
 
