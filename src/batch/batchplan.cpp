@@ -21,10 +21,6 @@ QString joined(const QString& folder, const QString& relative) {
                                              : folder + QLatin1Char('/') + relative;
 }
 
-QString key(const QString& path) {
-    return QDir::cleanPath(fileKey(path));
-}
-
 QString planError(const QString& german, const QString& english, const QString& what) {
     return QStringLiteral("veltrano-batch: %1 / %2: %3").arg(german, english, what);
 }
@@ -45,6 +41,10 @@ PlannedPage plannedPage(const SourcePage& page, const QString& folder,
 }
 
 } // namespace
+
+QString pathKey(const QString& path) {
+    return QDir::cleanPath(fileKey(path));
+}
 
 SourcePage namedPage(const QString& path) {
     return {path, path.mid(path.lastIndexOf(QLatin1Char('/')) + 1)};
@@ -93,13 +93,13 @@ planOutputs(const QList<SourcePage>& pages, const OptionSet& options, const QStr
     QList<QString> pageKeys;
     QHash<QString, qsizetype> sources; // source key -> first page
     for (qsizetype i = 0; i < pages.size(); ++i) {
-        pageKeys.append(key(pages[i].path));
+        pageKeys.append(pathKey(pages[i].path));
         sources.insert(pageKeys.constLast(), i);
     }
 
     QList<PlannedPage> planned;
     QHash<QString, qsizetype> outputs; // output key -> page
-    const QString outputFolder = key(folder) + QLatin1Char('/');
+    const QString outputFolder = pathKey(folder) + QLatin1Char('/');
     for (qsizetype i = 0; i < pages.size(); ++i) {
         const SourcePage& page = pages[i];
         if (!overwrite && page.found && pageKeys[i].startsWith(outputFolder))
@@ -107,7 +107,7 @@ planOutputs(const QList<SourcePage>& pages, const OptionSet& options, const QStr
         const PlannedPage p = plannedPage(page, overwrite ? QString() : folder,
                                           backup ? std::optional(backupDir) : std::nullopt);
         const QString& sourceKey = pageKeys[i];
-        const QString outputKey = overwrite ? sourceKey : key(p.output);
+        const QString outputKey = overwrite ? sourceKey : pathKey(p.output);
         const auto taken = outputs.constFind(outputKey);
         if (taken != outputs.cend()) {
             if (pageKeys[*taken] == sourceKey)

@@ -37,6 +37,9 @@ SourcePage namedPage(const QString& path);
 Result<QList<PlannedPage>, QString> planOutputs(const QList<SourcePage>& pages,
                                                 const OptionSet& options, const QString& backupDir);
 
+// The key two paths share when they name the same file, so plans compare files, not spellings.
+QString pathKey(const QString& path);
+
 // Creates the folders the outputs and backups go into; the first one that could not be made.
 std::optional<FileError> makeFolders(const QList<PlannedPage>& pages);
 

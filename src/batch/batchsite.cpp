@@ -10,10 +10,6 @@ namespace veltrano {
 
 namespace {
 
-QString key(const QString& path) {
-    return QDir::cleanPath(fileKey(path));
-}
-
 QString asFolder(const QString& path) {
     return path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
 }
@@ -33,7 +29,7 @@ Result<OtherFiles, QString> planOtherFiles(const QStringList& siteFolders,
                                            const QList<PlannedPage>& pages) {
     QHash<QString, QString> taken; // output key -> what goes there
     for (const PlannedPage& p : pages)
-        taken.insert(key(p.output), p.source);
+        taken.insert(pathKey(p.output), p.source);
     QSet<QString> pageKeys;
     for (const PlannedPage& p : pages)
         pageKeys.insert(fileKey(p.source));
@@ -41,10 +37,10 @@ Result<OtherFiles, QString> planOtherFiles(const QStringList& siteFolders,
     for (const QString& site : siteFolders) {
         const OtherFiles found = findOtherFiles(site, outputFolder, pageKeys);
         for (const OtherFile& file : found.files) {
-            const QString target = key(file.target);
+            const QString target = pathKey(file.target);
             const auto other = taken.constFind(target);
             if (other != taken.cend()) {
-                if (key(*other) == key(file.source))
+                if (pathKey(*other) == pathKey(file.source))
                     continue; // the same file through a second folder argument
                 return QStringLiteral("veltrano-batch: zwei Dateien, ein Ziel / two files, one "
                                       "output: %1, %2 -> %3")

@@ -26,9 +26,10 @@ struct Walk {
     void folder(const QString& path, const QString& target) {
         if (host)
             host->pump();
-        if (seen.contains(fileKey(path)))
+        const QString pathKey = fileKey(path);
+        if (seen.contains(pathKey))
             return;
-        seen.insert(fileKey(path));
+        seen.insert(pathKey);
         const QFileInfoList entries = QDir(path).entryInfoList(
             QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
             QDir::Name | QDir::DirsLast);
