@@ -1,0 +1,226 @@
+#include "scriptitems.h"
+
+#include "codetable.h"
+#include "io/pagesink.h"
+#include "javascript.h"
+#include "random.h"
+#include "text/textops.h"
+
+#include <array>
+#include <bit>
+#include <cstring>
+
+namespace veltrano {
+
+namespace {
+
+constexpr char kTable[] = "<!--crippled with Veltrano--><script>\r\n"
+                          "c = new Array(255);\r\n"
+                          "var z = 0\r\n"
+                          "while (z < 255){\r\n"
+                          " c[z] = String.fromCharCode(z)\r\n"
+                          " z++;\r\n"
+                          "}\r\n";
+constexpr char kEmptyCall[] = "document.write );";
+constexpr char kOpenCall[] = "document.write (";
+constexpr std::size_t kOpenCallLength = sizeof(kOpenCall) - 1;
+
+// ",c[" code "]" for every byte; the first item of a call skips the comma.
+constexpr std::array<CodeText, 256> kItems = makeCodeTexts(",c[", ']');
+
+// Items are written a block at a time: the block's splits are found first, then the items
+// between two splits are copied in one run.
+constexpr std::uint32_t kBlock = 4096;
+// Per item at most an opening call, an item and a closing ");".
+constexpr qsizetype kRoomPerItem = kOpenCallLength + 8 + 2;
+
+constexpr std::uint32_t kFirstDivisor = 20;
+constexpr std::uint32_t kDivisors = 20;
+
+// k steps of the generator as one map t -> a t + c (mod 2^32) on a state held in the top 24 bits
+// of t: shifted up, the map needs no mask, and what a step carries past 24 bits falls out.
+struct Steps {
+    std::uint32_t a = 1;
+    std::uint32_t c = 0;
+
+    constexpr Steps() = default;
+    constexpr explicit Steps(std::uint32_t k) {
+        const std::uint32_t stepC = Random::step(0) << 8;
+        const std::uint32_t stepA = Random::step(1) - Random::step(0);
+        for (std::uint32_t n = 0; n < k; ++n) {
+            a *= stepA;
+            c = c * stepA + stepC;
+        }
+    }
+    constexpr std::uint32_t operator()(std::uint32_t t) const { return t * a + c; }
+};
+
+// Steps(first + k * stride) for k from 0 to Count - 1.
+template <std::uint32_t Count>
+constexpr std::array<Steps, Count> makeSteps(std::uint32_t first, std::uint32_t stride) {
+    std::array<Steps, Count> steps{};
+    for (std::uint32_t k = 0; k < Count; ++k)
+        steps[k] = Steps(first + k * stride);
+    return steps;
+}
+
+// The way from a block's last state to a divisor's first candidate, at most one divisor away.
+constexpr auto kSteps = makeSteps<kFirstDivisor + kDivisors>(0, 1);
+// From one candidate of the divisor 20 + k to the next, and to the fourth after it.
+constexpr auto kDivisorSteps = makeSteps<kDivisors>(kFirstDivisor, 1);
+constexpr auto kFourDivisorSteps = makeSteps<kDivisors>(4 * kFirstDivisor, 4);
+
+// The states whose draw gives the divisor d form one interval [low, low + width), shifted up.
+struct Draws {
+    std::uint32_t low = 0;
+    std::uint32_t width = 0;
+};
+
+constexpr std::array<Draws, kDivisors> makeDraws() {
+    std::array<Draws, kDivisors> draws{};
+    for (std::uint32_t k = 0; k < kDivisors; ++k) {
+        // The least state whose draw gives at least d = 20 + k is ceil(k 2^24 / 20).
+        const auto least = [](std::uint64_t i) { return (i * (1u << 24) + 19) / 20; };
+        draws[k].low = static_cast<std::uint32_t>(least(k) << 8);
+        draws[k].width = static_cast<std::uint32_t>((least(k + 1) - least(k)) << 8);
+    }
+    return draws;
+}
+
+constexpr auto kDraws = makeDraws();
+
+constexpr bool drawsMatchDivisors() {
+    for (std::uint32_t k = 0; k < kDivisors; ++k) {
+        const std::uint32_t low = kDraws[k].low >> 8;
+        const std::uint32_t last = low + (kDraws[k].width >> 8) - 1;
+        if (Random::splitDivisor(low) != kFirstDivisor + k ||
+            Random::splitDivisor(last) != kFirstDivisor + k)
+            return false;
+    }
+    return true;
+}
+static_assert(drawsMatchDivisors());
+
+// Marks in splits (bit j - 1) every item j from 1 to n after which a call ends: the item's
+// position is a multiple of the divisor its state draws. Only the multiples of each divisor
+// are candidates; the states of one divisor's candidates lie the same number of steps apart.
+// The state and position are the block's last ones before item 1.
+void findSplits(std::uint32_t state, std::uint64_t position, std::uint32_t n,
+                std::array<std::uint64_t, kBlock / 64>& splits) {
+    std::array<std::uint32_t, kBlock + 1> found; // every candidate is stored, only a split counts
+    std::uint32_t count = 0;
+    const std::uint32_t t = state << 8;
+    for (std::uint32_t k = 0; k < kDivisors; ++k) {
+        const std::uint32_t d = kFirstDivisor + k;
+        std::uint32_t j = d - static_cast<std::uint32_t>(position % d);
+        if (j > n)
+            continue;
+        const std::uint32_t low = kDraws[k].low;
+        const std::uint32_t width = kDraws[k].width;
+        const Steps one = kDivisorSteps[k];
+        const Steps four = kFourDivisorSteps[k];
+        // Four candidates at a time, so that their states need not wait for one another.
+        std::uint32_t t0 = kSteps[j](t);
+        std::uint32_t t1 = one(t0);
+        std::uint32_t t2 = one(t1);
+        std::uint32_t t3 = one(t2);
+        for (; j + 3 * d <= n; j += 4 * d) {
+            found[count] = j;
+            count += t0 - low < width;
+            found[count] = j + d;
+            count += t1 - low < width;
+            found[count] = j + 2 * d;
+            count += t2 - low < width;
+            found[count] = j + 3 * d;
+            count += t3 - low < width;
+            t0 = four(t0);
+            t1 = four(t1);
+            t2 = four(t2);
+            t3 = four(t3);
+        }
+        for (; j <= n; j += d) {
+            found[count] = j;
+            count += t0 - low < width;
+            t0 = one(t0);
+        }
+    }
+    splits.fill(0);
+    for (std::uint32_t i = 0; i < count; ++i)
+        splits[(found[i] - 1) / 64] |= std::uint64_t{1} << ((found[i] - 1) % 64);
+}
+
+// The items of text[from, to) with their commas; a call that is not open is opened first, and
+// its first item written without its comma.
+char* writeRun(const unsigned char* text, std::uint32_t from, std::uint32_t to, bool& open,
+               char* at) {
+    if (from == to)
+        return at;
+    if (!open) {
+        std::memcpy(at, kOpenCall, kOpenCallLength);
+        at += kOpenCallLength;
+        const CodeText& item = kItems[text[from++]];
+        std::memcpy(at, item.text + 1, 8);
+        at += item.length - 1;
+        open = true;
+    }
+    for (std::uint32_t i = from; i < to; ++i) {
+        const CodeText& item = kItems[text[i]];
+        std::memcpy(at, item.text, 8);
+        at += item.length;
+    }
+    return at;
+}
+
+} // namespace
+
+void ScriptItems::start(QByteArrayView readable, QByteArrayView header) {
+    if (!readable.isEmpty())
+        out_.append(removeAll(readable, kEmptyCall));
+    out_.append(removeAll(header, kEmptyCall));
+    out_.append(QByteArrayView(kTable, sizeof(kTable) - 1));
+    state_ = random_.state();
+    position_ = static_cast<std::uint64_t>(readable.size());
+    open_ = false;
+}
+
+void ScriptItems::writeBlock(const unsigned char* text, std::uint32_t n) {
+    std::array<std::uint64_t, kBlock / 64> splits;
+    findSplits(state_, position_, n, splits);
+    char* at = out_.room(n * kRoomPerItem + 64);
+    std::uint32_t from = 0;
+    for (std::uint32_t word = 0; word < (n + 63) / 64; ++word) {
+        for (std::uint64_t bits = splits[word]; bits != 0; bits &= bits - 1) {
+            const std::uint32_t to =
+                word * 64 + static_cast<std::uint32_t>(std::countr_zero(bits)) + 1;
+            at = writeRun(text, from, to, open_, at);
+            std::memcpy(at, ");", 2);
+            at += 2;
+            open_ = false;
+            from = to;
+        }
+    }
+    at = writeRun(text, from, n, open_, at);
+    out_.commit(at);
+    state_ = Random::jump(state_, n);
+    position_ += n;
+}
+
+void ScriptItems::feed(QByteArrayView piece) {
+    const auto* text = reinterpret_cast<const unsigned char*>(piece.data());
+    for (qsizetype left = piece.size(); left > 0;) {
+        const auto n = static_cast<std::uint32_t>(qMin<qsizetype>(left, kBlock));
+        writeBlock(text, n);
+        text += n;
+        left -= n;
+    }
+    random_.setState(state_);
+}
+
+void ScriptItems::finish(const QString& txtJava) {
+    if (open_)
+        out_.append(QByteArrayView(");"));
+    out_.append(QByteArrayView("\r\n"));
+    out_.append(javaScriptNotice(txtJava, false));
+}
+
+} // namespace veltrano
