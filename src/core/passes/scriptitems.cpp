@@ -27,6 +27,14 @@ constexpr std::size_t kOpenCallLength = sizeof(kOpenCall) - 1;
 
 // ",c[" code "]" for every byte; the first item of a call skips the comma.
 constexpr std::array<CodeText, 256> kItems = makeCodeTexts(",c[", ']');
+// The same texts as eight-byte words, for the runs of items between two splits.
+constexpr std::array<std::uint64_t, 256> makeItemTexts() {
+    std::array<std::uint64_t, 256> texts{};
+    for (std::size_t c = 0; c < 256; ++c)
+        texts[c] = std::bit_cast<std::uint64_t>(kItems[c].text);
+    return texts;
+}
+constexpr std::array<std::uint64_t, 256> kItemTexts = makeItemTexts();
 
 // Items are written a block at a time: the block's splits are found first, then the items
 // between two splits are copied in one run.
@@ -149,25 +157,21 @@ void findSplits(std::uint32_t state, std::uint64_t position, std::uint32_t n,
         splits[(found[i] - 1) / 64] |= std::uint64_t{1} << ((found[i] - 1) % 64);
 }
 
-// The items of text[from, to) with their commas; a call that is not open is opened first, and
-// its first item written without its comma.
-char* writeRun(const unsigned char* text, std::uint32_t from, std::uint32_t to, bool& open,
-               char* at) {
-    if (from == to)
-        return at;
-    if (!open) {
-        std::memcpy(at, kOpenCall, kOpenCallLength);
-        at += kOpenCallLength;
-        const CodeText& item = kItems[text[from++]];
-        std::memcpy(at, item.text + 1, 8);
-        at += item.length - 1;
-        open = true;
+// The items of text[from, to), each with its comma, four at a time.
+char* writeRun(const unsigned char* text, std::uint32_t from, std::uint32_t to, char* at) {
+    const auto item = [&at](unsigned char code) {
+        std::memcpy(at, &kItemTexts[code], 8);
+        at += kItems[code].length;
+    };
+    std::uint32_t i = from;
+    for (; to - i >= 4; i += 4) {
+        item(text[i]);
+        item(text[i + 1]);
+        item(text[i + 2]);
+        item(text[i + 3]);
     }
-    for (std::uint32_t i = from; i < to; ++i) {
-        const CodeText& item = kItems[text[i]];
-        std::memcpy(at, item.text, 8);
-        at += item.length;
-    }
+    for (; i < to; ++i)
+        item(text[i]);
     return at;
 }
 
@@ -188,18 +192,31 @@ void ScriptItems::writeBlock(const unsigned char* text, std::uint32_t n) {
     findSplits(state_, position_, n, splits);
     char* at = out_.room(n * kRoomPerItem + 64);
     std::uint32_t from = 0;
+    // The items up to the next split; a call that is not open is opened first, and its first
+    // item written without its comma.
+    const auto run = [&](std::uint32_t to) {
+        if (from == to)
+            return;
+        if (!open_) {
+            std::memcpy(at, kOpenCall, kOpenCallLength);
+            at += kOpenCallLength;
+            const CodeText& first = kItems[text[from++]];
+            std::memcpy(at, first.text + 1, 8);
+            at += first.length - 1;
+            open_ = true;
+        }
+        at = writeRun(text, from, to, at);
+        from = to;
+    };
     for (std::uint32_t word = 0; word < (n + 63) / 64; ++word) {
         for (std::uint64_t bits = splits[word]; bits != 0; bits &= bits - 1) {
-            const std::uint32_t to =
-                word * 64 + static_cast<std::uint32_t>(std::countr_zero(bits)) + 1;
-            at = writeRun(text, from, to, open_, at);
+            run(word * 64 + static_cast<std::uint32_t>(std::countr_zero(bits)) + 1);
             std::memcpy(at, ");", 2);
             at += 2;
             open_ = false;
-            from = to;
         }
     }
-    at = writeRun(text, from, n, open_, at);
+    run(n);
     out_.commit(at);
     state_ = Random::jump(state_, n);
     position_ += n;
