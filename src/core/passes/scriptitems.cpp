@@ -22,25 +22,41 @@ constexpr char kTable[] = "<!--crippled with Veltrano--><script>\r\n"
                           " z++;\r\n"
                           "}\r\n";
 constexpr char kEmptyCall[] = "document.write );";
-constexpr char kOpenCall[] = "document.write (";
-constexpr std::size_t kOpenCallLength = sizeof(kOpenCall) - 1;
+// A call opens with "document.write", its first item brings the " (" in front of its code; a
+// call ends with ");". At a split both follow each other, so the split's text is one word.
+constexpr char kOpening[] = "document.write";
+constexpr std::size_t kOpeningLength = sizeof(kOpening) - 1;
+constexpr char kSplit[] = ");document.write";
+constexpr std::size_t kSplitLength = sizeof(kSplit) - 1;
+static_assert(kSplitLength == 16);
 
-// ",c[" code "]" for every byte; the first item of a call skips the comma.
-constexpr std::array<CodeText, 256> kItems = makeCodeTexts(",c[", ']');
-// The same texts as eight-byte words, for the runs of items between two splits.
-constexpr std::array<std::uint64_t, 256> makeItemTexts() {
-    std::array<std::uint64_t, 256> texts{};
-    for (std::size_t c = 0; c < 256; ++c)
-        texts[c] = std::bit_cast<std::uint64_t>(kItems[c].text);
-    return texts;
+// The items: the first 256 with the comma in front (",c[65]"), the next 256 the first items of a
+// call (" (c[65]"), each held in eight bytes so it can be copied whole.
+struct ItemTable {
+    std::array<std::uint64_t, 512> texts{};
+    std::array<std::uint8_t, 512> lengths{};
+};
+
+constexpr ItemTable makeItemTable() {
+    ItemTable table;
+    const std::array<CodeText, 256> next = makeCodeTexts(",c[", ']');
+    const std::array<CodeText, 256> first = makeCodeTexts(" (c[", ']');
+    for (std::size_t c = 0; c < 256; ++c) {
+        table.texts[c] = std::bit_cast<std::uint64_t>(next[c].text);
+        table.lengths[c] = next[c].length;
+        table.texts[256 + c] = std::bit_cast<std::uint64_t>(first[c].text);
+        table.lengths[256 + c] = first[c].length;
+    }
+    return table;
 }
-constexpr std::array<std::uint64_t, 256> kItemTexts = makeItemTexts();
 
-// Items are written a block at a time: the block's splits are found first, then the items
-// between two splits are copied in one run.
+constexpr ItemTable kItems = makeItemTable();
+
+// Items are written a block at a time: the block's splits are found first, then the items are
+// copied in one loop that writes a split's text behind every item and keeps it only at a split.
 constexpr std::uint32_t kBlock = 4096;
-// Per item at most an opening call, an item and a closing ");".
-constexpr qsizetype kRoomPerItem = kOpenCallLength + 8 + 2;
+// Per item at most the opening, the item and the split's text.
+constexpr qsizetype kRoomPerItem = kOpeningLength + 8 + kSplitLength;
 
 constexpr std::uint32_t kFirstDivisor = 20;
 constexpr std::uint32_t kDivisors = 20;
@@ -109,12 +125,12 @@ constexpr bool drawsMatchDivisors() {
 }
 static_assert(drawsMatchDivisors());
 
-// Marks in splits (bit j - 1) every item j from 1 to n after which a call ends: the item's
+// Marks in splits (byte j - 1) every item j from 1 to n after which a call ends: the item's
 // position is a multiple of the divisor its state draws. Only the multiples of each divisor
 // are candidates; the states of one divisor's candidates lie the same number of steps apart.
 // The state and position are the block's last ones before item 1.
 void findSplits(std::uint32_t state, std::uint64_t position, std::uint32_t n,
-                std::array<std::uint64_t, kBlock / 64>& splits) {
+                std::array<std::uint8_t, kBlock>& splits) {
     std::array<std::uint32_t, kBlock + 1> found; // every candidate is stored, only a split counts
     std::uint32_t count = 0;
     const std::uint32_t t = state << 8;
@@ -152,27 +168,9 @@ void findSplits(std::uint32_t state, std::uint64_t position, std::uint32_t n,
             t0 = one(t0);
         }
     }
-    splits.fill(0);
+    std::memset(splits.data(), 0, n);
     for (std::uint32_t i = 0; i < count; ++i)
-        splits[(found[i] - 1) / 64] |= std::uint64_t{1} << ((found[i] - 1) % 64);
-}
-
-// The items of text[from, to), each with its comma, four at a time.
-char* writeRun(const unsigned char* text, std::uint32_t from, std::uint32_t to, char* at) {
-    const auto item = [&at](unsigned char code) {
-        std::memcpy(at, &kItemTexts[code], 8);
-        at += kItems[code].length;
-    };
-    std::uint32_t i = from;
-    for (; to - i >= 4; i += 4) {
-        item(text[i]);
-        item(text[i + 1]);
-        item(text[i + 2]);
-        item(text[i + 3]);
-    }
-    for (; i < to; ++i)
-        item(text[i]);
-    return at;
+        splits[found[i] - 1] = 1;
 }
 
 } // namespace
@@ -188,35 +186,40 @@ void ScriptItems::start(QByteArrayView readable, QByteArrayView header) {
 }
 
 void ScriptItems::writeBlock(const unsigned char* text, std::uint32_t n) {
-    std::array<std::uint64_t, kBlock / 64> splits;
+    std::array<std::uint8_t, kBlock> splits;
     findSplits(state_, position_, n, splits);
     char* at = out_.room(n * kRoomPerItem + 64);
-    std::uint32_t from = 0;
-    // The items up to the next split; a call that is not open is opened first, and its first
-    // item written without its comma.
-    const auto run = [&](std::uint32_t to) {
-        if (from == to)
-            return;
-        if (!open_) {
-            std::memcpy(at, kOpenCall, kOpenCallLength);
-            at += kOpenCallLength;
-            const CodeText& first = kItems[text[from++]];
-            std::memcpy(at, first.text + 1, 8);
-            at += first.length - 1;
-            open_ = true;
-        }
-        at = writeRun(text, from, to, at);
-        from = to;
-    };
-    for (std::uint32_t word = 0; word < (n + 63) / 64; ++word) {
-        for (std::uint64_t bits = splits[word]; bits != 0; bits &= bits - 1) {
-            run(word * 64 + static_cast<std::uint32_t>(std::countr_zero(bits)) + 1);
-            std::memcpy(at, ");", 2);
-            at += 2;
-            open_ = false;
-        }
+    // 256 while the next item is a call's first.
+    std::uint32_t first = 0;
+    if (!open_) {
+        std::memcpy(at, kOpening, kOpeningLength);
+        at += kOpeningLength;
+        first = 256;
     }
-    run(n);
+    // Every write starts at or behind the end of the bytes kept before it, so what a split's
+    // text leaves where no split is gets overwritten by the items that follow.
+    const auto item = [&](std::uint32_t i) {
+        const std::uint32_t k = text[i] + first;
+        const std::uint32_t length = kItems.lengths[k];
+        const std::uint32_t split = splits[i];
+        std::memcpy(at, &kItems.texts[k], 8);
+        std::memcpy(at + length, kSplit, kSplitLength);
+        at += length + split * kSplitLength;
+        first = split * 256;
+    };
+    std::uint32_t i = 0;
+    for (; n - i >= 4; i += 4) {
+        item(i);
+        item(i + 1);
+        item(i + 2);
+        item(i + 3);
+    }
+    for (; i < n; ++i)
+        item(i);
+    // A split at the block's last item keeps only its ");" until another item comes.
+    open_ = first == 0;
+    if (!open_)
+        at -= kOpeningLength;
     out_.commit(at);
     state_ = Random::jump(state_, n);
     position_ += n;
