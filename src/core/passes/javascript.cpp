@@ -24,19 +24,30 @@ QByteArray notice(const QString& txtJava, bool modern) {
     return text;
 }
 
-// Where encoding begins: behind the first head end when the head stays readable. This pass
-// keeps the head readable only for exactly 1; the dimmed 2 counts as clear.
-qsizetype encodingStart(QByteArrayView page, const OptionValues& v) {
-    if (!isOn(v.check(CheckField::chkSeo)))
+} // namespace
+
+// This pass keeps the head readable only for exactly 1; the dimmed 2 counts as clear.
+qsizetype javaScriptStart(QByteArrayView page, const OptionSet& options) {
+    if (!isOn(options.check(CheckField::chkSeo)))
         return 0;
     const qsizetype k = indexOfAsciiNoCase(page, "</head>");
     return k >= 0 ? k + 7 : 0;
 }
 
+QByteArray javaScriptNotice(const QString& txtJava, bool modern) {
+    return notice(txtJava, modern);
+}
+
+qint64 javaScriptDrawCount(QByteArrayView page, const OptionSet& options) {
+    if (!isSet(options.check(CheckField::chkJava)))
+        return 0;
+    return page.size() - javaScriptStart(page, options);
+}
+
 // The page's items, fed in steps of the page bar so that the window can show how far it got.
-void writeScriptForm(QByteArrayView page, QByteArrayView header, const OptionValues& v,
-                     Random& random, PageSink& out, Host& host) {
-    const qsizetype start = encodingStart(page, v);
+void EncryptJavaScript(QByteArrayView page, QByteArrayView header, const OptionSet& options,
+                       Random& random, PageSink& out, Host& host) {
+    const qsizetype start = javaScriptStart(page, options);
     ScriptItems items(random, out);
     items.start(page.first(start), header);
     const qsizetype length = page.size();
@@ -49,24 +60,7 @@ void writeScriptForm(QByteArrayView page, QByteArrayView header, const OptionVal
             progress.at(i);
     }
     progress.done();
-    items.finish(v.text(TextField::txtJava));
-}
-
-} // namespace
-
-QByteArray javaScriptNotice(const QString& txtJava, bool modern) {
-    return notice(txtJava, modern);
-}
-
-qint64 javaScriptDrawCount(QByteArrayView page, const OptionSet& options) {
-    if (!isSet(options.check(CheckField::chkJava)))
-        return 0;
-    return page.size() - encodingStart(page, options.values());
-}
-
-void EncryptJavaScript(QByteArrayView page, QByteArrayView header, const OptionSet& options,
-                       Random& random, PageSink& out, Host& host) {
-    writeScriptForm(page, header, options.values(), random, out, host);
+    items.finish(options.text(TextField::txtJava));
 }
 
 } // namespace veltrano
