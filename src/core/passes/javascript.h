@@ -21,6 +21,10 @@ inline constexpr char kHomePage[] = "http://www.veltrano.example/";
 void EncryptJavaScript(QByteArrayView page, QByteArrayView header, const OptionSet& options,
                        Random& random, PageSink& out, Host& host);
 
+// Where the items begin in a page text (after the native pass): behind the first "</head>" when
+// chkSeo keeps the head readable, else at 0. What stands in front goes to ScriptItems::start.
+qsizetype javaScriptStart(QByteArrayView page, const OptionSet& options);
+
 // The closing tag of the script and the noscript notice with txtJava, in UTF-8 when modern.
 QByteArray javaScriptNotice(const QString& txtJava, bool modern);
 

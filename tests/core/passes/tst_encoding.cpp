@@ -5,6 +5,7 @@
 #include "passes/lightform.h"
 #include "passes/native.h"
 #include "passes/random.h"
+#include "passes/scriptitems.h"
 #include "support/recordinghost.h"
 #include "support/testfiles.h"
 #include "text/bytebuffer.h"
@@ -152,6 +153,58 @@ private slots:
         for (std::uint64_t n = 0; n < 3000; ++n, x = Random::step(x))
             QCOMPARE(Random::jump(777, n), x);
         QCOMPARE(Random::jump(777, (1u << 24) + 3000), x);
+    }
+
+    // The script items against the form written one item at a time, over texts cut into
+    // pieces: calls end where the position is a multiple of the divisor the state draws.
+    void scriptItemsInPieces_data() {
+        QTest::addColumn<int>("length");
+        QTest::addColumn<int>("readable");
+        QTest::addColumn<int>("piece");
+        QTest::newRow("whole") << 20000 << 0 << 20000;
+        QTest::newRow("blocks and a byte") << 20000 << 5 << 4097;
+        QTest::newRow("short pieces") << 3000 << 39 << 7;
+        QTest::newRow("bytes") << 400 << 21 << 1;
+        QTest::newRow("empty") << 0 << 3 << 1;
+    }
+    void scriptItemsInPieces() {
+        QFETCH(int, length);
+        QFETCH(int, readable);
+        QFETCH(int, piece);
+        QRandomGenerator bytes(7);
+        for (std::uint32_t x = 1; x < (1u << 24); x += 333331) {
+            QByteArray text(length, 0);
+            for (char& c : text)
+                c = static_cast<char>(bytes.bounded(256));
+            const QByteArray head(readable, 'h');
+            const auto write = [&](bool inPieces) {
+                ByteBuffer out;
+                PageSink sink(out);
+                Random random;
+                random.setState(x);
+                ScriptItems items(random, sink);
+                items.start(head, "H");
+                if (inPieces) {
+                    for (qsizetype i = 0; i < length; i += piece)
+                        items.feed(QByteArrayView(text).sliced(i, qMin(piece, length - i)));
+                } else {
+                    std::uint32_t state = x;
+                    bool open = false;
+                    for (qsizetype i = 0; i < length; ++i) {
+                        state = Random::step(state);
+                        sink.append(open ? "," : "document.write (");
+                        sink.append("c[" + QByteArray::number(uchar(text[i])) + "]");
+                        open = (readable + i + 1) % Random::splitDivisor(state) != 0;
+                        sink.append(open ? "" : ");");
+                    }
+                    sink.append(open ? ");" : "");
+                    random.setState(state);
+                }
+                items.finish(u"J"_s);
+                return out.view().toByteArray() + QByteArray::number(random.state());
+            };
+            QCOMPARE(write(true), write(false));
+        }
     }
 
     // The encoding a browser finds for a local file, from the cases of tests/data/charsets.txt;
