@@ -342,89 +342,110 @@ QByteArrayView NativeText::next() {
     return {b.data() + start, pieceStart_ - start};
 }
 
-// The plain pass over the page up to to: runs of bytes the state leaves as it is at once, the
-// others one by one. Room for six bytes per character and sixteen more.
+// The plain pass over the page up to to: runs of bytes that leave the state as it is at once,
+// the others one by one. Room for six bytes per character and sixteen more.
 void NativeText::scanPlain(qsizetype to) {
     const auto* text = reinterpret_cast<const unsigned char*>(page_.data());
     char* w = buffer_->room(qMax(qsizetype(0), to - read_) * 6 + 16);
     Writing writing = writingFor(state_, keepHead_);
     qsizetype i = read_;
     while (i < to) {
-        if (pending_ < 0) {
-            if (writing == Writing::Encode) {
-                for (; i < to && kEncodedRuns[text[i]].length != 0; ++i) {
-                    std::memcpy(w, &kEncodedRuns[text[i]], 8);
-                    w += kEncodedRuns[text[i]].length;
-                }
-            } else {
-                const qsizetype start = i;
-                while (i < to && !kCopyStops[text[i]])
-                    ++i;
-                std::memcpy(w, text + start, static_cast<size_t>(i - start));
-                w += i - start;
-                if (writing == Writing::Collect)
-                    state_.collectRun(page_.data() + start, i - start);
+        // While a line break may be forming, a run ends after as many bytes as the break has,
+        // each writing at least one, so that its removal moves few bytes.
+        const qsizetype end = pending_ < 0 ? to : qMin(to, i + kEncodedBreak.size());
+        if (writing == Writing::Encode) {
+            for (; i < end; ++i) {
+                const CodeText& code = kEncodedRuns[text[i]];
+                if (code.length == 0)
+                    break;
+                std::memcpy(w, code.text, sizeof code.text);
+                w += code.length;
             }
-            if (i == to)
-                break;
+        } else {
+            const qsizetype start = i;
+            for (; i < end && !kCopyStops[text[i]]; ++i)
+                *w++ = static_cast<char>(text[i]);
+            if (writing == Writing::Collect)
+                state_.collectRun(page_.data() + start, i - start);
         }
-        read_ = i;
-        w = plainStep(w);
-        i = read_;
-        writing = writingFor(state_, keepHead_);
+        if (i < end) {
+            read_ = i;
+            w = plainStep(w);
+            i = read_;
+            writing = writingFor(state_, keepHead_);
+        }
         if (pending_ >= 0)
-            settle(w);
+            w = settle(w);
     }
     read_ = qMax(i, read_);
     buffer_->commit(w);
 }
 
-// One byte of the page at read_, or an encoded blank it holds, which leaves no trace but in the
-// collected tag text.
+// A byte of the page at read_ that ends a run: one that changes the state, or a carriage return
+// while encoding. An encoded blank the page holds leaves no trace but in the collected tag text.
 char* NativeText::plainStep(char* w) {
     NativeScanState& s = state_;
-    const unsigned char ch = static_cast<unsigned char>(page_[read_]);
-    const ByteKind kind = kKinds[ch];
+    const QByteArrayView rest = page_.sliced(read_);
+    const auto ch = static_cast<unsigned char>(rest[0]);
     ++read_;
-    if (kind == kAmpersand && page_.sliced(read_ - 1).startsWith(kEncodedBlank)) {
-        for (const char c : kEncodedBlank.sliced(1, 3))
-            s.collect(c);
+    switch (kKinds[ch]) {
+    case kAmpersand:
+        if (rest.size() >= kEncodedBlank.size() &&
+            std::memcmp(rest.data(), kEncodedBlank.data(), kEncodedBlank.size()) == 0) {
+            for (const char c : kEncodedBlank.sliced(1, 3))
+                s.collect(c);
+            s.inEntity = false;
+            read_ += kEncodedBlank.size() - 1;
+            return w;
+        }
+        // The bytes behind a "&" are copied as they are, so it begins a line break only before
+        // a "#", or before a "&" that may begin a blank that goes.
+        if (pending_ < 0 && rest.size() > 1 && (rest[1] == '#' || rest[1] == '&'))
+            pending_ = w - buffer_->data();
+        s.inEntity = true;
+        break;
+    case kSemicolon:
         s.inEntity = false;
-        read_ += kEncodedBlank.size() - 1;
-        return w;
-    }
-    const bool encoded = !s.inMarkup() && !(keepHead_ && s.inHead);
-    if (pending_ < 0 && (ch == '&' || (ch == '\r' && encoded)))
-        pending_ = w - buffer_->data();
-    if (kind == kText || kind > kQuote)
-        return emitCharacter(w, ch, s, keepHead_);
-    if (kind == kLess)
+        break;
+    case kLess:
         s.openTag();
-    else if (kind == kGreater)
+        break;
+    case kGreater:
         s.closeTag();
-    else if (kind == kAmpersand || kind == kSemicolon)
-        s.inEntity = kind == kAmpersand;
-    if (kind == kQuote) {
+        break;
+    case kQuote:
         s.inQuote = !s.inQuote;
+        return emitCharacter(w, ch, s, keepHead_);
+    default: // a carriage return, encoded: with a line feed behind it, both go
+        if (pending_ < 0 && rest.size() > 1 && rest[1] == '\n') {
+            ++read_;
+            return w;
+        }
+        if (pending_ < 0)
+            pending_ = w - buffer_->data();
         return emitCharacter(w, ch, s, keepHead_);
     }
     *w++ = static_cast<char>(ch);
     return w;
 }
 
-// Takes the line break that begins at pending_ out as soon as its bytes are all written, or
+// Takes the line break that begins at pending_ out as soon as its bytes are all written (w is
+// where the text ends, returned as it is then), or
 // moves on to the next "&" once the bytes written differ from it. Line breaks never overlap, and
 // one that a removal forms is left, as in a single search over the text.
-void NativeText::settle(char*& w) {
+char* NativeText::settle(char* w) {
     char* base = buffer_->data();
     while (pending_ >= 0) {
         char* at = base + pending_;
         const qsizetype written = w - at;
         const qsizetype n = qMin(written, kEncodedBreak.size());
+        qsizetype same = 1; // at holds a "&"
+        while (same < n && at[same] == kEncodedBreak[same])
+            ++same;
         qsizetype behind = 1; // where the search for the next "&" goes on
-        if (std::memcmp(at, kEncodedBreak.data(), static_cast<size_t>(n)) == 0) {
+        if (same == n) {
             if (n < kEncodedBreak.size())
-                return;
+                return w;
             std::memmove(at, at + n, static_cast<size_t>(written - n));
             w -= n;
             behind = 0;
@@ -432,6 +453,7 @@ void NativeText::settle(char*& w) {
         const void* amp = std::memchr(at + behind, '&', static_cast<size_t>(w - at - behind));
         pending_ = amp ? static_cast<const char*>(amp) - base : -1;
     }
+    return w;
 }
 
 } // namespace veltrano

@@ -79,7 +79,7 @@ public:
 private:
     void scanPlain(qsizetype to);
     char* plainStep(char* w);
-    void settle(char*& w);
+    char* settle(char* w);
 
     QByteArrayView page_;
     bool modern_;
