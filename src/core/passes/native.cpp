@@ -6,6 +6,7 @@
 #include "text/bytebuffer.h"
 #include "text/textops.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -100,59 +101,33 @@ Writing writingFor(const NativeScanState& s, bool keepHead) {
                         : (keepHead && s.inHead ? Writing::Copy : Writing::Encode);
 }
 
-// The plain pass over text[from, to): a character is one byte of the host code page. Room for
-// six bytes per character and two more.
-char* scanPlain(const unsigned char* text, qsizetype from, qsizetype to, NativeScanState& s,
-                bool keepHead, char* w) {
-    Writing writing = writingFor(s, keepHead);
-    for (qsizetype i = from; i < to; ++i) {
-        const unsigned char ch = text[i];
-        const ByteKind kind = kKinds[ch];
-        if (kind == kText || kind > kQuote) {
-            if (writing == Writing::Encode) {
-                std::memcpy(w, &kReferences[ch], 8);
-                w += kReferences[ch].length;
-                continue;
-            }
-            *w++ = static_cast<char>(ch);
-            if (writing == Writing::Collect)
-                s.collect(static_cast<char>(ch));
-            continue;
-        }
-        if (kind == kLess)
-            s.openTag();
-        else if (kind == kGreater)
-            s.closeTag();
-        else if (kind == kAmpersand || kind == kSemicolon)
-            s.inEntity = kind == kAmpersand;
-        if (kind == kQuote) {
-            s.inQuote = !s.inQuote;
-            w = emitCharacter(w, ch, s, keepHead);
-        } else {
-            *w++ = static_cast<char>(ch);
-        }
-        writing = writingFor(s, keepHead);
-    }
-    return w;
+// What the plain pass writes for a byte while it encodes: its reference, a blank as it is, and
+// nothing (length 0) for the bytes it looks at one by one: those that change the state, and the
+// carriage return, whose reference may begin a line break that is removed.
+constexpr std::array<CodeText, 256> makeEncodedRuns() {
+    std::array<CodeText, 256> table = makeCodeTexts("&#", ';');
+    table[' '] = CodeText{{' '}, 1};
+    for (const char c : {'<', '>', '&', ';', '"', '\r'})
+        table[static_cast<unsigned char>(c)].length = 0;
+    return table;
 }
 
-// Takes every "&#32;" and then every "&#13;&#10;" out of the plain pass's output, block by block
-// while the bytes are still in the cache, with the result of two passes over the whole text.
-class ReferenceRemoval {
-public:
-    void run(ByteBuffer& out, bool last) {
-        qsizetype size = out.size();
-        spaces_ = removeBetween(out.data(), size, spaces_, size, "&#32;", last);
-        const qsizetype before = size;
-        breaks_ = removeBetween(out.data(), size, breaks_, spaces_, "&#13;&#10;", last);
-        spaces_ -= before - size;
-        out.truncate(size);
-    }
+constexpr std::array<CodeText, 256> kEncodedRuns = makeEncodedRuns();
 
-private:
-    qsizetype spaces_ = 0; // the text before it holds no "&#32;" still to remove
-    qsizetype breaks_ = 0; // the text before it holds no "&#13;&#10;" still to remove
-};
+// The bytes that end a run the plain pass copies: those that change the state.
+constexpr std::array<bool, 256> makeCopyStops() {
+    std::array<bool, 256> stops{};
+    for (const char c : {'<', '>', '&', ';', '"'})
+        stops[static_cast<unsigned char>(c)] = true;
+    return stops;
+}
+
+constexpr std::array<bool, 256> kCopyStops = makeCopyStops();
+
+// Both are taken out of the plain pass's text. An encoded blank can only be one the page holds
+// as it is, so it is skipped while reading; a line break is removed once its bytes are written.
+constexpr QByteArrayView kEncodedBlank = "&#32;";
+constexpr QByteArrayView kEncodedBreak = "&#13;&#10;";
 
 // The end of the UTF-8 sequence that starts at text[i] and its code point; a byte that starts
 // no valid sequence stands for itself as U+FFFD.
@@ -289,18 +264,6 @@ qsizetype scanModern(QByteArrayView page, qsizetype i, qsizetype to, NativeScanS
     return i;
 }
 
-// Runs scan(from, to) over the page a block at a time, with the page bar and a pump between
-// blocks; scan returns where it stopped.
-template <typename Scan> void scanBlocks(qsizetype length, Host& host, Scan&& scan) {
-    PageProgress progress(host, length);
-    for (qsizetype i = 0; i < length;) {
-        if (i > 0)
-            progress.at(i);
-        i = scan(i, qMin(length, i + PageProgress::kStep));
-    }
-    progress.done();
-}
-
 } // namespace
 
 // Plain pages: a character is one byte of the host code page, numbered by its value, and every
@@ -310,30 +273,187 @@ template <typename Scan> void scanBlocks(qsizetype length, Host& host, Scan&& sc
 // no reference is removed afterwards.
 bool CrippleNative(QByteArrayView page, const OptionSet& options, ByteBuffer& out, Host& host) {
     out.clear();
-    const OptionValues& v = options.values();
-    if (!isSet(v.check(CheckField::chkNativ)))
+    if (!isSet(options.values().check(CheckField::chkNativ)))
         return false;
-    // The head stays readable for search engines while chkSeo is set; with it clear every
-    // character may be encoded.
-    const bool keepHead = isSet(v.check(CheckField::chkSeo));
     // Room for the largest possible result at once: untouched memory costs nothing, while
     // growing a large buffer step by step would copy it again and again.
     out.reserve(page.size() * 6 + 16);
-    NativeScanState s;
-    if (options.modern()) {
-        scanBlocks(page.size(), host, [&](qsizetype from, qsizetype to) {
-            return scanModern(page, from, to, s, keepHead, out);
-        });
-        return !out.isEmpty();
+    NativeText text(page, options, host, out);
+    while (!text.next().isEmpty()) {
     }
-    const auto* text = reinterpret_cast<const unsigned char*>(page.data());
-    ReferenceRemoval removal;
-    scanBlocks(page.size(), host, [&](qsizetype from, qsizetype to) {
-        out.commit(scanPlain(text, from, to, s, keepHead, out.room((to - from) * 6 + 2)));
-        removal.run(out, to == page.size());
-        return to;
-    });
     return !out.isEmpty();
+}
+
+NativeText::NativeText(QByteArrayView page, const OptionSet& options, Host& host,
+                       qsizetype pieceSize)
+    : page_(page), modern_(options.modern()),
+      // The head stays readable for search engines while chkSeo is set; with it clear every
+      // character may be encoded.
+      keepHead_(isSet(options.values().check(CheckField::chkSeo))), buffer_(&own_),
+      chunk_(qBound(qsizetype(1), pieceSize / 6, PageProgress::kStep)),
+      pieceSize_(qMax(qsizetype(1), pieceSize)) {
+    if (isSet(options.values().check(CheckField::chkNativ)))
+        progress_.emplace(host, page.size());
+}
+
+NativeText::NativeText(QByteArrayView page, const OptionSet& options, Host& host, ByteBuffer& whole)
+    : NativeText(page, options, host) {
+    buffer_ = &whole;
+    keepPieces_ = true;
+    whole.clear();
+}
+
+QByteArrayView NativeText::next() {
+    if (!progress_)
+        return {};
+    ByteBuffer& b = *buffer_;
+    if (!keepPieces_ && pieceStart_ > 0) { // what is still open moves to the front
+        const qsizetype open = b.size() - pieceStart_;
+        std::memmove(b.data(), b.data() + pieceStart_, static_cast<size_t>(open));
+        b.truncate(open);
+        if (pending_ >= 0)
+            pending_ -= pieceStart_;
+        pieceStart_ = 0;
+    }
+    const auto finalEnd = [&] { return pending_ >= 0 ? pending_ : b.size(); };
+    const qsizetype length = page_.size();
+    while (scanned_ < length && finalEnd() - pieceStart_ < pieceSize_) {
+        if (modern_) { // a block at a time, as far as the scan goes
+            if (scanned_ > 0)
+                progress_->at(scanned_);
+            scanned_ = scanModern(page_, scanned_, qMin(length, scanned_ + PageProgress::kStep),
+                                  state_, keepHead_, b);
+            continue;
+        }
+        if (scanned_ == report_) {
+            progress_->at(scanned_);
+            report_ += PageProgress::kStep;
+        }
+        scanned_ = std::min({length, scanned_ + chunk_, report_});
+        scanPlain(scanned_);
+    }
+    if (scanned_ >= length && !finished_) { // the end: an open line break stays
+        pending_ = -1;
+        finished_ = true;
+        progress_->done();
+    }
+    const qsizetype start = pieceStart_;
+    pieceStart_ = finalEnd();
+    return {b.data() + start, pieceStart_ - start};
+}
+
+// The plain pass over the page up to to: runs of bytes that leave the state as it is at once,
+// the others one by one. Room for six bytes per character and sixteen more.
+void NativeText::scanPlain(qsizetype to) {
+    const auto* text = reinterpret_cast<const unsigned char*>(page_.data());
+    char* w = buffer_->room(qMax(qsizetype(0), to - read_) * 6 + 16);
+    Writing writing = writingFor(state_, keepHead_);
+    qsizetype i = read_;
+    while (i < to) {
+        // While a line break may be forming, a run ends after as many bytes as the break has,
+        // each writing at least one, so that its removal moves few bytes.
+        const qsizetype end = pending_ < 0 ? to : qMin(to, i + kEncodedBreak.size());
+        if (writing == Writing::Encode) {
+            for (; i < end; ++i) {
+                const CodeText& code = kEncodedRuns[text[i]];
+                if (code.length == 0)
+                    break;
+                std::memcpy(w, code.text, sizeof code.text);
+                w += code.length;
+            }
+        } else {
+            const qsizetype start = i;
+            for (; i < end && !kCopyStops[text[i]]; ++i)
+                *w++ = static_cast<char>(text[i]);
+            if (writing == Writing::Collect)
+                state_.collectRun(page_.data() + start, i - start);
+        }
+        if (i < end) {
+            read_ = i;
+            w = plainStep(w);
+            i = read_;
+            writing = writingFor(state_, keepHead_);
+        }
+        if (pending_ >= 0)
+            w = settle(w);
+    }
+    read_ = qMax(i, read_);
+    buffer_->commit(w);
+}
+
+// A byte of the page at read_ that ends a run: one that changes the state, or a carriage return
+// while encoding. An encoded blank the page holds leaves no trace but in the collected tag text.
+char* NativeText::plainStep(char* w) {
+    NativeScanState& s = state_;
+    const QByteArrayView rest = page_.sliced(read_);
+    const auto ch = static_cast<unsigned char>(rest[0]);
+    ++read_;
+    switch (kKinds[ch]) {
+    case kAmpersand:
+        if (rest.size() >= kEncodedBlank.size() &&
+            std::memcmp(rest.data(), kEncodedBlank.data(), kEncodedBlank.size()) == 0) {
+            for (const char c : kEncodedBlank.sliced(1, 3))
+                s.collect(c);
+            s.inEntity = false;
+            read_ += kEncodedBlank.size() - 1;
+            return w;
+        }
+        // The bytes behind a "&" are copied as they are, so it begins a line break only before
+        // a "#", or before a "&" that may begin a blank that goes.
+        if (pending_ < 0 && rest.size() > 1 && (rest[1] == '#' || rest[1] == '&'))
+            pending_ = w - buffer_->data();
+        s.inEntity = true;
+        break;
+    case kSemicolon:
+        s.inEntity = false;
+        break;
+    case kLess:
+        s.openTag();
+        break;
+    case kGreater:
+        s.closeTag();
+        break;
+    case kQuote:
+        s.inQuote = !s.inQuote;
+        return emitCharacter(w, ch, s, keepHead_);
+    default: // a carriage return, encoded: with a line feed behind it, both go
+        if (pending_ < 0 && rest.size() > 1 && rest[1] == '\n') {
+            ++read_;
+            return w;
+        }
+        if (pending_ < 0)
+            pending_ = w - buffer_->data();
+        return emitCharacter(w, ch, s, keepHead_);
+    }
+    *w++ = static_cast<char>(ch);
+    return w;
+}
+
+// Takes the line break that begins at pending_ out as soon as its bytes are all written (w is
+// where the text ends, returned as it is then), or
+// moves on to the next "&" once the bytes written differ from it. Line breaks never overlap, and
+// one that a removal forms is left, as in a single search over the text.
+char* NativeText::settle(char* w) {
+    char* base = buffer_->data();
+    while (pending_ >= 0) {
+        char* at = base + pending_;
+        const qsizetype written = w - at;
+        const qsizetype n = qMin(written, kEncodedBreak.size());
+        qsizetype same = 1; // at holds a "&"
+        while (same < n && at[same] == kEncodedBreak[same])
+            ++same;
+        qsizetype behind = 1; // where the search for the next "&" goes on
+        if (same == n) {
+            if (n < kEncodedBreak.size())
+                return w;
+            std::memmove(at, at + n, static_cast<size_t>(written - n));
+            w -= n;
+            behind = 0;
+        }
+        const void* amp = std::memchr(at + behind, '&', static_cast<size_t>(w - at - behind));
+        pending_ = amp ? static_cast<const char*>(amp) - base : -1;
+    }
+    return w;
 }
 
 } // namespace veltrano

@@ -46,35 +46,23 @@ char lowerAscii(char c) {
 
 } // namespace
 
-qsizetype removeBetween(char* data, qsizetype& size, qsizetype from, qsizetype limit,
-                        QByteArrayView pattern, bool last) {
+QByteArray removeAll(QByteArrayView text, QByteArrayView pattern) {
     const qsizetype m = pattern.size();
-    qsizetype read = from;
-    qsizetype write = from;
-    while (limit - read >= m) {
-        const char* hit = find(data + read, limit - read, pattern);
+    if (m == 0)
+        return text.toByteArray();
+    QByteArray kept;
+    kept.reserve(text.size());
+    qsizetype read = 0;
+    while (text.size() - read >= m) {
+        const char* hit = find(text.data() + read, text.size() - read, pattern);
         if (!hit)
             break;
-        const qsizetype at = hit - data;
-        if (write != read)
-            std::memmove(data + write, data + read, static_cast<size_t>(at - read));
-        write += at - read;
+        const qsizetype at = hit - text.data();
+        kept.append(text.sliced(read, at - read));
         read = at + m;
     }
-    // An occurrence may begin in the last m - 1 bytes, to be completed by the bytes to come.
-    const qsizetype done = last ? limit : qMax(read, limit - (m - 1));
-    if (write != read)
-        std::memmove(data + write, data + read, static_cast<size_t>(size - read));
-    size -= read - write;
-    return done - (read - write);
-}
-
-QByteArray removeAll(QByteArrayView text, QByteArrayView pattern) {
-    QByteArray copy = text.toByteArray();
-    qsizetype size = copy.size();
-    removeBetween(copy.data(), size, 0, size, pattern, true);
-    copy.truncate(size);
-    return copy;
+    kept.append(text.sliced(read));
+    return kept;
 }
 
 qsizetype indexOfAsciiNoCase(QByteArrayView text, QByteArrayView lowerPattern) {

@@ -9,12 +9,6 @@ namespace veltrano {
 // Removes every occurrence of a pattern in one left-to-right pass; an occurrence that a
 // removal forms anew stays.
 QByteArray removeAll(QByteArrayView text, QByteArrayView pattern);
-// The same pass over a text that grows at its end: removes the occurrences that lie wholly in
-// data[from, limit), in place, and moves data[limit, size) down behind what is kept (size
-// shrinks by what was removed). Returns where the pass goes on when more text has come; with
-// last set, limit's new place, as the text ends there.
-qsizetype removeBetween(char* data, qsizetype& size, qsizetype from, qsizetype limit,
-                        QByteArrayView pattern, bool last);
 
 // An ASCII letter in lower case; every other byte as it is.
 inline char asciiLower(char c) {
