@@ -111,8 +111,8 @@ std::optional<PageError> PageSteps::readPage(Job& job, const OptionSet& options)
     job.header = BuildPageHeader(options);
     job.exactBackup = options.modern();
 
-    const QFileInfo info(job.source);
-    if (!info.exists() || info.size() < 1)
+    job.sourceBytes = fileSize(job.source);
+    if (job.sourceBytes < 1)
         return PageError::fatal(missingSourcePrompt(job.source, options.modern()));
     const auto read = encoder_.readPage(job.source, options, job.encoding.has_value());
     if (!read)
@@ -221,6 +221,7 @@ std::optional<PageError> PageSteps::commit(Job& job, const QString& output,
         if (!error)
             error = replace(out, output, planned, job.sync);
     });
+    job.outputBytes = planned ? out->sink->written() : page_.size();
     // A new file not put in place goes now; the buffers stay for the next page.
     if ((spareOut_ = job.out.take()))
         spareOut_->file.discard();

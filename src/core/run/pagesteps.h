@@ -112,6 +112,8 @@ public:
         bool sync = false;        // the page and its folder are flushed to disk before it counts
         bool written = true;      // the streamed page's last bytes reached its file, now closed
         bool exactBackup = false; // the backup holds the source's bytes (modern pages)
+        qint64 sourceBytes = 0;   // the source file's size when it was read
+        qint64 outputBytes = 0;   // the bytes put in place, once committed
         // Set before readPage to learn the encoding a browser finds for the page file.
         std::optional<QByteArray> encoding;
         StartedWork<PageOut> out;           // the streamed page's write-out
