@@ -118,7 +118,7 @@ planOutputs(const QList<SourcePage>& pages, const OptionSet& options, const QStr
     }
     const bool backup = overwrite && isSet(options.check(CheckField::chkBkup));
 
-    // Each page's key once: a key asks the file system for every folder of the path.
+    // Each page's key once.
     PathKeys keys;
     QList<QString> pageKeys;
     QHash<QString, qsizetype> sources; // source key -> first page

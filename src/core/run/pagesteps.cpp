@@ -108,7 +108,8 @@ std::optional<PageError> PageSteps::readPage(Job& job, const OptionSet& options)
             .asNotice();
     if (auto error = blankLinesFit(startLineCount(options.values()), job.source))
         return error;
-    job.header = BuildPageHeader(options);
+    if (job.header.isNull())
+        job.header = BuildPageHeader(options);
     job.exactBackup = options.modern();
 
     job.sourceBytes = fileSize(job.source);

@@ -106,7 +106,8 @@ public:
     // One page on its way through the steps.
     struct Job {
         QString source;
-        QByteArray header;        // built from the options as they were when the page was read
+        // Built from the options as they were when the page was read, unless given before.
+        QByteArray header;
         QString plannedOutput;    // the output path as planned before the page was encoded
         bool streamed = false;    // false: the page is held whole in the page buffer
         bool sync = false;        // the page and its folder are flushed to disk before it counts

@@ -102,6 +102,9 @@ void work(Shared& s) {
     NullHost host;
     Random random;
     PageSteps steps(random, host);
+    // The options stay as they are for the whole run, and so does the header the first page
+    // read makes from them; the later pages take it over.
+    QByteArray header;
     PageOutcome outcome;
     for (qsizetype i = s.take(-1, outcome); i >= 0; i = s.take(i, outcome)) {
         const PlannedPage& planned = s.pages[i];
@@ -110,10 +113,13 @@ void work(Shared& s) {
         timer.start();
         PageSteps::Job job;
         job.source = planned.source;
+        job.header = header;
         job.plannedOutput = planned.output;
         if (s.encodings)
             job.encoding.emplace();
         std::optional<PageError> error = steps.readPage(job, s.options);
+        if (header.isNull())
+            header = job.header;
         if (job.encoding)
             outcome.encoding = QString::fromLatin1(*job.encoding);
         if (!error && !planned.backup.isEmpty())
