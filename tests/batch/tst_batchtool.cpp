@@ -71,6 +71,9 @@ private slots:
         test::writeFile(at(u"dot/notes.txt"_s), "no page either");
         QDir().mkpath(at(u"block/a.htm"_s));
         QDir().mkpath(at(u"taken/notes.txt"_s));
+        QDir().mkpath(at(u"links"_s));
+        QVERIFY(QFile::link(at(u"web"_s), at(u"alias"_s)));
+        QVERIFY(QFile::link(at(u"web/a.htm"_s), at(u"links/a.htm"_s)));
         OptionSet options;
         options.setText(TextField::txtPath, at(u"pout"_s));
         FileList list;
