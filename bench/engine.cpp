@@ -1,7 +1,7 @@
 // Throughput of the conversion engine with the default options: one large page and many
 // ordinary pages, each converted and written to a file, against a bare write of the same number
-// of bytes into the same folder, with the modern-pages mode off and on. Each case runs in a child
-// process so its peak memory is its own; the parent compares the modes.
+// of bytes, each repetition into a fresh folder, with the modern-pages mode off and on. Each case
+// runs in a child process so its peak memory is its own; the parent compares the modes.
 
 #include "host.h"
 #include "io/pagesink.h"
@@ -61,18 +61,20 @@ double bareWrite(const QString& path, qint64 bytes) {
     return seconds(t);
 }
 
-// Deletes the files of the last repetition and waits until the disk has taken what was
-// already on its way, so every repetition starts with the same amount of pending writes and
-// no repetition pays for the one before it.
-void settle(const QString& folder) {
-    QDir out(folder);
-    for (const QString& name : out.entryList(QDir::Files))
-        out.remove(name);
+// Waits until the disk has taken what was already on its way, so every repetition starts with
+// the same amount of pending writes and no repetition pays for the one before it; then gives a
+// new empty folder for the next one. Nothing is deleted before the last repetition: on a file
+// system without a journal, a file made soon after others were deleted pays a scan past them.
+QString settle(const QString& parent) {
+    static int made = 0;
+    const QString folder = parent + QStringLiteral("/out%1").arg(made++);
+    QDir().mkpath(folder);
     const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
     if (fd >= 0) {
         ::syncfs(fd);
         ::close(fd);
     }
+    return folder;
 }
 
 constexpr int kRepetitions = 5;
@@ -93,8 +95,6 @@ int runCase(const QString& name, bool streamed, bool modern, int repetitions) {
         inputBytes += page.size();
         sources << path;
     }
-    const QString outFolder = dir.filePath(QStringLiteral("out"));
-    QDir().mkpath(outFolder);
 
     OptionSet options(dir.path());
     options.setModern(modern);
@@ -104,7 +104,7 @@ int runCase(const QString& name, bool streamed, bool modern, int repetitions) {
     ByteBuffer buffer;
     // All pages converted and written once, from reading the page files to putting the last
     // output in place; the number of bytes written, or -1.
-    const auto convertAll = [&]() -> qint64 {
+    const auto convertAll = [&](const QString& outFolder) -> qint64 {
         qint64 outputBytes = 0;
         for (const QString& source : sources) {
             const QByteArray header = BuildPageHeader(options);
@@ -130,33 +130,30 @@ int runCase(const QString& name, bool streamed, bool modern, int repetitions) {
     // A first round warms the caches and the buffers; then the conversion and the bare write of
     // the same number of bytes take turns, each from a settled disk, and the best of each
     // counts: on a shared machine the best time is the one least disturbed.
-    settle(outFolder);
-    const qint64 outputBytes = convertAll();
+    const qint64 outputBytes = convertAll(settle(dir.path()));
     if (outputBytes < 0)
         return 2;
     double convert = 1e9;
     double bare = 1e9;
     std::vector<double> ratios; // each round's conversion against its own bare writes
     for (int r = 0; r < repetitions; ++r) {
-        settle(outFolder);
+        const QString outFolder = settle(dir.path());
         random.setState(Random::kStart);
         QElapsedTimer t;
         t.start();
-        if (convertAll() != outputBytes)
+        if (convertAll(outFolder) != outputBytes)
             return 3;
         const double round = seconds(t);
         convert = qMin(convert, round);
         // The bare write is short and varies most: three of them per conversion.
         double roundBare = 1e9;
         for (int b = 0; b < 3; ++b) {
-            settle(outFolder);
-            roundBare =
-                qMin(roundBare, bareWrite(outFolder + QStringLiteral("/bare"), outputBytes));
+            roundBare = qMin(roundBare,
+                             bareWrite(settle(dir.path()) + QStringLiteral("/bare"), outputBytes));
         }
         bare = qMin(bare, roundBare);
         ratios.push_back(round / roundBare);
     }
-    settle(outFolder);
     const qint64 peak = peakMemoryKiB();
 
     const double mb = 1e6;

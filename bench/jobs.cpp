@@ -1,7 +1,10 @@
-// veltrano-batch with one job against two on a generated site, in the same run: pages per
-// second, their ratio, peak memory of each (the child's maximum resident set) and the input
-// MB/s with two jobs. The outputs of both are compared byte for byte.
-// Usage: bench_jobs [PAGES [PAGE_BYTES [ROUNDS]]]   (defaults 500, 100000 and 2)
+// veltrano-batch with one job against two, in paired rounds, on two sites: a generated one
+// (PAGES pages of about PAGE_BYTES) and the real pages of the browser corpus copied COPIES times
+// into sub-folders (--pages-only). Every run writes into a fresh folder after the disk has taken
+// what the runs before it wrote; nothing is deleted before the last round. Prints pages/s, input
+// MB/s, peak memory (the child's maximum resident set), the median of the rounds' own ratios and
+// the load before and after; the outputs of both runs of each round are compared byte for byte.
+// Usage: bench_jobs [PAGES [PAGE_BYTES [ROUNDS [COPIES]]]]   (defaults 500, 100000, 3 and 200)
 
 #include "pagegen.h"
 
@@ -72,49 +75,84 @@ bool sameTrees(const QString& a, const QString& b) {
     return n > 0;
 }
 
-} // namespace
-
-int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    const int pages = args.size() > 1 ? args[1].toInt() : 500;
-    const qsizetype pageBytes = args.size() > 2 ? args[2].toLongLong() : 100000;
-    const int rounds = args.size() > 3 ? args[3].toInt() : 2;
-    const QString tool = QCoreApplication::applicationDirPath() + QStringLiteral("/veltrano-batch");
-
-    QTemporaryDir dir;
-    const QString site = dir.filePath(QStringLiteral("site"));
+struct Site {
+    const char* name;
+    QString path;
+    int pages = 0;
     qint64 inputBytes = 0;
+    QStringList flags;
+    qint64 siteBytes = 0; // with the files beside the pages
+};
+
+// The generated site: pages of about pageBytes in 21 folders.
+bool generateSite(Site& site, int pages, qsizetype pageBytes) {
     for (int i = 0; i < pages; ++i) {
-        const QString folder = site + QStringLiteral("/%1/%2").arg(i % 7).arg(i % 3);
+        const QString folder = site.path + QStringLiteral("/%1/%2").arg(i % 7).arg(i % 3);
         QDir().mkpath(folder);
         QFile f(folder + QStringLiteral("/page%1.html").arg(i));
         const QByteArray page =
             veltrano::bench::generatePage(pageBytes, static_cast<unsigned>(i + 1));
         if (!f.open(QIODevice::WriteOnly) || f.write(page) != page.size())
-            return 1;
-        inputBytes += page.size();
+            return false;
+        site.inputBytes += page.size();
     }
-    veltrano::bench::printLoad("before");
-    std::printf("%d pages, %.1f MB input\n", pages, inputBytes / 1e6);
+    site.pages = pages;
+    return true;
+}
 
+// The corpus copied `copies` times, twenty copies to a folder; its pages are counted.
+bool copyCorpus(Site& site, const QString& corpus, int copies) {
+    for (int c = 0; c < copies; ++c) {
+        const QString into = site.path + QStringLiteral("/c%1/s%2").arg(c / 20).arg(c);
+        QDirIterator it(corpus, QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString from = it.next();
+            const QString to = into + from.mid(corpus.size());
+            QDir().mkpath(QFileInfo(to).path());
+            if (!QFile::copy(from, to))
+                return false;
+            site.siteBytes += QFileInfo(to).size();
+            if (to.endsWith(QLatin1String(".htm")) || to.endsWith(QLatin1String(".html"))) {
+                ++site.pages;
+                site.inputBytes += QFileInfo(to).size();
+            }
+        }
+    }
+    return site.pages > 0;
+}
+
+// Paired rounds of -j 1 and -j 2 over the site, taking turns at going first; false when a run
+// failed or the outputs differ.
+bool compareJobs(const QString& tool, const Site& site, const QString& work, int rounds) {
+    std::printf("%s: %d pages, %.1f MB input", site.name, site.pages, site.inputBytes / 1e6);
+    if (site.siteBytes > 0)
+        std::printf(" (%.1f MB with the files beside them)", site.siteBytes / 1e6);
+    std::printf("\n");
     Figures best[2];
     bool same = true;
     std::vector<double> ratios; // each round's -j 1 time over its -j 2 time
+    std::vector<double> rates;  // each round's input MB/s with -j 2
     for (int round = 0; round < rounds; ++round) {
         double roundSeconds[2] = {0, 0};
-        for (int jobs = 1; jobs <= 2; ++jobs) {
-            const QString out = dir.filePath(QStringLiteral("out%1").arg(jobs));
-            QDir(out).removeRecursively();
+        QString out[2];
+        for (int turn = 0; turn < 2; ++turn) {
+            const int jobs = 1 + (turn + round) % 2;
+            out[jobs - 1] = work + QStringLiteral("/%1-%2-j%3")
+                                       .arg(QString::fromLatin1(site.name))
+                                       .arg(round)
+                                       .arg(jobs);
+            ::sync(); // what the runs before wrote is no part of this one
             const Figures f =
-                runTool(tool, {QStringLiteral("-q"), QStringLiteral("-j"), QString::number(jobs),
-                               QStringLiteral("-o"), out, site});
+                runTool(tool, site.flags + QStringList{QStringLiteral("-q"), QStringLiteral("-j"),
+                                                       QString::number(jobs), QStringLiteral("-o"),
+                                                       out[jobs - 1], site.path});
             if (f.exitCode != 0) {
                 std::printf("veltrano-batch -j %d ended with %d\n", jobs, f.exitCode);
-                return 1;
+                return false;
             }
-            std::printf("round %d  -j %d: %6.2f s  %7.1f pages/s  peak %ld MiB\n", round + 1, jobs,
-                        f.seconds, pages / f.seconds, f.peakKiB / 1024);
+            std::printf("round %d  -j %d: %6.3f s  %8.1f pages/s  %6.1f MB/s  peak %ld MiB\n",
+                        round + 1, jobs, f.seconds, site.pages / f.seconds,
+                        site.inputBytes / 1e6 / f.seconds, f.peakKiB / 1024);
             roundSeconds[jobs - 1] = f.seconds;
             // The fastest time, and the highest peak of all rounds.
             Figures& b = best[jobs - 1];
@@ -124,17 +162,45 @@ int main(int argc, char* argv[]) {
             b.peakKiB = peak;
         }
         ratios.push_back(roundSeconds[0] / roundSeconds[1]);
-        same = same && sameTrees(dir.filePath(QStringLiteral("out1")),
-                                 dir.filePath(QStringLiteral("out2")));
+        rates.push_back(site.inputBytes / 1e6 / roundSeconds[1]);
+        same = same && sameTrees(out[0], out[1]);
     }
-    std::printf("best  -j 1: %.1f pages/s, peak %ld MiB\n", pages / best[0].seconds,
+    std::printf("best  -j 1: %.1f pages/s, peak %ld MiB\n", site.pages / best[0].seconds,
                 best[0].peakKiB / 1024);
     std::printf("best  -j 2: %.1f pages/s, peak %ld MiB, input %.1f MB/s\n",
-                pages / best[1].seconds, best[1].peakKiB / 1024,
-                inputBytes / 1e6 / best[1].seconds);
+                site.pages / best[1].seconds, best[1].peakKiB / 1024,
+                site.inputBytes / 1e6 / best[1].seconds);
+    std::printf("-j 2: input %.1f MB/s, median of the rounds\n", veltrano::bench::median(rates));
     std::printf("ratio -j 2 / -j 1: %.2f best, %.2f median of paired rounds (target 1.70)\n",
                 best[0].seconds / best[1].seconds, veltrano::bench::median(ratios));
-    std::printf("outputs of -j 1 and -j 2 identical: %s\n", same ? "yes" : "NO");
+    std::printf("outputs of -j 1 and -j 2 identical: %s\n\n", same ? "yes" : "NO");
+    return same;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const int pages = args.size() > 1 ? args[1].toInt() : 500;
+    const qsizetype pageBytes = args.size() > 2 ? args[2].toLongLong() : 100000;
+    const int rounds = args.size() > 3 ? args[3].toInt() : 3;
+    const int copies = args.size() > 4 ? args[4].toInt() : 200;
+    const QString tool = QCoreApplication::applicationDirPath() + QStringLiteral("/veltrano-batch");
+
+    QTemporaryDir dir;
+    Site generated{"generated", dir.filePath(QStringLiteral("site")), 0, 0, {}};
+    Site corpus{
+        "corpus", dir.filePath(QStringLiteral("corpus")), 0, 0, {QStringLiteral("--pages-only")}};
+    if (!generateSite(generated, pages, pageBytes) ||
+        !copyCorpus(corpus, QStringLiteral(VELTRANO_CORPUS), copies)) {
+        std::printf("the sites could not be written\n");
+        return 1;
+    }
+    const QString work = dir.filePath(QStringLiteral("out"));
+    veltrano::bench::printLoad("before");
+    bool same = compareJobs(tool, generated, work, rounds);
+    same = compareJobs(tool, corpus, work, rounds) && same;
     veltrano::bench::printLoad("after");
     return same ? 0 : 1;
 }

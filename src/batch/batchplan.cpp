@@ -6,11 +6,13 @@
 #include "options/optionset.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
 
 #include <cerrno>
+#include <sys/stat.h>
 
 namespace veltrano {
 
@@ -44,6 +46,33 @@ PlannedPage plannedPage(const SourcePage& page, const QString& folder,
 
 QString pathKey(const QString& path) {
     return QDir::cleanPath(fileKey(path));
+}
+
+QString PathKeys::key(const QString& path) {
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const QStringView name = QStringView(path).mid(slash + 1);
+    if (name.isEmpty() || name == u"." || name == u"..")
+        return pathKey(path);
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0) {
+        // No such file: its absolute path, as for every key of a file that is not there.
+        if (QDir::isAbsolutePath(path))
+            return QDir::cleanPath(path);
+        if (workingFolder_.isEmpty())
+            workingFolder_ = QDir::currentPath();
+        return QDir::cleanPath(workingFolder_ + QLatin1Char('/') + path);
+    }
+    if (S_ISLNK(st.st_mode))
+        return pathKey(path);
+    const QString folder = path.left(slash + 1);
+    auto known = folders_.constFind(folder);
+    if (known == folders_.cend()) {
+        known = folders_.insert(
+            folder, QFileInfo(folder.isEmpty() ? QStringLiteral(".") : folder).canonicalFilePath());
+    }
+    if (known->isEmpty())
+        return pathKey(path);
+    return QDir::cleanPath(*known + QLatin1Char('/') + name.toString());
 }
 
 SourcePage namedPage(const QString& path) {
@@ -89,11 +118,12 @@ planOutputs(const QList<SourcePage>& pages, const OptionSet& options, const QStr
     }
     const bool backup = overwrite && isSet(options.check(CheckField::chkBkup));
 
-    // Each page's key once: a key asks the file system for every folder of the path.
+    // Each page's key once.
+    PathKeys keys;
     QList<QString> pageKeys;
     QHash<QString, qsizetype> sources; // source key -> first page
     for (qsizetype i = 0; i < pages.size(); ++i) {
-        pageKeys.append(pathKey(pages[i].path));
+        pageKeys.append(keys.key(pages[i].path));
         sources.insert(pageKeys.constLast(), i);
     }
 
@@ -107,7 +137,7 @@ planOutputs(const QList<SourcePage>& pages, const OptionSet& options, const QStr
         const PlannedPage p = plannedPage(page, overwrite ? QString() : folder,
                                           backup ? std::optional(backupDir) : std::nullopt);
         const QString& sourceKey = pageKeys[i];
-        const QString outputKey = overwrite ? sourceKey : pathKey(p.output);
+        const QString outputKey = overwrite ? sourceKey : keys.key(p.output);
         const auto taken = outputs.constFind(outputKey);
         if (taken != outputs.cend()) {
             if (pageKeys[*taken] == sourceKey)

@@ -3,6 +3,7 @@
 #include "result.h"
 #include "run/parallelrun.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -39,6 +40,17 @@ Result<QList<PlannedPage>, QString> planOutputs(const QList<SourcePage>& pages,
 
 // The key two paths share when they name the same file, so plans compare files, not spellings.
 QString pathKey(const QString& path);
+
+// pathKey for the many paths of a plan: the key of each folder and the working folder are found
+// once, so a path costs one look at its own name instead of one at every folder above it.
+class PathKeys {
+public:
+    QString key(const QString& path);
+
+private:
+    QString workingFolder_;
+    QHash<QString, QString> folders_; // a folder as written -> its key, empty when it has none
+};
 
 // Creates the folders the outputs and backups go into; the first one that could not be made.
 std::optional<FileError> makeFolders(const QList<PlannedPage>& pages);

@@ -27,9 +27,10 @@ SourcePage keptPage(const QString& path, const QString& site) {
 Result<OtherFiles, QString> planOtherFiles(const QStringList& siteFolders,
                                            const QString& outputFolder,
                                            const QList<PlannedPage>& pages) {
+    PathKeys keys;
     QHash<QString, QString> taken; // output key -> what goes there
     for (const PlannedPage& p : pages)
-        taken.insert(pathKey(p.output), p.source);
+        taken.insert(keys.key(p.output), p.source);
     QSet<QString> pageKeys;
     for (const PlannedPage& p : pages)
         pageKeys.insert(fileKey(p.source));
@@ -37,7 +38,7 @@ Result<OtherFiles, QString> planOtherFiles(const QStringList& siteFolders,
     for (const QString& site : siteFolders) {
         const OtherFiles found = findOtherFiles(site, outputFolder, pageKeys);
         for (const OtherFile& file : found.files) {
-            const QString target = pathKey(file.target);
+            const QString target = keys.key(file.target);
             const auto other = taken.constFind(target);
             if (other != taken.cend()) {
                 if (pathKey(*other) == pathKey(file.source))

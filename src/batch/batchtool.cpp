@@ -226,12 +226,9 @@ private:
     }
 
     std::optional<int> runPages() {
-        qint64 totalBytes = 0;
-        for (const PlannedPage& p : std::as_const(plan_))
-            totalBytes += QFileInfo(p.source).size();
-        host_.setTotalBytes(totalBytes);
         clock_.start();
         ParallelRun run(options_, host_, Random::program(), jobs_);
+        run.sized = [this](qint64 bytes) { host_.setTotalBytes(bytes); };
         run.completionMessage = !r_.quiet;
         // With the mode, Ctrl-C ends the run after the pages under way, with its report.
         interrupted = false;

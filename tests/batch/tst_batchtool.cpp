@@ -15,6 +15,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <sys/stat.h>
 
 using namespace veltrano;
 using namespace Qt::StringLiterals;
@@ -71,6 +72,11 @@ private slots:
         test::writeFile(at(u"dot/notes.txt"_s), "no page either");
         QDir().mkpath(at(u"block/a.htm"_s));
         QDir().mkpath(at(u"taken/notes.txt"_s));
+        QDir().mkpath(at(u"links"_s));
+        QVERIFY(QFile::link(at(u"web"_s), at(u"alias"_s)));
+        QVERIFY(QFile::link(at(u"web/a.htm"_s), at(u"links/a.htm"_s)));
+        QVERIFY(QFile::setPermissions(at(u"web/sub/c.html"_s),
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
         OptionSet options;
         options.setText(TextField::txtPath, at(u"pout"_s));
         FileList list;
@@ -104,6 +110,13 @@ private slots:
             QVERIFY2(QFileInfo::exists(at(f)), qPrintable(f));
         for (const QString& f : d[u"absent"_s].join(u' ').split(u' ', Qt::SkipEmptyParts))
             QVERIFY2(!QFileInfo::exists(at(f)), qPrintable(f));
+        const QStringList modes = d[u"mode"_s].join(u' ').split(u' ', Qt::SkipEmptyParts);
+        for (qsizetype i = 0; i + 1 < modes.size(); i += 2) {
+            struct stat st {};
+            QVERIFY2(::stat(QFile::encodeName(at(modes[i])).constData(), &st) == 0,
+                     qPrintable(modes[i]));
+            QCOMPARE(QString::number(st.st_mode & 07777, 8), modes[i + 1]);
+        }
     }
 
     // Each flag that changes a page, alone or with another: the batch tool's page is the

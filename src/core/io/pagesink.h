@@ -19,6 +19,8 @@ public:
     explicit PageSink(ByteBuffer& buffer, int fd = -1);
 
     bool streaming() const { return fd_ >= 0; }
+    // The bytes that reached the file so far.
+    qint64 written() const { return written_; }
 
     void append(QByteArrayView bytes) {
         buffer_.append(bytes);

@@ -140,16 +140,17 @@ std::optional<FileError> NewFile::create(const QString& path, bool sync) {
     discard();
     sync_ = sync;
     closed_ = false;
-    QString targetPath = path;
-    if (!path.isEmpty()) {
-        const QFileInfo info(path);
-        if (info.isSymLink()) {
-            const QString resolved = info.canonicalFilePath();
-            if (!resolved.isEmpty())
-                targetPath = resolved;
-        }
+    // One look at the target: whether it is a link to resolve, and the mode the new file takes.
+    target_ = QFile::encodeName(path);
+    struct stat old {};
+    bool exists = !target_.isEmpty() && ::lstat(target_.constData(), &old) == 0;
+    if (exists && S_ISLNK(old.st_mode)) {
+        const QString resolved = QFileInfo(path).canonicalFilePath();
+        if (!resolved.isEmpty())
+            target_ = QFile::encodeName(resolved);
+        exists = ::stat(target_.constData(), &old) == 0;
     }
-    target_ = QFile::encodeName(targetPath);
+    mode_ = exists ? (old.st_mode & 07777) : (0666 & ~creationMask);
     const auto failed = [](int code) {
         FileError error = errorOf(code);
         error.creating = true;
@@ -195,10 +196,7 @@ std::optional<FileError> NewFile::write(QByteArrayView bytes) {
 std::optional<FileError> NewFile::close() {
     if (fd_ < 0 || closed_)
         return errorOf(EBADF);
-    struct stat old {};
-    const mode_t mode =
-        ::stat(target_.constData(), &old) == 0 ? (old.st_mode & 07777) : (0666 & ~creationMask);
-    if (::fchmod(fd_, mode) != 0)
+    if (::fchmod(fd_, mode_) != 0)
         return errorOf(errno);
     if (sync_ && ::fsync(fd_) != 0)
         return errorOf(errno);
@@ -350,6 +348,11 @@ bool statOf(const QString& path, struct stat* st) {
     return ::stat(QFile::encodeName(path).constData(), st) == 0;
 }
 } // namespace
+
+qint64 fileSize(const QString& path) {
+    struct stat st {};
+    return statOf(path, &st) ? static_cast<qint64>(st.st_size) : -1;
+}
 
 bool sameFile(const QString& a, const QString& b) {
     struct stat sa {};

@@ -41,8 +41,9 @@ public:
     std::optional<FileError> write(QByteArrayView bytes);
     // The open new file, for writing a page while it is converted.
     int fd() const { return fd_; }
-    // The content is complete: its mode is set (the target's, or the default for new files)
-    // and, with sync, it is on disk. The file stays open and locked until put in place.
+    // The content is complete: its mode is set (the target's as create() found it, or the
+    // default for new files) and, with sync, it is on disk. The file stays open and locked until
+    // put in place.
     std::optional<FileError> close();
     std::optional<FileError> putInPlace();
     void discard();
@@ -53,6 +54,7 @@ private:
     QByteArray target_;
     QByteArray temp_;
     int fd_ = -1;
+    mode_t mode_ = 0; // the target's when it existed, else the default for new files
     bool closed_ = false;
     bool sync_ = false;
 };
@@ -89,6 +91,9 @@ int removeLeftovers(const QString& folder);
 // tool. Threads that create new files or put them in place wait from then on, so no new file
 // appears and none is renamed meanwhile.
 [[noreturn]] void removeTemporaryFilesAndExit(int exitCode);
+
+// The size of the file a path names, links followed; -1 when there is none.
+qint64 fileSize(const QString& path);
 
 // True when both paths name the same existing file, whatever their spelling.
 bool sameFile(const QString& a, const QString& b);

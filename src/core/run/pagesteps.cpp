@@ -108,11 +108,12 @@ std::optional<PageError> PageSteps::readPage(Job& job, const OptionSet& options)
             .asNotice();
     if (auto error = blankLinesFit(startLineCount(options.values()), job.source))
         return error;
-    job.header = BuildPageHeader(options);
+    if (job.header.isNull())
+        job.header = BuildPageHeader(options);
     job.exactBackup = options.modern();
 
-    const QFileInfo info(job.source);
-    if (!info.exists() || info.size() < 1)
+    job.sourceBytes = fileSize(job.source);
+    if (job.sourceBytes < 1)
         return PageError::fatal(missingSourcePrompt(job.source, options.modern()));
     const auto read = encoder_.readPage(job.source, options, job.encoding.has_value());
     if (!read)
@@ -221,6 +222,7 @@ std::optional<PageError> PageSteps::commit(Job& job, const QString& output,
         if (!error)
             error = replace(out, output, planned, job.sync);
     });
+    job.outputBytes = planned ? out->sink->written() : page_.size();
     // A new file not put in place goes now; the buffers stay for the next page.
     if ((spareOut_ = job.out.take()))
         spareOut_->file.discard();

@@ -106,12 +106,15 @@ public:
     // One page on its way through the steps.
     struct Job {
         QString source;
-        QByteArray header;        // built from the options as they were when the page was read
+        // Built from the options as they were when the page was read, unless given before.
+        QByteArray header;
         QString plannedOutput;    // the output path as planned before the page was encoded
         bool streamed = false;    // false: the page is held whole in the page buffer
         bool sync = false;        // the page and its folder are flushed to disk before it counts
         bool written = true;      // the streamed page's last bytes reached its file, now closed
         bool exactBackup = false; // the backup holds the source's bytes (modern pages)
+        qint64 sourceBytes = 0;   // the source file's size when it was read
+        qint64 outputBytes = 0;   // the bytes put in place, once committed
         // Set before readPage to learn the encoding a browser finds for the page file.
         std::optional<QByteArray> encoding;
         StartedWork<PageOut> out;           // the streamed page's write-out

@@ -5,7 +5,7 @@
 #include "passes/random.h"
 
 #include <QElapsedTimer>
-#include <QFileInfo>
+#include <QSet>
 
 #include <chrono>
 #include <condition_variable>
@@ -44,32 +44,56 @@ struct Shared {
     std::uint32_t state = 0;             // the state after the pages whose start is known
     std::vector<char> done;              // per page: outcome complete
     std::vector<PageOutcome> outcomes;
+    qsizetype doneCount = 0; // outcomes complete
+    // Nobody is woken for news nobody waits for: workers waiting for a start state are counted,
+    // and the calling thread, once it has caught up, sleeps until a few more outcomes are
+    // complete (wakeAt of them; -1: it does not sleep), so no thread switches per page.
+    int startWaiters = 0;
+    qsizetype wakeAt = -1;
+    qsizetype wakeAfter = 1;
 
-    // Records page i's draw count and works out the start states it completes.
-    void publish(qsizetype i, qint64 count) {
-        std::lock_guard lock(mutex);
+    // Records the outcome of the page a thread finished (none: -1) and hands it the next one;
+    // -1 when there is none to take.
+    qsizetype take(qsizetype finishedPage, PageOutcome& outcome) {
+        std::unique_lock lock(mutex);
+        bool wake = false;
+        if (finishedPage >= 0) {
+            outcomes[static_cast<size_t>(finishedPage)] = std::move(outcome);
+            done[static_cast<size_t>(finishedPage)] = 1;
+            ++doneCount;
+            wake = wakeAt >= 0 && doneCount >= wakeAt;
+        }
+        const qsizetype i = next < reached && !interrupted() ? next++ : -1;
+        lock.unlock();
+        if (wake)
+            finished.notify_one();
+        return i;
+    }
+    // Records page i's draw count and works out the start states it completes; with wanted,
+    // page i's start state, waited for when the pages before it are not counted yet.
+    std::uint32_t publish(qsizetype i, qint64 count, bool wanted) {
+        std::unique_lock lock(mutex);
         draws[static_cast<size_t>(i)] = count;
         counted[static_cast<size_t>(i)] = 1;
+        const qsizetype before = known;
         while (known < reached && counted[static_cast<size_t>(known)]) {
             start[static_cast<size_t>(known)] = state;
             state =
                 Random::jump(state, static_cast<std::uint64_t>(draws[static_cast<size_t>(known)]));
             ++known;
         }
-        startsKnown.notify_all();
-    }
-    std::uint32_t startOf(qsizetype i) {
-        std::unique_lock lock(mutex);
-        startsKnown.wait(lock, [&] { return known > i; });
+        if (known > before && startWaiters > 0)
+            startsKnown.notify_all();
+        if (!wanted)
+            return 0;
+        if (known <= i) {
+            ++startWaiters;
+            startsKnown.wait(lock, [&] { return known > i; });
+            --startWaiters;
+        }
         return start[static_cast<size_t>(i)];
     }
     bool interrupted() const { return interrupt && interrupt->load(); }
-    void finish(qsizetype i, PageOutcome outcome) {
-        std::lock_guard lock(mutex);
-        outcomes[static_cast<size_t>(i)] = std::move(outcome);
-        done[static_cast<size_t>(i)] = 1;
-        finished.notify_one();
-    }
 };
 
 // The pages' work on one thread: take the next page, read it and count its draws, wait for its
@@ -78,32 +102,32 @@ void work(Shared& s) {
     NullHost host;
     Random random;
     PageSteps steps(random, host);
-    for (;;) {
-        qsizetype i = 0;
-        {
-            std::lock_guard lock(s.mutex);
-            if (s.next >= s.reached || s.interrupted())
-                return;
-            i = s.next++;
-        }
+    // The options stay as they are for the whole run, and so does the header the first page
+    // read makes from them; the later pages take it over.
+    QByteArray header;
+    PageOutcome outcome;
+    for (qsizetype i = s.take(-1, outcome); i >= 0; i = s.take(i, outcome)) {
         const PlannedPage& planned = s.pages[i];
-        PageOutcome outcome;
+        outcome = PageOutcome();
         QElapsedTimer timer;
         timer.start();
         PageSteps::Job job;
         job.source = planned.source;
+        job.header = header;
         job.plannedOutput = planned.output;
         if (s.encodings)
             job.encoding.emplace();
         std::optional<PageError> error = steps.readPage(job, s.options);
+        if (header.isNull())
+            header = job.header;
         if (job.encoding)
             outcome.encoding = QString::fromLatin1(*job.encoding);
         if (!error && !planned.backup.isEmpty())
             steps.prepareBackup(job, planned.backup);
-        s.publish(i, error ? 0 : steps.countDraws(s.options));
+        const std::uint32_t start = s.publish(i, error ? 0 : steps.countDraws(s.options), !error);
         if (!error) {
-            outcome.inputBytes = QFileInfo(planned.source).size();
-            random.setState(s.startOf(i));
+            outcome.inputBytes = job.sourceBytes;
+            random.setState(start);
             error = steps.encodeInto(job, s.options, s.sync);
         }
         if (!error)
@@ -115,29 +139,40 @@ void work(Shared& s) {
             outcome.messages = messagesFor(*error, s.options.text(TextField::txtPath));
         } else {
             outcome.converted = true;
-            outcome.outputBytes = QFileInfo(planned.output).size();
+            outcome.outputBytes = job.outputBytes;
         }
         outcome.milliseconds = timer.elapsed();
-        s.finish(i, std::move(outcome));
     }
 }
 
-qsizetype firstMissing(const QList<PlannedPage>& pages) {
+// The pages before the first missing or empty source, and their bytes.
+std::pair<qsizetype, qint64> firstMissing(const QList<PlannedPage>& pages) {
+    qint64 bytes = 0;
     for (qsizetype i = 0; i < pages.size(); ++i) {
-        const QFileInfo info(pages[i].source);
-        if (!info.exists() || info.size() < 1)
-            return i;
+        const qint64 size = fileSize(pages[i].source);
+        if (size < 1)
+            return {i, bytes};
+        bytes += size;
     }
-    return pages.size();
+    return {pages.size(), bytes};
 }
 
 // The leftovers of ended runs go from every folder the run writes into, before the first page.
+// A folder written as before is passed over without asking the file system where it is.
 void sweepFolders(const QList<PlannedPage>& pages, qsizetype reached) {
     RunFiles files;
+    QSet<QStringView> named;
+    const auto sweep = [&](const QString& path) {
+        const QStringView folder = QStringView(path).left(path.lastIndexOf(QLatin1Char('/')) + 1);
+        if (!named.contains(folder)) {
+            named.insert(folder);
+            files.sweepFolderOf(path);
+        }
+    };
     for (qsizetype i = 0; i < reached; ++i) {
-        files.sweepFolderOf(pages[i].output);
+        sweep(pages[i].output);
         if (!pages[i].backup.isEmpty())
-            files.sweepFolderOf(pages[i].backup);
+            sweep(pages[i].backup);
     }
 }
 
@@ -174,11 +209,14 @@ std::optional<PageOutcome> outcomeOf(Shared& s, qsizetype i, Host& host) {
     const auto ready = [&] {
         return s.done[static_cast<size_t>(i)] != 0 || (s.interrupted() && s.next <= i);
     };
-    while (!s.finished.wait_for(lock, std::chrono::milliseconds(50), ready)) {
+    while (!ready()) {
+        s.wakeAt = qMin(s.doneCount + s.wakeAfter, s.reached);
+        s.finished.wait_for(lock, std::chrono::milliseconds(50));
     }
+    s.wakeAt = -1;
     if (s.done[static_cast<size_t>(i)] == 0)
         return std::nullopt;
-    return s.outcomes[static_cast<size_t>(i)];
+    return std::move(s.outcomes[static_cast<size_t>(i)]);
 }
 
 // What one page's outcome adds to the tally, and its messages; with "Moderne Seiten" a guard's
@@ -237,10 +275,13 @@ ParallelRun::ParallelRun(const OptionSet& options, Host& host, Random& random, i
 
 ParallelRun::Outcome ParallelRun::run(const QList<PlannedPage>& pages,
                                       QList<PageOutcome>* outcomes) {
-    const qsizetype reached = firstMissing(pages);
+    const auto [reached, bytes] = firstMissing(pages);
+    if (sized)
+        sized(bytes);
     sweepFolders(pages, reached);
     Shared s(pages, options_, sync, reached, random_.state(), interrupt);
     s.encodings = encodings;
+    s.wakeAfter = 4 * jobs_;
     tally_ = RunTally();
     tally_.failed = earlierFailures;
     host_.showStatus(true);

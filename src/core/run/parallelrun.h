@@ -43,6 +43,8 @@ public:
     // The options are read, not changed, by every thread: nobody may change them meanwhile.
     ParallelRun(const OptionSet& options, Host& host, Random& random, int jobs);
 
+    // Called on the calling thread before the first page: the bytes of the pages the run reaches.
+    std::function<void(qint64 inputBytes)> sized;
     // Called on the calling thread after each page in list order: pages done, bytes read.
     std::function<void(int done, qint64 inputBytes)> progress;
     // Whether the run ends with the completion message.
