@@ -5,6 +5,7 @@
 #include "javascript.h"
 #include "lightform.h"
 #include "native.h"
+#include "scriptitems.h"
 #include "text/markup.h"
 #include "text/pagesource.h"
 #include "text/textops.h"
@@ -17,6 +18,13 @@ namespace {
 // character references to the same characters, so the native pass has nothing to add there.
 bool lightForm(const OptionSet& options) {
     return options.modern() && isSet(options.check(CheckField::chkJava));
+}
+
+// Plain pages with the native pass and the script form, whose text can go from one to the other
+// a piece at a time.
+bool streamable(const OptionSet& options) {
+    return !options.modern() && isSet(options.check(CheckField::chkNativ)) &&
+           isSet(options.check(CheckField::chkJava));
 }
 
 // The step after the native pass: the JavaScript form, or the header joined with the text.
@@ -40,7 +48,45 @@ void encodeNativeText(QByteArrayView text, QByteArrayView header, const OptionSe
     }
 }
 
+// Where the items begin in the native text made so far: behind the first "</head>" when the
+// head stays readable, found by looking at the text from `from` on; -1 while it is not there yet.
+qsizetype itemsStart(QByteArrayView made, qsizetype from) {
+    const qsizetype k = indexOfAsciiNoCase(made.sliced(from), "</head>");
+    return k >= 0 ? from + k + 7 : -1;
+}
+
 } // namespace
+
+void streamNativeScript(QByteArrayView page, QByteArrayView header, const OptionSet& options,
+                        Random& random, PageSink& out, Host& host, ByteBuffer& head,
+                        qsizetype pieceSize) {
+    NativeText native(page, options, host, pieceSize);
+    ScriptItems items(random, out);
+    bool started = !isOn(options.check(CheckField::chkSeo));
+    if (started)
+        items.start({}, header);
+    head.clear();
+    for (QByteArrayView piece = native.next(); !piece.isEmpty(); piece = native.next()) {
+        if (started) {
+            items.feed(piece);
+            continue;
+        }
+        // A "</head>" may begin in the last six bytes already kept.
+        const qsizetype from = qMax<qsizetype>(0, head.size() - 6);
+        head.append(piece);
+        const qsizetype start = itemsStart(head.view(), from);
+        if (start >= 0) {
+            items.start(head.view().first(start), header);
+            items.feed(head.view().sliced(start));
+            started = true;
+        }
+    }
+    if (!started) {
+        items.start({}, header);
+        items.feed(head.view());
+    }
+    items.finish(options.text(TextField::txtJava));
+}
 
 Result<QByteArray, FileError> PageEncoder::readPage(const QString& path, const OptionSet& options,
                                                     bool findEncoding) {
@@ -63,6 +109,10 @@ qint64 PageEncoder::prepareReadPage(const OptionSet& options) {
 void PageEncoder::encodeReadPage(QByteArrayView header, const OptionSet& options, PageSink& out) {
     // Without a caller that needs the draw count, the pass that counts a modern page's draws
     // is not run.
+    if (!prepared_ && streamable(options)) {
+        streamNativeScript(page_.view(), header, options, random_, out, host_, native_);
+        return;
+    }
     if (!prepared_)
         runNative(options);
     prepared_ = false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "io/pagewrite.h"
+#include "native.h"
 #include "options/optionset.h"
 #include "result.h"
 #include "text/bytebuffer.h"
@@ -15,6 +16,15 @@ namespace veltrano {
 class Host;
 class PageSink;
 class Random;
+
+// A plain page through the native pass and the script form at once: the script form takes the
+// native text piece by piece while it is still in the cache, instead of from a copy of the whole
+// text, which is five times the page. Only the text up to the readable head's end is kept in
+// head, since the items begin behind it (a page without one is kept whole, and its items begin
+// at its start). The same bytes as the two passes one after the other.
+void streamNativeScript(QByteArrayView page, QByteArrayView header, const OptionSet& options,
+                        Random& random, PageSink& out, Host& host, ByteBuffer& head,
+                        qsizetype pieceSize = NativeText::kPieceSize);
 
 // Converts page files one after another. It keeps its working buffers from page to page, so a
 // run over many pages reuses the same memory.

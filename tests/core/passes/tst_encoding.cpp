@@ -1,6 +1,7 @@
 // What the page cases (tests/data/pages) cannot show as bytes of one page: the code page both
 // ways, the generator, the helpers at their edges, the passes yielding on a large page.
 #include "io/pagesink.h"
+#include "passes/encodepage.h"
 #include "passes/javascript.h"
 #include "passes/lightform.h"
 #include "passes/native.h"
@@ -130,6 +131,39 @@ private slots:
                     joined += piece.toByteArray();
                 QCOMPARE(joined, whole.view().toByteArray());
             }
+        }
+    }
+    // The script form fed the native text a piece at a time writes what it writes from the
+    // whole text, also where the readable head's end lies across pieces, forms only once a
+    // removal joins it, or is missing.
+    void nativeScriptStreamed_data() {
+        QTest::addColumn<QByteArray>("page");
+        QTest::newRow("head") << QByteArray(
+            "<Head><title>\xe4\r\n</title></HEAD>\r\n<p>x\r\ny</p>");
+        QTest::newRow("joined end") << QByteArray("<head>a</he&#32;ad>b&#13;&#10;c</head>d");
+        QTest::newRow("no head") << QByteArray("<p>\"a\" &amp; b</p>\r\n</hea>");
+    }
+    void nativeScriptStreamed() {
+        QFETCH(QByteArray, page);
+        test::RecordingHost host;
+        for (const int seo : {0, 1, 2}) {
+            OptionSet options(QStringLiteral("/p"));
+            options.setCheck(CheckField::chkSeo, static_cast<CheckState>(seo));
+            const auto write = [&](qsizetype pieceSize) {
+                ByteBuffer out, head;
+                PageSink sink(out);
+                Random random;
+                if (pieceSize > 0) {
+                    streamNativeScript(page, "H", options, random, sink, host, head, pieceSize);
+                } else {
+                    CrippleNative(page, options, head, host);
+                    EncryptJavaScript(head.view(), "H", options, random, sink, host);
+                }
+                return out.view().toByteArray() + QByteArray::number(random.state());
+            };
+            const QByteArray whole = write(0);
+            for (qsizetype size = 1; size <= 40; ++size)
+                QCOMPARE(write(size), whole);
         }
     }
     // A page's draw count is what the JavaScript pass takes, so jumping ahead by it lands where
