@@ -103,11 +103,13 @@ EncryptionRun::PageResult EncryptionRun::convert(const QString& source) {
     job.source = source;
     if (auto error = steps_.readPage(job, options_))
         return report(*error);
-    // The backup asked for now is written while the page is converted; the options of the
-    // moment the page is put in place decide whether it is used.
+    // The page's new file is made, and the backup asked for now written, while the page is
+    // converted; the options of the moment the page is put in place decide whether the backup
+    // is used.
+    job.plannedOutput = liveOutputPath(source);
+    steps_.startOutput(job, options_);
     if (const QString backup = backupPath(job); !backup.isEmpty())
         steps_.prepareBackup(job, backup);
-    job.plannedOutput = liveOutputPath(source);
     if (auto error = steps_.encodeInto(job, options_))
         return report(*error);
     // The output path is read again, while the page's last bytes go to disk: the options may
