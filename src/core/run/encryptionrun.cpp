@@ -125,7 +125,8 @@ EncryptionRun::PageResult EncryptionRun::convert(const QString& source) {
     if (options_.modern() && !output.isEmpty() && output != job.plannedOutput) {
         if (auto error = steps_.writtenOut(job))
             return report(*error);
-        QDir().mkpath(QFileInfo(output).absolutePath());
+        const QString folder = QFileInfo(output).absolutePath();
+        host_.runBlocking([&folder] { QDir().mkpath(folder); });
     }
     const auto error = steps_.commit(job, output, backup);
     // A source the run got as far as replacing counts as overwritten, also when that failed.
