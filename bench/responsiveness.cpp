@@ -14,7 +14,11 @@
 // as it does for a user, who starts the run there.
 //
 // Usage: bench_responsiveness [ROUNDS [gross|viele]]. With VELTRANO_BENCH_TRACE set, every gap
-// over 16 ms is printed with the stacks at its start and its end (module+offset, for addr2line).
+// over 16 ms is printed with the stacks at its start and its end (module+offset, for addr2line),
+// the stacks the window's thread was in while the gap went on (taken every 4 ms from 12 ms on),
+// and how the thread spent it: running, ready but waiting for a core, or blocked; beside it how
+// long the process's other threads, which it may wait for, were ready but had no core. Time spent
+// ready is the machine's share of a gap.
 #include "host.h"
 #include "mainwindow.h"
 #include "options/optionset.h"
@@ -34,10 +38,16 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <dlfcn.h>
 #include <execinfo.h>
+#include <optional>
+#include <pthread.h>
 #include <sys/resource.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -75,6 +85,94 @@ void Stack::print() const {
                                                     static_cast<char*>(info.dli_fbase) - 1));
     }
 }
+
+// A thread's account from the kernel's schedstat: how long it ran, and how long it was ready to
+// run but waited for a core, in milliseconds.
+struct ThreadUse {
+    double ranMs = 0;
+    double readyMs = 0;
+    static ThreadUse of(const char* schedstat) {
+        ThreadUse use;
+        if (FILE* f = std::fopen(schedstat, "r")) {
+            unsigned long long ran = 0;
+            unsigned long long ready = 0;
+            if (std::fscanf(f, "%llu %llu", &ran, &ready) == 2)
+                use = {static_cast<double>(ran) / 1e6, static_cast<double>(ready) / 1e6};
+            std::fclose(f);
+        }
+        return use;
+    }
+    // The window's thread, and all other threads of the process (the helpers it may wait for).
+    static ThreadUse window() { return of("/proc/thread-self/schedstat"); }
+    static ThreadUse others() {
+        ThreadUse sum;
+        QDir tasks(QStringLiteral("/proc/self/task"));
+        for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            const ThreadUse use = of(
+                QFile::encodeName(tasks.filePath(task) + QStringLiteral("/schedstat")).constData());
+            sum.ranMs += use.ranMs;
+            sum.readyMs += use.readyMs;
+        }
+        const ThreadUse own = window();
+        return {sum.ranMs - own.ranMs, sum.readyMs - own.readyMs};
+    }
+};
+
+// Stacks of the window's thread taken while a gap goes on: a watchdog thread signals it every
+// 4 ms once 12 ms have passed since the last probe.
+struct GapSampler {
+    static constexpr int kMax = 16;
+    static inline Stack samples[kMax];
+    static inline std::atomic<int> count{0};
+    std::atomic<qint64> lastProbe{0}; // steady clock, nanoseconds
+    std::atomic<bool> ending{false};
+    std::atomic<bool> held{false}; // the probe is printing: no stack of its own counts
+    pthread_t window = pthread_self();
+    std::thread watchdog;
+
+    static qint64 clock() {
+        return std::chrono::duration_cast<std::chrono::nanoseconds>(
+                   std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    }
+    static void onSignal(int) {
+        const int i = count.load();
+        if (i < kMax) {
+            samples[i].take();
+            count.store(i + 1);
+        }
+    }
+    GapSampler() {
+        Stack warm; // backtrace loads its unwinder on first use, which no handler may do
+        warm.take();
+        struct sigaction action {};
+        action.sa_handler = &GapSampler::onSignal;
+        action.sa_flags = SA_RESTART;
+        sigaction(SIGUSR2, &action, nullptr);
+        lastProbe = clock();
+        watchdog = std::thread([this] {
+            while (!ending) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(4));
+                if (!held && clock() - lastProbe.load() > 12'000'000)
+                    pthread_kill(window, SIGUSR2);
+            }
+        });
+    }
+    ~GapSampler() {
+        ending = true;
+        watchdog.join();
+    }
+    // The stacks of the gap that ends now; none is taken until probed().
+    int hold() {
+        held = true;
+        return count;
+    }
+    void probed() {
+        count = 0;
+        lastProbe = clock();
+        held = false;
+    }
+};
 
 // A site of generated pages, written anew before every run, since a run replaces them.
 struct Site {
@@ -136,6 +234,11 @@ WindowRun runWindow(ui::MainWindow& window, const Site& site) {
     WindowRun result;
     QElapsedTimer sinceProbe;
     Stack before;
+    ThreadUse useBefore = ThreadUse::window();
+    ThreadUse othersBefore = ThreadUse::others();
+    std::optional<GapSampler> sampler;
+    if (trace)
+        sampler.emplace();
     QTimer probe;
     probe.setInterval(2);
     probe.setTimerType(Qt::PreciseTimer);
@@ -145,20 +248,34 @@ WindowRun runWindow(ui::MainWindow& window, const Site& site) {
         ++result.probes;
         if (!trace)
             return;
+        const int during = sampler->hold();
+        const ThreadUse use = ThreadUse::window();
+        const ThreadUse others = ThreadUse::others();
         if (gap > 16) {
-            std::fprintf(stderr, "gap %lld ms at page %d of %d, page position %d of %d, from\n",
-                         static_cast<long long>(gap),
-                         window.runPage->statusFrame->listBar()->value(),
-                         window.runPage->statusFrame->listBar()->maximum(),
-                         window.runPage->statusFrame->pageBar()->value(),
-                         window.runPage->statusFrame->pageBar()->maximum());
+            std::fprintf(
+                stderr,
+                "gap %lld ms at page %d of %d, page position %d of %d; the thread ran "
+                "%.1f ms, waited for a core %.1f ms, was blocked the rest; its helpers "
+                "waited for a core %.1f ms; from\n",
+                static_cast<long long>(gap), window.runPage->statusFrame->listBar()->value(),
+                window.runPage->statusFrame->listBar()->maximum(),
+                window.runPage->statusFrame->pageBar()->value(),
+                window.runPage->statusFrame->pageBar()->maximum(), use.ranMs - useBefore.ranMs,
+                use.readyMs - useBefore.readyMs, others.readyMs - othersBefore.readyMs);
             before.print();
+            for (int i = 0; i < during; ++i) {
+                std::fprintf(stderr, "  during (%d ms after its start)\n", 12 + 4 * i);
+                GapSampler::samples[i].print();
+            }
             std::fprintf(stderr, "  to\n");
             Stack now;
             now.take();
             now.print();
         }
         before.take();
+        useBefore = ThreadUse::window();
+        othersBefore = ThreadUse::others();
+        sampler->probed();
     });
     probe.start();
     sinceProbe.start();
@@ -174,6 +291,9 @@ WindowRun runWindow(ui::MainWindow& window, const Site& site) {
     const auto& messages = window.host().messages();
     result.completed = messages.size() == shownBefore + 1 &&
                        messages.constLast().title == QStringLiteral("Abschluss");
+    // The window would look at the converted pages for what they break; an empty list leaves
+    // its breakage watch nothing to read while the batch tool is timed.
+    window.list().Clear();
     return result;
 }
 

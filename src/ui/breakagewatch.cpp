@@ -51,6 +51,14 @@ void BreakageWatch::schedule() {
     wake_.notify_all();
 }
 
+void BreakageWatch::hold(bool held) {
+    {
+        std::lock_guard lock(mutex_);
+        held_ += held ? 1 : -1;
+    }
+    wake_.notify_all();
+}
+
 // Takes the latest job, and leaves it for a newer one as soon as that comes.
 void BreakageWatch::work() {
     for (;;) {
@@ -68,7 +76,8 @@ void BreakageWatch::work() {
         bool overtaken = false;
         for (const QString& path : job.paths) {
             {
-                std::lock_guard lock(mutex_);
+                std::unique_lock lock(mutex_);
+                wake_.wait(lock, [this] { return quit_ || held_ == 0; });
                 overtaken = quit_ || job_.has_value();
             }
             if (overtaken)

@@ -22,7 +22,8 @@ namespace veltrano::ui {
 
 // Finds what the conversion without "Moderne Seiten" would break in the live pages of the list,
 // on a thread of its own, as pages are added and removed and as the options change; each page is
-// read once for the options that decide it, and again only when its file changes.
+// read once for the options that decide it, and again only when its file changes. It gives way
+// to a run: while one goes on, it reads no page, so the run has the processor to itself.
 class BreakageWatch : public QObject {
     Q_OBJECT
 public:
@@ -35,6 +36,18 @@ public:
         std::array<int, breakage::kKindCount> perKind{};
     };
     const Findings& findings() const { return findings_; }
+
+    // Holds the watch for as long as it lives; it goes on where it stopped.
+    class Pause {
+    public:
+        explicit Pause(BreakageWatch& watch) : watch_(watch) { watch_.hold(true); }
+        ~Pause() { watch_.hold(false); }
+        Pause(const Pause&) = delete;
+        Pause& operator=(const Pause&) = delete;
+
+    private:
+        BreakageWatch& watch_;
+    };
 
 signals:
     void changed();
@@ -52,6 +65,7 @@ private:
     };
 
     void schedule();
+    void hold(bool held);
     void work();
     void publish(quint64 generation, const Findings& findings);
 
@@ -64,6 +78,7 @@ private:
     std::condition_variable wake_;
     std::optional<Job> job_; // the latest job not yet taken
     bool quit_ = false;
+    int held_ = 0;                // pauses in force
     QHash<QString, Known> known_; // per path and option key; used by the thread alone
     std::thread thread_;
 };

@@ -9,20 +9,16 @@ EventPump::EventPump() {
     sinceStatus_.start();
 }
 
-bool EventPump::pump() {
+bool EventPump::pumpAtPace(int statusIntervals) {
     if (since_.elapsed() < interval_)
         return false;
-    pumpNow();
-    return true;
-}
-
-void EventPump::pumpNow() {
-    if (statusDue(kStatusWhileWorking))
+    if (statusDue(statusIntervals))
         refreshStatus();
     ++depth_;
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     --depth_;
     since_.restart();
+    return true;
 }
 
 void EventPump::refreshStatus() {

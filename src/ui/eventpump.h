@@ -18,20 +18,13 @@ public:
 
     EventPump();
 
-    // Returns true when events were processed.
-    bool pump();
+    // While the window's thread works. Returns true when events were processed.
+    bool pump() { return pumpAtPace(kStatusWhileWorking); }
+    // While the window's thread waits for other work: the status displays follow more often.
+    bool pumpWhileWaiting() { return pumpAtPace(kStatusWhileWaiting); }
 
     // Milliseconds until a pump would run events again (0 when they are due).
     qint64 untilDue() const { return std::max<qint64>(0, interval_ - since_.elapsed()); }
-    // Whether the status displays are due while the window's thread waits for other work.
-    bool statusDueWhileWaiting() const { return statusDue(kStatusWhileWaiting); }
-    // Counts events that ran outside pump() as a turn of the pump, so the next one waits its
-    // interval; the status displays are brought up to date first when they are due.
-    void beforeOwnEvents() {
-        if (statusDueWhileWaiting())
-            refreshStatus();
-    }
-    void eventsRan() { since_.restart(); }
 
     void setInterval(int milliseconds) { interval_ = milliseconds; }
     int interval() const { return interval_; }
@@ -57,8 +50,9 @@ public:
 
 private:
     bool statusDue(int intervals) const { return sinceStatus_.elapsed() >= intervals * interval_; }
-    // Processes events now, the status displays first when they are due.
-    void pumpNow();
+    // Processes events when they are due, the status displays first when they are due at the
+    // pace given (in event intervals).
+    bool pumpAtPace(int statusIntervals);
     void refreshStatus();
 
     QElapsedTimer since_;

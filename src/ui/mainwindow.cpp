@@ -2,6 +2,7 @@
 
 #include "actionlabel.h"
 #include "advertpanel.h"
+#include "breakagewatch.h"
 #include "filegrid.h"
 #include "filelist/folderscan.h"
 #include "filespage.h"
@@ -246,6 +247,7 @@ void MainWindow::startRun() {
     if (!otherFiles->confirm())
         return;
     EventPump::Busy busy(pump_);
+    const BreakageWatch::Pause paused(*modernPages->watch);
     otherFiles->copy();
     run_.RunEncryption();
 }

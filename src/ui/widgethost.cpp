@@ -5,19 +5,16 @@
 
 #include "startedwork.h"
 
-#include <QEventLoop>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
-#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <memory>
 #include <mutex>
 #include <thread>
-#include <vector>
 
 namespace veltrano::ui {
 
@@ -144,7 +141,6 @@ struct WidgetHost::Worker {
     std::mutex mutex;
     std::condition_variable wake; // work has come, or the worker is to end
     std::deque<Piece> queue;
-    std::vector<QEventLoop*> waiting; // the window's loops that run events until work is done
     bool ending = false;
     std::thread thread;
 
@@ -183,8 +179,6 @@ struct WidgetHost::Worker {
             piece.work = nullptr; // what the work owned goes before its waiter goes on
             piece.ticket->finish();
             lock.lock();
-            for (QEventLoop* loop : waiting)
-                QMetaObject::invokeMethod(loop, &QEventLoop::quit, Qt::QueuedConnection);
         }
     }
 };
@@ -202,26 +196,12 @@ Ticket WidgetHost::startBlocking(std::function<void()> work) {
 }
 
 void WidgetHost::await(const Ticket& ticket) {
-    // Work that ends before the events are due is simply waited for.
-    if (!ticket || ticket->done())
-        return;
-    if (!pump_.statusDueWhileWaiting() &&
-        ticket->waitFor(std::chrono::milliseconds(pump_.untilDue())))
-        return;
-    // Otherwise the events run until the work is done; every waiting loop, nested ones too,
-    // looks at its own ticket whenever a piece of work ends.
-    Worker& w = worker();
-    QEventLoop loop;
-    {
-        const std::lock_guard lock(w.mutex);
-        w.waiting.push_back(&loop);
-    }
-    pump_.beforeOwnEvents();
-    while (!ticket->done())
-        loop.exec();
-    pump_.eventsRan();
-    const std::lock_guard lock(w.mutex);
-    w.waiting.erase(std::find(w.waiting.begin(), w.waiting.end(), &loop));
+    // The window's thread sleeps until the work is done or its events are due, whichever comes
+    // first, and wakes the moment the work ends. Due events run in a turn of the pump, as while
+    // the run works, so no wait holds them back longer than one interval, however long the
+    // work takes; a wait asked for from inside those events does the same with its own ticket.
+    while (ticket && !ticket->waitFor(std::chrono::milliseconds(pump_.untilDue())))
+        pump_.pumpWhileWaiting();
 }
 
 void WidgetHost::runBlocking(const std::function<void()>& work) {

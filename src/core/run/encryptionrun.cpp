@@ -103,11 +103,13 @@ EncryptionRun::PageResult EncryptionRun::convert(const QString& source) {
     job.source = source;
     if (auto error = steps_.readPage(job, options_))
         return report(*error);
-    // The backup asked for now is written while the page is converted; the options of the
-    // moment the page is put in place decide whether it is used.
+    // The page's new file is made, and the backup asked for now written, while the page is
+    // converted; the options of the moment the page is put in place decide whether the backup
+    // is used.
+    job.plannedOutput = liveOutputPath(source);
+    steps_.startOutput(job, options_);
     if (const QString backup = backupPath(job); !backup.isEmpty())
         steps_.prepareBackup(job, backup);
-    job.plannedOutput = liveOutputPath(source);
     if (auto error = steps_.encodeInto(job, options_))
         return report(*error);
     // The output path is read again, while the page's last bytes go to disk: the options may
@@ -123,7 +125,8 @@ EncryptionRun::PageResult EncryptionRun::convert(const QString& source) {
     if (options_.modern() && !output.isEmpty() && output != job.plannedOutput) {
         if (auto error = steps_.writtenOut(job))
             return report(*error);
-        QDir().mkpath(QFileInfo(output).absolutePath());
+        const QString folder = QFileInfo(output).absolutePath();
+        host_.runBlocking([&folder] { QDir().mkpath(folder); });
     }
     const auto error = steps_.commit(job, output, backup);
     // A source the run got as far as replacing counts as overwritten, also when that failed.

@@ -43,12 +43,17 @@ bool isConvertedPage(QByteArrayView bytes, Host& host) {
 
 } // namespace
 
-void RunFiles::sweepFolderOf(const QString& path) {
+QString RunFiles::unsweptFolderOf(const QString& path) {
     const QString folder = QFileInfo(path).absolutePath();
-    if (!swept.contains(folder)) {
-        swept.insert(folder);
+    if (swept.contains(folder))
+        return {};
+    swept.insert(folder);
+    return folder;
+}
+
+void RunFiles::sweepFolderOf(const QString& path) {
+    if (const QString folder = unsweptFolderOf(path); !folder.isEmpty())
         removeLeftovers(folder);
-    }
 }
 
 QList<PageMessage> messagesFor(const PageError& error, const QString& outputFolder) {
@@ -86,6 +91,15 @@ std::optional<PageError> PageSteps::blankLinesFit(qint64 count, const QString& s
                                   .arg(source));
 }
 
+void PageOut::open(PageOut& out) {
+    // Modern pages make the folders of their output; a failure shows when the file is made.
+    if (out.makeFolder)
+        QDir().mkpath(QFileInfo(out.path).absolutePath());
+    if (!out.sweep.isEmpty())
+        removeLeftovers(out.sweep);
+    out.opened = !out.file.create(out.path, out.sync);
+}
+
 void PageOut::finish(PageOut& out) {
     out.error = out.sink->finish();
     if (!out.error)
@@ -94,6 +108,8 @@ void PageOut::finish(PageOut& out) {
 
 void PreparedBackup::write(PreparedBackup& backup) {
     NullHost quiet; // work on the host's worker never calls the host
+    if (!backup.sweep.isEmpty())
+        removeLeftovers(backup.sweep);
     backup.error = prepareBackup(backup.source, backup.fileBytes, backup.lines, quiet, true,
                                  backup.path, backup.file, backup.exact);
 }
@@ -132,13 +148,29 @@ std::optional<PageError> PageSteps::readPage(Job& job, const OptionSet& options)
     return std::nullopt;
 }
 
+std::shared_ptr<PageOut> PageSteps::outputFor(const Job& job, const OptionSet& options) {
+    std::shared_ptr<PageOut> out = reuseOrMake(spareOut_);
+    out->path = job.plannedOutput;
+    out->sync = job.sync;
+    out->makeFolder = options.modern();
+    out->sweep = files_ ? files_->unsweptFolderOf(job.plannedOutput) : QString();
+    out->opened = false;
+    return out;
+}
+
+void PageSteps::startOutput(Job& job, const OptionSet& options) {
+    if (job.plannedOutput.isEmpty())
+        return;
+    job.sync = options.overwrite();
+    job.out = StartedWork<PageOut>(host_, outputFor(job, options), &PageOut::open);
+}
+
 void PageSteps::prepareBackup(Job& job, const QString& backupPath) {
-    // The folder's leftovers go first, so the sweep never meets the backup being made.
-    if (files_)
-        files_->sweepFolderOf(backupPath);
     std::shared_ptr<PreparedBackup> backup = reuseOrMake(spareBackup_);
     backup->source = job.source;
     backup->path = backupPath;
+    // The folder's leftovers go first, so the sweep never meets the backup being made.
+    backup->sweep = files_ ? files_->unsweptFolderOf(backupPath) : QString();
     backup->exact = job.exactBackup;
     backup->error.reset();
     job.backup = StartedWork<PreparedBackup>(host_, std::move(backup), &PreparedBackup::write);
@@ -146,18 +178,18 @@ void PageSteps::prepareBackup(Job& job, const QString& backupPath) {
 
 std::optional<PageError> PageSteps::encodeInto(Job& job, const OptionSet& options, bool sync) {
     job.sync = sync || options.overwrite();
-    // Modern pages make the folders of their output; a failure shows when the file is made.
-    if (options.modern() && !job.plannedOutput.isEmpty())
-        QDir().mkpath(QFileInfo(job.plannedOutput).absolutePath());
-    if (files_ && !job.plannedOutput.isEmpty())
-        files_->sweepFolderOf(job.plannedOutput);
     std::shared_ptr<PageOut> out;
-    std::optional<PageSink> memory;
-    if (!job.plannedOutput.isEmpty()) {
-        out = reuseOrMake(spareOut_);
-        if (out->file.create(job.plannedOutput, job.sync))
-            out.reset();
+    if (job.out.started()) {
+        out = job.out.take(); // made by startOutput
+    } else if (!job.plannedOutput.isEmpty()) {
+        out = outputFor(job, options);
+        PageOut::open(*out);
     }
+    // A new file that could not be made, or was made for other options: the page is held in
+    // memory and goes the plain way.
+    if (out && (!out->opened || out->sync != job.sync || out->path != job.plannedOutput))
+        out.reset();
+    std::optional<PageSink> memory;
     job.streamed = out != nullptr;
     PageSink& sink = out ? out->sink.emplace(out->block, out->file.fd()) : memory.emplace(page_);
     encoder_.encodeReadPage(job.header, options, sink);
@@ -194,10 +226,12 @@ std::optional<FileError> PageSteps::replace(PageOut* out, const QString& output,
 std::optional<PageError> PageSteps::commit(Job& job, const QString& output,
                                            const QString& backupPath) {
     const bool planned = job.streamed && output == job.plannedOutput;
+    // Folders this run has not written into yet lose their leftovers first, in the work below.
+    QStringList sweep;
     if (files_ && !backupPath.isEmpty())
-        files_->sweepFolderOf(backupPath);
+        sweep << files_->unsweptFolderOf(backupPath);
     if (files_ && !planned && !output.isEmpty())
-        files_->sweepFolderOf(output);
+        sweep << files_->unsweptFolderOf(output);
     PreparedBackup* prepared = nullptr;
     if (job.backup.started() && job.backup.await().path == backupPath)
         prepared = &job.backup.await();
@@ -213,6 +247,10 @@ std::optional<PageError> PageSteps::commit(Job& job, const QString& output,
     // backup is complete on disk.
     host_.runBlocking([&] {
         NullHost quiet; // work on the host's worker never calls the host
+        for (const QString& folder : std::as_const(sweep)) {
+            if (!folder.isEmpty())
+                removeLeftovers(folder);
+        }
         if (prepared)
             error = prepared->error ? prepared->error
                                     : putBackupInPlace(job.source, backupPath, prepared->file);

@@ -71,15 +71,25 @@ struct RunFiles {
     }
     // Before the run first writes into a folder, the leftovers of ended runs there go.
     void sweepFolderOf(const QString& path);
+    // The folder of path when the run has not swept it yet, which then counts as swept: the
+    // caller removes its leftovers before it writes there. Empty when it was swept before.
+    QString unsweptFolderOf(const QString& path);
 };
 
 // A page streamed into the new file beside its planned output: what its write-out owns.
 struct PageOut {
+    QString path;            // the planned output
+    bool sync = false;       // the new file is flushed to disk when it is complete
+    bool makeFolder = false; // the output's folder is made first (modern pages)
+    QString sweep;           // a folder whose leftovers go first; empty for none
+    bool opened = false;     // the new file was made
     NewFile file;
     ByteBuffer block;               // the bytes not yet written
     std::optional<PageSink> sink;   // streams block into file
     std::optional<FileError> error; // why the page did not reach its file
 
+    // Makes the new file beside path, after the folder and the sweep asked for.
+    static void open(PageOut& out);
     // Writes the last bytes and closes the file, flushed to disk when it was made so.
     static void finish(PageOut& out);
 };
@@ -89,6 +99,7 @@ struct PageOut {
 struct PreparedBackup {
     QString source;
     QString path;
+    QString sweep;      // a folder whose leftovers go first; empty for none
     bool exact = false; // the source's bytes as they are, not its lines
     ByteBuffer fileBytes;
     ByteBuffer lines;
@@ -131,14 +142,19 @@ public:
     // file is closed again before any output is made. A name starting with "." and, when
     // overwriting, a page converted before are refused.
     std::optional<PageError> readPage(Job& job, const OptionSet& options);
+    // After readPage, with the planned output set: the new file for the page is made beside it
+    // as started work (its folder swept first, when the run has not), so the run's thread does
+    // no file step before it converts the page. encodeInto takes it, with the same options.
+    void startOutput(Job& job, const OptionSet& options);
     // After readPage: the source's backup is written beside backupPath as started work, while
     // the page is converted; commit puts it in place when it is given the same path.
     void prepareBackup(Job& job, const QString& backupPath);
     // After readPage: the native pass, and the number of draws the encoding will take.
     qint64 countDraws(const OptionSet& options) { return encoder_.prepareReadPage(options); }
-    // The page goes straight into a new file beside the planned output, its last bytes written
-    // out as started work; without a plan, or where no new file can be made, it is held in
-    // memory. Pages over their sources, and with sync all pages, reach the disk before they count.
+    // The page goes straight into a new file beside the planned output (the one startOutput
+    // made, else one made now), its last bytes written out as started work; without a plan, or
+    // where no new file can be made, it is held in memory. Pages over their sources, and with sync
+    // all pages, reach the disk before they count.
     std::optional<PageError> encodeInto(Job& job, const OptionSet& options, bool sync = false);
     // Waits for the page's write-out; why it failed, if it did.
     std::optional<PageError> writtenOut(Job& job);
@@ -151,6 +167,8 @@ public:
 
 private:
     std::optional<FileError> replace(PageOut* out, const QString& output, bool planned, bool sync);
+    // The state of a new file for the page's planned output, the folder to sweep noted.
+    std::shared_ptr<PageOut> outputFor(const Job& job, const OptionSet& options);
 
     Host& host_;
     PageEncoder encoder_;

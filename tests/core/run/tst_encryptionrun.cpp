@@ -67,6 +67,8 @@ private slots:
         test::writeFile(dir_.at(u"web/big.htm"_s), big); // long enough for yields while encoded
         for (const auto& [name, bytes] : files)
             test::writeFile(dir_.at(QString::fromLatin1(name)), bytes);
+        for (const QString& leftover : value(u"leftovers"_s).split(u' ', Qt::SkipEmptyParts))
+            test::writeFile(dir_.at(leftover), "ended run");
         for (const QString& folder : {u"web/folder.htm"_s, u"out"_s, u"out2"_s})
             QVERIFY(QDir().mkpath(dir_.at(folder)));
         QVERIFY(QFile::link(dir_.at(u"web"_s), dir_.at(u"link"_s)));
