@@ -1,15 +1,111 @@
 #include "pagesink.h"
 
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
 #include <fcntl.h>
+#include <mutex>
+#include <thread>
 #include <unistd.h>
+#include <utility>
 
 namespace veltrano {
+
+void PageSink::Output::write(const ByteBuffer& block) {
+    if (error)
+        return;
+    const char* p = block.data();
+    qsizetype left = block.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, static_cast<size_t>(left));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            const int code = n < 0 ? errno : EIO;
+            error = FileError{code, QString::fromLocal8Bit(std::strerror(code))};
+            return;
+        }
+        p += n;
+        left -= n;
+        written += n;
+    }
+    // Start writing the page out to disk as it grows (without waiting), so the file system has
+    // little left to do when the finished page replaces the old file.
+    if (written - synced >= kSyncSize) {
+        ::sync_file_range(fd, synced, written - synced, SYNC_FILE_RANGE_WRITE);
+        synced = written;
+    }
+}
+
+// Writes one block at a time, handed over by the sink, which meanwhile fills the other. Blocks
+// are large: waking a thread costs more than writing a small block.
+class PageSink::Writer {
+public:
+    explicit Writer(int fd) {
+        output_.fd = fd;
+        thread_ = std::thread([this] { run(); });
+    }
+    ~Writer() {
+        {
+            std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        changed_.notify_all();
+        thread_.join();
+    }
+    Writer(const Writer&) = delete;
+    Writer& operator=(const Writer&) = delete;
+
+    // Waits until the block handed over before is written, then takes full's bytes and leaves
+    // full empty, with the memory of the block written.
+    void handOver(ByteBuffer& full) {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return !busy_; });
+        std::swap(full, block_);
+        full.clear();
+        busy_ = true;
+        changed_.notify_all();
+    }
+    // Waits until every block handed over is written.
+    const Output& finish() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return !busy_; });
+        return output_;
+    }
+
+private:
+    void run() {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            changed_.wait(lock, [&] { return busy_ || stopping_; });
+            if (!busy_)
+                return;
+            lock.unlock();
+            output_.write(block_);
+            lock.lock();
+            busy_ = false;
+            changed_.notify_all();
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    ByteBuffer block_;
+    Output output_;     // the writer's own while busy_, else under the mutex
+    bool busy_ = false; // block_ holds bytes still to write
+    bool stopping_ = false;
+    std::thread thread_;
+};
 
 PageSink::PageSink(ByteBuffer& buffer, int fd) : buffer_(buffer), fd_(fd) {
     buffer_.clear();
 }
+
+PageSink::PageSink(PageSink&& other) noexcept
+    : buffer_(other.buffer_), fd_(other.fd_), written_(other.written_),
+      error_(std::move(other.error_)), writer_(std::move(other.writer_)) {}
+
+PageSink::~PageSink() = default;
 
 void PageSink::appendRepeated(QByteArrayView pair, qint64 n) {
     constexpr qint64 kBlock = 1 << 15;
@@ -29,34 +125,26 @@ void PageSink::appendRepeated(QByteArrayView pair, qint64 n) {
 void PageSink::flush() {
     if (!streaming() || buffer_.isEmpty())
         return;
-    if (!error_) {
-        const char* p = buffer_.data();
-        qsizetype left = buffer_.size();
-        while (left > 0) {
-            const ssize_t n = ::write(fd_, p, static_cast<size_t>(left));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0) {
-                const int code = n < 0 ? errno : EIO;
-                error_ = FileError{code, QString::fromLocal8Bit(std::strerror(code))};
-                break;
-            }
-            p += n;
-            left -= n;
-            written_ += n;
-        }
-        // Start writing the page out to disk as it grows (without waiting), so the file
-        // system has little left to do when the finished page replaces the old file.
-        if (written_ - synced_ >= kSyncSize) {
-            ::sync_file_range(fd_, synced_, written_ - synced_, SYNC_FILE_RANGE_WRITE);
-            synced_ = written_;
-        }
-    }
-    buffer_.clear();
+    if (!writer_)
+        writer_ = std::make_unique<Writer>(fd_);
+    writer_->handOver(buffer_);
 }
 
 std::optional<FileError> PageSink::finish() {
-    flush();
+    if (writer_) {
+        if (!buffer_.isEmpty())
+            writer_->handOver(buffer_);
+        const Output& output = writer_->finish();
+        written_ = output.written;
+        error_ = output.error;
+        writer_.reset();
+    } else if (streaming() && !buffer_.isEmpty()) {
+        Output output{fd_, written_, 0, error_};
+        output.write(buffer_);
+        written_ = output.written;
+        error_ = output.error;
+    }
+    buffer_.clear();
     return error_;
 }
 

@@ -3,23 +3,31 @@
 #include "pagewrite.h"
 #include "text/bytebuffer.h"
 
+#include <memory>
 #include <optional>
 
 namespace veltrano {
 
 // Where a converted page goes while it is built. It collects the bytes in memory; when it is
 // given an open file it passes them on in large blocks, so the page never has to be held whole.
+// Once a page outgrows one block, a thread of the sink's own writes each full block while the
+// next one is made, so the conversion and the copy into the file system take two cores.
 class PageSink {
 public:
-    static constexpr qsizetype kFlushSize = 1 << 18;
+    // A block of 2 MiB: with smaller ones, handing them over costs more than the second core
+    // gains; pages of ordinary size stay below it and are written at once at the end.
+    static constexpr qsizetype kFlushSize = 1 << 21;
     static constexpr qint64 kSyncSize = 16 << 20;
 
     // With a file descriptor (not -1) it streams there; a failed write keeps the platform's
     // error number.
     explicit PageSink(ByteBuffer& buffer, int fd = -1);
+    PageSink(PageSink&&) noexcept;
+    PageSink& operator=(PageSink&&) = delete;
+    ~PageSink();
 
     bool streaming() const { return fd_ >= 0; }
-    // The bytes that reached the file so far.
+    // The bytes that reached the file so far (after finish(): all of them).
     qint64 written() const { return written_; }
 
     void append(QByteArrayView bytes) {
@@ -39,7 +47,8 @@ public:
         maybeFlush();
     }
 
-    // Writes what is left to the file; the first write that failed, if one did.
+    // Writes what is left to the file and waits until every block is written; the first write
+    // that failed, if one did.
     std::optional<FileError> finish();
 
 private:
@@ -49,11 +58,21 @@ private:
     }
     void flush();
 
+    // The blocks' way into the file, on the calling thread or the writer's.
+    struct Output {
+        int fd = -1;
+        qint64 written = 0;
+        qint64 synced = 0;
+        std::optional<FileError> error;
+        void write(const ByteBuffer& block);
+    };
+    class Writer;
+
     ByteBuffer& buffer_;
     int fd_ = -1;
     qint64 written_ = 0;
-    qint64 synced_ = 0;
     std::optional<FileError> error_;
+    std::unique_ptr<Writer> writer_;
 };
 
 } // namespace veltrano
