@@ -61,12 +61,18 @@ double bareWrite(const QString& path, qint64 bytes) {
     return seconds(t);
 }
 
-// Waits until the disk has taken what was already on its way, so every repetition starts with
-// the same amount of pending writes and no repetition pays for the one before it; then gives a
-// new empty folder for the next one. Nothing is deleted before the last repetition: on a file
-// system without a journal, a file made soon after others were deleted pays a scan past them.
+// Empties the files of the last repetition, waits until the disk has taken what was already on
+// its way, and gives a new folder for the next one, so every repetition starts with the same
+// amount of pending writes and no repetition pays for the one before it. The emptied files stay:
+// on a file system without a journal, a file made soon after others were deleted pays a scan
+// past them, and a bench that only added files would fill the memory with its outputs.
 QString settle(const QString& parent) {
     static int made = 0;
+    if (made > 0) {
+        const QString last = parent + QStringLiteral("/out%1").arg(made - 1);
+        for (const QString& name : QDir(last).entryList(QDir::Files))
+            ::truncate(QFile::encodeName(last + QLatin1Char('/') + name).constData(), 0);
+    }
     const QString folder = parent + QStringLiteral("/out%1").arg(made++);
     QDir().mkpath(folder);
     const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
