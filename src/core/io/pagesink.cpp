@@ -1,10 +1,14 @@
 #include "pagesink.h"
 
+#include "host.h"
+
 #include <cerrno>
+#include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <fcntl.h>
 #include <mutex>
+#include <sys/resource.h>
 #include <thread>
 #include <unistd.h>
 #include <utility>
@@ -57,10 +61,18 @@ public:
     Writer& operator=(const Writer&) = delete;
 
     // Waits until the block handed over before is written, then takes full's bytes and leaves
-    // full empty, with the memory of the block written.
-    void handOver(ByteBuffer& full) {
+    // full empty, with the memory of the block written. The disk may hold the writer up for
+    // longer than the window may wait, so the wait pumps the host every few milliseconds.
+    void handOver(ByteBuffer& full, Host* host) {
         std::unique_lock lock(mutex_);
-        changed_.wait(lock, [&] { return !busy_; });
+        const auto idle = [&] { return !busy_; };
+        while (!changed_.wait_for(lock, std::chrono::milliseconds(4), idle)) {
+            if (host) {
+                lock.unlock();
+                host->pump();
+                lock.lock();
+            }
+        }
         std::swap(full, block_);
         full.clear();
         busy_ = true;
@@ -75,6 +87,9 @@ public:
 
 private:
     void run() {
+        // The writer gives way to every other thread of the program: the window's thread and
+        // its painting must not wait for a core while a block is copied.
+        ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10);
         std::unique_lock lock(mutex_);
         for (;;) {
             changed_.wait(lock, [&] { return busy_ || stopping_; });
@@ -97,12 +112,12 @@ private:
     std::thread thread_;
 };
 
-PageSink::PageSink(ByteBuffer& buffer, int fd) : buffer_(buffer), fd_(fd) {
+PageSink::PageSink(ByteBuffer& buffer, int fd, Host* host) : buffer_(buffer), fd_(fd), host_(host) {
     buffer_.clear();
 }
 
 PageSink::PageSink(PageSink&& other) noexcept
-    : buffer_(other.buffer_), fd_(other.fd_), written_(other.written_),
+    : buffer_(other.buffer_), fd_(other.fd_), host_(other.host_), written_(other.written_),
       error_(std::move(other.error_)), writer_(std::move(other.writer_)) {}
 
 PageSink::~PageSink() = default;
@@ -127,13 +142,13 @@ void PageSink::flush() {
         return;
     if (!writer_)
         writer_ = std::make_unique<Writer>(fd_);
-    writer_->handOver(buffer_);
+    writer_->handOver(buffer_, host_);
 }
 
 std::optional<FileError> PageSink::finish() {
     if (writer_) {
         if (!buffer_.isEmpty())
-            writer_->handOver(buffer_);
+            writer_->handOver(buffer_, nullptr);
         const Output& output = writer_->finish();
         written_ = output.written;
         error_ = output.error;

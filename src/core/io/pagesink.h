@@ -8,6 +8,8 @@
 
 namespace veltrano {
 
+class Host;
+
 // Where a converted page goes while it is built. It collects the bytes in memory; when it is
 // given an open file it passes them on in large blocks, so the page never has to be held whole.
 // Once a page outgrows one block, a thread of the sink's own writes each full block while the
@@ -20,8 +22,8 @@ public:
     static constexpr qint64 kSyncSize = 16 << 20;
 
     // With a file descriptor (not -1) it streams there; a failed write keeps the platform's
-    // error number.
-    explicit PageSink(ByteBuffer& buffer, int fd = -1);
+    // error number. While it waits for its thread to take a block, it pumps the host, if given.
+    explicit PageSink(ByteBuffer& buffer, int fd = -1, Host* host = nullptr);
     PageSink(PageSink&&) noexcept;
     PageSink& operator=(PageSink&&) = delete;
     ~PageSink();
@@ -70,6 +72,7 @@ private:
 
     ByteBuffer& buffer_;
     int fd_ = -1;
+    Host* host_ = nullptr;
     qint64 written_ = 0;
     std::optional<FileError> error_;
     std::unique_ptr<Writer> writer_;

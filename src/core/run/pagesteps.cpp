@@ -191,7 +191,8 @@ std::optional<PageError> PageSteps::encodeInto(Job& job, const OptionSet& option
         out.reset();
     std::optional<PageSink> memory;
     job.streamed = out != nullptr;
-    PageSink& sink = out ? out->sink.emplace(out->block, out->file.fd()) : memory.emplace(page_);
+    PageSink& sink =
+        out ? out->sink.emplace(out->block, out->file.fd(), &host_) : memory.emplace(page_);
     encoder_.encodeReadPage(job.header, options, sink);
     if (auto error = blankLinesFit(endLineCount(options.values()), job.source))
         return error;
