@@ -66,7 +66,9 @@ void streamNativeScript(QByteArrayView page, QByteArrayView header, const Option
     if (started)
         items.start({}, header);
     head.clear();
+    qsizetype made = 0;
     for (QByteArrayView piece = native.next(); !piece.isEmpty(); piece = native.next()) {
+        made += piece.size();
         if (started) {
             items.feed(piece);
             continue;
@@ -81,9 +83,15 @@ void streamNativeScript(QByteArrayView page, QByteArrayView header, const Option
             started = true;
         }
     }
-    if (!started) {
-        items.start({}, header);
-        items.feed(head.view());
+    // A page the native pass leaves nothing of is encoded as it is, as the two passes one after
+    // the other do.
+    const QByteArrayView text = made > 0 ? head.view() : page;
+    if (made == 0 && started) {
+        items.feed(page);
+    } else if (!started) {
+        const qsizetype start = javaScriptStart(text, options);
+        items.start(text.first(start), header);
+        items.feed(text.sliced(start));
     }
     items.finish(options.text(TextField::txtJava));
 }

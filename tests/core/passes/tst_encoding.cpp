@@ -142,6 +142,7 @@ private slots:
             "<Head><title>\xe4\r\n</title></HEAD>\r\n<p>x\r\ny</p>");
         QTest::newRow("joined end") << QByteArray("<head>a</he&#32;ad>b&#13;&#10;c</head>d");
         QTest::newRow("no head") << QByteArray("<p>\"a\" &amp; b</p>\r\n</hea>");
+        QTest::newRow("nothing left") << QByteArray("\r\n&#32;\r\n");
     }
     void nativeScriptStreamed() {
         QFETCH(QByteArray, page);
@@ -156,8 +157,8 @@ private slots:
                 if (pieceSize > 0) {
                     streamNativeScript(page, "H", options, random, sink, host, head, pieceSize);
                 } else {
-                    CrippleNative(page, options, head, host);
-                    EncryptJavaScript(head.view(), "H", options, random, sink, host);
+                    const bool made = CrippleNative(page, options, head, host);
+                    EncryptJavaScript(made ? head.view() : page, "H", options, random, sink, host);
                 }
                 return out.view().toByteArray() + QByteArray::number(random.state());
             };
