@@ -134,6 +134,9 @@ void PageSink::appendRepeated(QByteArrayView pair, qint64 n) {
         buffer_.commit(at);
         maybeFlush();
         n -= count;
+        // Millions of blank lines take a while: the window runs between the blocks.
+        if (n > 0 && host_)
+            host_->pump();
     }
 }
 

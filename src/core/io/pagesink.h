@@ -40,7 +40,7 @@ public:
         buffer_.append(c);
         maybeFlush();
     }
-    // Appends n copies of the same two bytes.
+    // Appends n copies of the same two bytes, pumping the host (if given) between blocks.
     void appendRepeated(QByteArrayView pair, qint64 n);
 
     char* room(qsizetype n) { return buffer_.room(n); }

@@ -86,6 +86,7 @@ private slots:
         QTest::newRow("native") << 1 << qint64(200002);
         QTest::newRow("javascript") << 2 << qint64(200002);
         QTest::newRow("light form") << 3 << qint64(200002);
+        QTest::newRow("end lines") << 4 << qint64(-1);
     }
     void passesYieldOnLargePages() {
         QFETCH(int, pass);
@@ -101,8 +102,10 @@ private slots:
             CrippleNative(page, options, out, host);
         else if (pass == 2)
             EncryptJavaScript(page, {}, options, random, sink, host);
-        else
+        else if (pass == 3)
             encryptJavaScriptLight(page, {}, options, random, sink, host);
+        else
+            PageSink(out, -1, &host).appendRepeated("\r\n", 1000000);
         QVERIFY2(host.pumps >= 10, qPrintable(QString::number(host.pumps)));
         QTEST(host.pageMaximum, "scanned");
         QTEST(host.pageValue, "scanned");
