@@ -112,13 +112,12 @@ private:
     std::thread thread_;
 };
 
-PageSink::PageSink(ByteBuffer& buffer, int fd, Host* host) : buffer_(buffer), fd_(fd), host_(host) {
+PageSink::PageSink(ByteBuffer& buffer, int fd, Host* host) : buffer_(buffer), host_(host) {
+    output_.fd = fd;
     buffer_.clear();
 }
 
-PageSink::PageSink(PageSink&& other) noexcept
-    : buffer_(other.buffer_), fd_(other.fd_), host_(other.host_), written_(other.written_),
-      error_(std::move(other.error_)), writer_(std::move(other.writer_)) {}
+PageSink::PageSink(PageSink&& other) noexcept = default;
 
 PageSink::~PageSink() = default;
 
@@ -144,7 +143,7 @@ void PageSink::flush() {
     if (!streaming() || buffer_.isEmpty())
         return;
     if (!writer_)
-        writer_ = std::make_unique<Writer>(fd_);
+        writer_ = std::make_unique<Writer>(output_.fd);
     writer_->handOver(buffer_, host_);
 }
 
@@ -152,18 +151,13 @@ std::optional<FileError> PageSink::finish() {
     if (writer_) {
         if (!buffer_.isEmpty())
             writer_->handOver(buffer_, nullptr);
-        const Output& output = writer_->finish();
-        written_ = output.written;
-        error_ = output.error;
+        output_ = writer_->finish();
         writer_.reset();
-    } else if (streaming() && !buffer_.isEmpty()) {
-        Output output{fd_, written_, 0, error_};
-        output.write(buffer_);
-        written_ = output.written;
-        error_ = output.error;
+    } else if (streaming()) {
+        output_.write(buffer_);
     }
     buffer_.clear();
-    return error_;
+    return output_.error;
 }
 
 } // namespace veltrano

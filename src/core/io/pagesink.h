@@ -28,9 +28,9 @@ public:
     PageSink& operator=(PageSink&&) = delete;
     ~PageSink();
 
-    bool streaming() const { return fd_ >= 0; }
+    bool streaming() const { return output_.fd >= 0; }
     // The bytes that reached the file so far (after finish(): all of them).
-    qint64 written() const { return written_; }
+    qint64 written() const { return output_.written; }
 
     void append(QByteArrayView bytes) {
         buffer_.append(bytes);
@@ -71,10 +71,8 @@ private:
     class Writer;
 
     ByteBuffer& buffer_;
-    int fd_ = -1;
     Host* host_ = nullptr;
-    qint64 written_ = 0;
-    std::optional<FileError> error_;
+    Output output_; // the writer's while it runs, taken back by finish()
     std::unique_ptr<Writer> writer_;
 };
 

@@ -1,6 +1,7 @@
 #include "breakage.h"
 
 #include "host.h"
+#include "javascript.h"
 #include "native.h"
 #include "text/bytebuffer.h"
 #include "text/charset.h"
@@ -208,8 +209,7 @@ public:
         // readable, else from its start, behind the header.
         java = isSet(v.check(CheckField::chkJava));
         if (java && isOn(v.check(CheckField::chkSeo))) {
-            const qsizetype k = indexOfAsciiNoCase(t, "</head>");
-            jsStart = k >= 0 ? k + 7 : 0;
+            jsStart = qMax<qsizetype>(scriptHeadEnd(t), 0);
         }
     }
 

@@ -48,13 +48,6 @@ void encodeNativeText(QByteArrayView text, QByteArrayView header, const OptionSe
     }
 }
 
-// Where the items begin in the native text made so far: behind the first "</head>" when the
-// head stays readable, found by looking at the text from `from` on; -1 while it is not there yet.
-qsizetype itemsStart(QByteArrayView made, qsizetype from) {
-    const qsizetype k = indexOfAsciiNoCase(made.sliced(from), "</head>");
-    return k >= 0 ? from + k + 7 : -1;
-}
-
 } // namespace
 
 void streamNativeScript(QByteArrayView page, QByteArrayView header, const OptionSet& options,
@@ -76,7 +69,7 @@ void streamNativeScript(QByteArrayView page, QByteArrayView header, const Option
         // A "</head>" may begin in the last six bytes already kept.
         const qsizetype from = qMax<qsizetype>(0, head.size() - 6);
         head.append(piece);
-        const qsizetype start = itemsStart(head.view(), from);
+        const qsizetype start = scriptHeadEnd(head.view(), from);
         if (start >= 0) {
             items.start(head.view().first(start), header);
             items.feed(head.view().sliced(start));

@@ -7,9 +7,7 @@
 
 namespace veltrano {
 
-namespace {
-
-QByteArray notice(const QString& txtJava, bool modern) {
+QByteArray javaScriptNotice(const QString& txtJava, bool modern) {
     const auto encode = [modern](QStringView text) {
         return modern ? text.toUtf8() : codepage::fromUnicode(text);
     };
@@ -24,18 +22,16 @@ QByteArray notice(const QString& txtJava, bool modern) {
     return text;
 }
 
-} // namespace
+qsizetype scriptHeadEnd(QByteArrayView text, qsizetype from) {
+    const qsizetype k = indexOfAsciiNoCase(text.sliced(from), "</head>");
+    return k >= 0 ? from + k + 7 : -1;
+}
 
 // This pass keeps the head readable only for exactly 1; the dimmed 2 counts as clear.
 qsizetype javaScriptStart(QByteArrayView page, const OptionSet& options) {
     if (!isOn(options.check(CheckField::chkSeo)))
         return 0;
-    const qsizetype k = indexOfAsciiNoCase(page, "</head>");
-    return k >= 0 ? k + 7 : 0;
-}
-
-QByteArray javaScriptNotice(const QString& txtJava, bool modern) {
-    return notice(txtJava, modern);
+    return qMax<qsizetype>(scriptHeadEnd(page), 0);
 }
 
 qint64 javaScriptDrawCount(QByteArrayView page, const OptionSet& options) {

@@ -21,6 +21,14 @@ inline constexpr char kHomePage[] = "http://www.veltrano.example/";
 void EncryptJavaScript(QByteArrayView page, QByteArrayView header, const OptionSet& options,
                        Random& random, PageSink& out, Host& host);
 
+// A write call without an argument: taken out of what stands in front of the script, where it
+// would break the page.
+inline constexpr char kEmptyCall[] = "document.write );";
+
+// Behind the first "</head>" (in any case) of text from `from` on, where the table form's items
+// begin while the head stays readable; -1 when there is none.
+qsizetype scriptHeadEnd(QByteArrayView text, qsizetype from = 0);
+
 // Where the items begin in a page text (after the native pass): behind the first "</head>" when
 // chkSeo keeps the head readable, else at 0. What stands in front goes to ScriptItems::start.
 qsizetype javaScriptStart(QByteArrayView page, const OptionSet& options);

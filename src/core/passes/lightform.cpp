@@ -19,8 +19,6 @@ namespace veltrano {
 
 namespace {
 
-constexpr char kEmptyCall[] = "document.write );";
-
 struct Range {
     char16_t first;
     char16_t last;

@@ -21,7 +21,6 @@ constexpr char kTable[] = "<!--crippled with Veltrano--><script>\r\n"
                           " c[z] = String.fromCharCode(z)\r\n"
                           " z++;\r\n"
                           "}\r\n";
-constexpr char kEmptyCall[] = "document.write );";
 // A call opens with "document.write", its first item brings the " (" in front of its code; a
 // call ends with ");". At a split both follow each other, so the split's text is one word.
 constexpr char kOpening[] = "document.write";

@@ -44,6 +44,11 @@ bool isConvertedPage(QByteArrayView bytes, Host& host) {
 } // namespace
 
 QString RunFiles::unsweptFolderOf(const QString& path) {
+    // A folder named as before is passed over without asking the file system where it is.
+    const QString name = path.left(path.lastIndexOf(QLatin1Char('/')) + 1);
+    if (named.contains(name))
+        return {};
+    named.insert(name);
     const QString folder = QFileInfo(path).absolutePath();
     if (swept.contains(folder))
         return {};

@@ -63,10 +63,12 @@ QList<PageMessage> messagesFor(const PageError& error, const QString& outputFold
 // clears it when it starts.
 struct RunFiles {
     QSet<QString> swept;             // folders already cleared of leftovers in this run
+    QSet<QString> named;             // their names as the paths gave them, up to the last "/"
     QHash<QString, QString> written; // output written in this run -> the source it came from
 
     void clear() {
         swept.clear();
+        named.clear();
         written.clear();
     }
     // Before the run first writes into a folder, the leftovers of ended runs there go.

@@ -5,7 +5,6 @@
 #include "passes/random.h"
 
 #include <QElapsedTimer>
-#include <QSet>
 
 #include <chrono>
 #include <condition_variable>
@@ -158,21 +157,12 @@ std::pair<qsizetype, qint64> firstMissing(const QList<PlannedPage>& pages) {
 }
 
 // The leftovers of ended runs go from every folder the run writes into, before the first page.
-// A folder written as before is passed over without asking the file system where it is.
 void sweepFolders(const QList<PlannedPage>& pages, qsizetype reached) {
     RunFiles files;
-    QSet<QStringView> named;
-    const auto sweep = [&](const QString& path) {
-        const QStringView folder = QStringView(path).left(path.lastIndexOf(QLatin1Char('/')) + 1);
-        if (!named.contains(folder)) {
-            named.insert(folder);
-            files.sweepFolderOf(path);
-        }
-    };
     for (qsizetype i = 0; i < reached; ++i) {
-        sweep(pages[i].output);
+        files.sweepFolderOf(pages[i].output);
         if (!pages[i].backup.isEmpty())
-            sweep(pages[i].backup);
+            files.sweepFolderOf(pages[i].backup);
     }
 }
 
