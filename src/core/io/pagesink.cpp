@@ -18,6 +18,7 @@ namespace veltrano {
 void PageSink::Output::write(const ByteBuffer& block) {
     if (error)
         return;
+    reserveForWrite(fd, written, block.size());
     const char* p = block.data();
     qsizetype left = block.size();
     while (left > 0) {
