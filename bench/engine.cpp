@@ -86,7 +86,7 @@ QString settle(const QString& parent) {
 constexpr int kRepetitions = 5;
 
 int runCase(const QString& name, bool streamed, bool modern, int repetitions) {
-    QTemporaryDir dir;
+    QTemporaryDir dir(bench::workFolderPattern());
     const bool big = name == QLatin1String("large");
     const int pages = big ? 1 : 500;
     const qsizetype pageSize = big ? 20 * 1000 * 1000 : 100 * 1000;

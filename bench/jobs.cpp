@@ -188,7 +188,7 @@ int main(int argc, char* argv[]) {
     const int copies = args.size() > 4 ? args[4].toInt() : 200;
     const QString tool = QCoreApplication::applicationDirPath() + QStringLiteral("/veltrano-batch");
 
-    QTemporaryDir dir;
+    QTemporaryDir dir(veltrano::bench::workFolderPattern());
     Site generated{"generated", dir.filePath(QStringLiteral("site")), 0, 0, {}};
     Site corpus{
         "corpus", dir.filePath(QStringLiteral("corpus")), 0, 0, {QStringLiteral("--pages-only")}};

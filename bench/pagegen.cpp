@@ -1,10 +1,15 @@
 #include "pagegen.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 namespace veltrano::bench {
 
@@ -101,6 +106,20 @@ QByteArray generatePage(qsizetype approximateSize, unsigned seed) {
     }
     page += "</body>\r\n</html>\r\n";
     return page;
+}
+
+QString workFolderPattern() {
+    const QString parent = QDir::tempPath() + QStringLiteral("/veltrano-bench");
+    QDir().mkpath(parent);
+    const int fd = ::open(QFile::encodeName(parent).constData(), O_RDONLY | O_DIRECTORY);
+    int flags = 0;
+    if (fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 && !(flags & FS_TOPDIR_FL)) {
+        flags |= FS_TOPDIR_FL;
+        ::ioctl(fd, FS_IOC_SETFLAGS, &flags); // where it is refused, folders go as they would
+    }
+    if (fd >= 0)
+        ::close(fd);
+    return parent + QStringLiteral("/run-XXXXXX");
 }
 
 void printLoad(const char* when) {

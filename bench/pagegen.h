@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 
 #include <vector>
 
@@ -10,6 +11,14 @@ namespace veltrano::bench {
 // inline script, then paragraphs, tables, links, lists and forms with German text, umlauts,
 // entities and numeric references. The same seed gives the same page.
 QByteArray generatePage(qsizetype approximateSize, unsigned seed);
+
+// The name pattern for a bench's temporary folder. Its parent asks the file system to spread new
+// folders over its free space: ext4 without a journal skips every inode deleted in the last
+// minutes, reading each, and charges that to every new file of the same block group. The
+// folders of earlier benches, deleted at their end, would so slow the next bench's new files by
+// up to half a millisecond each, and that is a property of the machine's recent past, not of
+// what is measured.
+QString workFolderPattern();
 
 // Prints the machine's load (/proc/loadavg), so every figure stands beside the load it was
 // measured under.

@@ -68,7 +68,7 @@ int main(int argc, char* argv[]) {
     const qsizetype pageBytes = args.size() > 2 ? args[2].toLongLong() : 50000;
 
     bench::printLoad("before");
-    QTemporaryDir dir;
+    QTemporaryDir dir(bench::workFolderPattern());
     const QString web = dir.filePath(QStringLiteral("web"));
     QDir().mkpath(web);
 
