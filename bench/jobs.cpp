@@ -20,13 +20,13 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <thread>
-#include <vector>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 extern char** environ;
 
@@ -185,8 +185,8 @@ bool compareJobs(const QString& tool, const Site& site, const QString& work, int
     std::printf("\n");
     Figures best[2];
     bool same = true;
-    std::vector<double> ratios; // each round's -j 1 time over its -j 2 time
-    std::vector<double> rates;  // each round's input MB/s with -j 2
+    std::vector<double> ratios;   // each round's -j 1 time over its -j 2 time
+    std::vector<double> rates;    // each round's input MB/s with -j 2
     std::vector<double> overBare; // each round's -j 2 time over its bare write of the same files
     double bestBare = 0;
     for (int round = 0; round < rounds; ++round) {
@@ -221,9 +221,8 @@ bool compareJobs(const QString& tool, const Site& site, const QString& work, int
         ratios.push_back(roundSeconds[0] / roundSeconds[1]);
         rates.push_back(site.inputBytes / 1e6 / roundSeconds[1]);
         same = same && sameTrees(out[0], out[1]);
-        const QString bareFolder = work + QStringLiteral("/%1-%2-bare")
-                                              .arg(QString::fromLatin1(site.name))
-                                              .arg(round);
+        const QString bareFolder =
+            work + QStringLiteral("/%1-%2-bare").arg(QString::fromLatin1(site.name)).arg(round);
         ::sync();
         const double bare = writeTreeBare(listTree(out[1]), bareFolder);
         std::printf("round %d  bare:  %6.3f s  the same files written bare by two threads\n",
