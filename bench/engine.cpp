@@ -68,11 +68,8 @@ double bareWrite(const QString& path, qint64 bytes) {
 // past them, and a bench that only added files would fill the memory with its outputs.
 QString settle(const QString& parent) {
     static int made = 0;
-    if (made > 0) {
-        const QString last = parent + QStringLiteral("/out%1").arg(made - 1);
-        for (const QString& name : QDir(last).entryList(QDir::Files))
-            ::truncate(QFile::encodeName(last + QLatin1Char('/') + name).constData(), 0);
-    }
+    if (made > 0)
+        bench::emptyFiles(parent + QStringLiteral("/out%1").arg(made - 1));
     const QString folder = parent + QStringLiteral("/out%1").arg(made++);
     QDir().mkpath(folder);
     const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
@@ -86,7 +83,8 @@ QString settle(const QString& parent) {
 constexpr int kRepetitions = 5;
 
 int runCase(const QString& name, bool streamed, bool modern, int repetitions) {
-    QTemporaryDir dir;
+    QTemporaryDir dir(bench::workFolderPattern());
+    bench::printNewFileCost(dir.path());
     const bool big = name == QLatin1String("large");
     const int pages = big ? 1 : 500;
     const qsizetype pageSize = big ? 20 * 1000 * 1000 : 100 * 1000;

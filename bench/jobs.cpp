@@ -1,9 +1,12 @@
 // veltrano-batch with one job against two, in paired rounds, on two sites: a generated one
 // (PAGES pages of about PAGE_BYTES) and the real pages of the browser corpus copied COPIES times
 // into sub-folders (--pages-only). Every run writes into a fresh folder after the disk has taken
-// what the runs before it wrote; nothing is deleted before the last round. Prints pages/s, input
-// MB/s, peak memory (the child's maximum resident set), the median of the rounds' own ratios and
-// the load before and after; the outputs of both runs of each round are compared byte for byte.
+// what the runs before it wrote; a round's files are emptied once compared, and deleted only
+// with the bench's folder at its end. Prints pages/s, input MB/s, peak memory (the child's
+// maximum resident set), the median of the rounds' own ratios and the load before and after;
+// the outputs of both runs of each round are compared byte for byte. Each round also writes the
+// files of its -j 2 output bare, by two threads, into a fresh folder: the file system's own limit
+// for that many files of those sizes, which no conversion can beat.
 // Usage: bench_jobs [PAGES [PAGE_BYTES [ROUNDS [COPIES]]]]   (defaults 500, 100000, 3 and 200)
 
 #include "pagegen.h"
@@ -15,12 +18,15 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 extern char** environ;
 
@@ -73,6 +79,55 @@ bool sameTrees(const QString& a, const QString& b) {
         ++n;
     }
     return n > 0;
+}
+
+struct TreeFile {
+    QByteArray relative; // below the tree's folder, starting with "/"
+    qint64 size = 0;
+};
+
+std::vector<TreeFile> listTree(const QString& tree) {
+    std::vector<TreeFile> files;
+    QDirIterator it(tree, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        files.push_back({QFile::encodeName(path.mid(tree.size())), it.fileInfo().size()});
+    }
+    return files;
+}
+
+// Makes the files below into, the folders first, with one write each of plain bytes, the way a
+// copy program does, taking turns over two threads; the wall time in seconds.
+double writeTreeBare(const std::vector<TreeFile>& files, const QString& into) {
+    qint64 largest = 0;
+    for (const TreeFile& f : files)
+        largest = std::max(largest, f.size);
+    const std::vector<char> bytes(static_cast<size_t>(largest), 'x');
+    const QByteArray root = QFile::encodeName(into);
+    QElapsedTimer clock;
+    clock.start();
+    QByteArray made; // the folder made last: the files of a folder come together
+    for (const TreeFile& f : files) {
+        const QByteArray folder = root + f.relative.left(f.relative.lastIndexOf('/'));
+        if (folder != made)
+            QDir().mkpath(QFile::decodeName(folder));
+        made = folder;
+    }
+    const auto part = [&](size_t first) {
+        for (size_t i = first; i < files.size(); i += 2) {
+            const int fd = ::open((root + files[i].relative).constData(),
+                                  O_CREAT | O_WRONLY | O_TRUNC | O_CLOEXEC, 0644);
+            if (fd < 0)
+                continue;
+            if (::write(fd, bytes.data(), static_cast<size_t>(files[i].size)) < 0)
+                std::perror("write");
+            ::close(fd);
+        }
+    };
+    std::thread other(part, 1);
+    part(0);
+    other.join();
+    return static_cast<double>(clock.nsecsElapsed()) / 1e9;
 }
 
 struct Site {
@@ -130,8 +185,10 @@ bool compareJobs(const QString& tool, const Site& site, const QString& work, int
     std::printf("\n");
     Figures best[2];
     bool same = true;
-    std::vector<double> ratios; // each round's -j 1 time over its -j 2 time
-    std::vector<double> rates;  // each round's input MB/s with -j 2
+    std::vector<double> ratios;   // each round's -j 1 time over its -j 2 time
+    std::vector<double> rates;    // each round's input MB/s with -j 2
+    std::vector<double> overBare; // each round's -j 2 time over its bare write of the same files
+    double bestBare = 0;
     for (int round = 0; round < rounds; ++round) {
         double roundSeconds[2] = {0, 0};
         QString out[2];
@@ -164,6 +221,16 @@ bool compareJobs(const QString& tool, const Site& site, const QString& work, int
         ratios.push_back(roundSeconds[0] / roundSeconds[1]);
         rates.push_back(site.inputBytes / 1e6 / roundSeconds[1]);
         same = same && sameTrees(out[0], out[1]);
+        const QString bareFolder =
+            work + QStringLiteral("/%1-%2-bare").arg(QString::fromLatin1(site.name)).arg(round);
+        ::sync();
+        const double bare = writeTreeBare(listTree(out[1]), bareFolder);
+        std::printf("round %d  bare:  %6.3f s  the same files written bare by two threads\n",
+                    round + 1, bare);
+        overBare.push_back(roundSeconds[1] / bare);
+        for (const QString& tree : {out[0], out[1], bareFolder})
+            veltrano::bench::emptyFiles(tree);
+        bestBare = bestBare == 0 ? bare : std::min(bestBare, bare);
     }
     std::printf("best  -j 1: %.1f pages/s, peak %ld MiB\n", site.pages / best[0].seconds,
                 best[0].peakKiB / 1024);
@@ -173,6 +240,9 @@ bool compareJobs(const QString& tool, const Site& site, const QString& work, int
     std::printf("-j 2: input %.1f MB/s, median of the rounds\n", veltrano::bench::median(rates));
     std::printf("ratio -j 2 / -j 1: %.2f best, %.2f median of paired rounds (target 1.70)\n",
                 best[0].seconds / best[1].seconds, veltrano::bench::median(ratios));
+    std::printf("bare write of the -j 2 output's files: best %.3f s, so input at most %.1f MB/s; "
+                "-j 2 / bare %.2f, median of the rounds\n",
+                bestBare, site.inputBytes / 1e6 / bestBare, veltrano::bench::median(overBare));
     std::printf("outputs of -j 1 and -j 2 identical: %s\n\n", same ? "yes" : "NO");
     return same;
 }
@@ -188,7 +258,7 @@ int main(int argc, char* argv[]) {
     const int copies = args.size() > 4 ? args[4].toInt() : 200;
     const QString tool = QCoreApplication::applicationDirPath() + QStringLiteral("/veltrano-batch");
 
-    QTemporaryDir dir;
+    QTemporaryDir dir(veltrano::bench::workFolderPattern());
     Site generated{"generated", dir.filePath(QStringLiteral("site")), 0, 0, {}};
     Site corpus{
         "corpus", dir.filePath(QStringLiteral("corpus")), 0, 0, {QStringLiteral("--pages-only")}};
@@ -199,6 +269,7 @@ int main(int argc, char* argv[]) {
     }
     const QString work = dir.filePath(QStringLiteral("out"));
     veltrano::bench::printLoad("before");
+    veltrano::bench::printNewFileCost(dir.path());
     bool same = compareJobs(tool, generated, work, rounds);
     same = compareJobs(tool, corpus, work, rounds) && same;
     veltrano::bench::printLoad("after");

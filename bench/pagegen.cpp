@@ -1,10 +1,17 @@
 #include "pagegen.h"
 
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 namespace veltrano::bench {
 
@@ -101,6 +108,43 @@ QByteArray generatePage(qsizetype approximateSize, unsigned seed) {
     }
     page += "</body>\r\n</html>\r\n";
     return page;
+}
+
+QString workFolderPattern() {
+    const QString parent = QDir::tempPath() + QStringLiteral("/veltrano-bench");
+    QDir().mkpath(parent);
+    const int fd = ::open(QFile::encodeName(parent).constData(), O_RDONLY | O_DIRECTORY);
+    int flags = 0;
+    if (fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 && !(flags & FS_TOPDIR_FL)) {
+        flags |= FS_TOPDIR_FL;
+        ::ioctl(fd, FS_IOC_SETFLAGS, &flags); // where it is refused, folders go as they would
+    }
+    if (fd >= 0)
+        ::close(fd);
+    return parent + QStringLiteral("/run-XXXXXX");
+}
+
+void printNewFileCost(const QString& folder) {
+    constexpr int kFiles = 300;
+    const QByteArray probe = QFile::encodeName(folder + QStringLiteral("/new-files"));
+    QDir().mkpath(QFile::decodeName(probe));
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < kFiles; ++i) {
+        const int fd = ::open((probe + '/' + QByteArray::number(i)).constData(),
+                              O_CREAT | O_WRONLY | O_EXCL | O_CLOEXEC, 0644);
+        if (fd >= 0)
+            ::close(fd);
+    }
+    std::printf("file system: a new empty file takes %.0f us here\n",
+                static_cast<double>(clock.nsecsElapsed()) / 1e3 / kFiles);
+    std::fflush(stdout);
+}
+
+void emptyFiles(const QString& folder) {
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        ::truncate(QFile::encodeName(it.next()).constData(), 0);
 }
 
 void printLoad(const char* when) {

@@ -357,7 +357,8 @@ int main(int argc, char* argv[]) {
     window.options().setOverwrite(true);
     window.options().setCheck(CheckField::chkBkup, 1);
 
-    QTemporaryDir dir;
+    QTemporaryDir dir(bench::workFolderPattern());
+    bench::printNewFileCost(dir.path());
     const QList<Site> sites{
         Site(QStringLiteral("one page of 20 MB"), dir.filePath(QStringLiteral("gross")), 1,
              20 << 20),

@@ -68,7 +68,8 @@ int main(int argc, char* argv[]) {
     const qsizetype pageBytes = args.size() > 2 ? args[2].toLongLong() : 50000;
 
     bench::printLoad("before");
-    QTemporaryDir dir;
+    QTemporaryDir dir(bench::workFolderPattern());
+    bench::printNewFileCost(dir.path());
     const QString web = dir.filePath(QStringLiteral("web"));
     QDir().mkpath(web);
 
@@ -87,9 +88,9 @@ int main(int argc, char* argv[]) {
 
     // The engine alone: pages converted with the default options and each written to its file,
     // as the engine benchmark does, without the run's steps around it. Each pass writes into an
-    // empty folder of its own, as the run does, and nothing is removed before the last of them:
-    // on a file system without a journal, a file made soon after others were removed costs a
-    // scan past them, and a file made in a folder of many costs a longer search.
+    // empty folder of its own, as the run does, and no file is removed before the end, only
+    // emptied: on a file system without a journal, a file made soon after others were removed
+    // costs a scan past them, and a file made in a folder of many costs a longer search.
     const auto engineSeconds = [&](const QString& name) -> std::pair<double, double> {
         const QString folder = dir.filePath(name);
         QDir().mkpath(folder);
@@ -155,6 +156,7 @@ int main(int argc, char* argv[]) {
     // Like with like: the run and the engine pass take turns at going first, each round into
     // fresh folders, and each round's own ratio counts.
     constexpr int kRounds = 3;
+    qint64 outputBytes = 0; // of the first round's run
     std::vector<double> wallRatios;
     std::vector<double> cpuRatios;
     std::pair<double, double> bestRun{1e9, 1e9};
@@ -173,16 +175,18 @@ int main(int argc, char* argv[]) {
         }
         if (run.first < 0 || engine.first < 0)
             return 1;
+        if (round == 0) {
+            for (const QFileInfo& info : QDir(dir.filePath(runName)).entryInfoList(QDir::Files))
+                outputBytes += info.size();
+        }
+        // Emptied, not deleted: kept outputs would fill the memory and slow the later rounds.
+        bench::emptyFiles(dir.filePath(runName));
+        bench::emptyFiles(dir.filePath(engineName));
         wallRatios.push_back(run.first / engine.first);
         cpuRatios.push_back(run.second / engine.second);
         bestRun = {qMin(bestRun.first, run.first), qMin(bestRun.second, run.second)};
         bestEngine = {qMin(bestEngine.first, engine.first), qMin(bestEngine.second, engine.second)};
     }
-    qint64 outputBytes = 0;
-    for (const QFileInfo& info :
-         QDir(dir.filePath(QStringLiteral("run0"))).entryInfoList(QDir::Files))
-        outputBytes += info.size();
-    // The outputs stay until the end: deleting them now would slow the file creations below.
 
     const double seconds = bestRun.first * pages;
     std::printf("bench_run: %d pages, input %.1f MB, output %.1f MB; %d rounds, each the run and "

@@ -40,7 +40,7 @@ int main(int argc, char* argv[]) {
     const int perFolder = args.size() > 2 ? args[2].toInt() : 25;
 
     veltrano::bench::printLoad("before");
-    QTemporaryDir dir;
+    QTemporaryDir dir(bench::workFolderPattern());
     const QString root = dir.filePath(QStringLiteral("site"));
     static const char* kinds[] = {".htm", ".html", ".shtml", ".css", ".png"};
     // Two levels: 40 folders of up to 50 folders each.
