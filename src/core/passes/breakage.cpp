@@ -13,6 +13,7 @@
 
 #include <sys/stat.h>
 
+#include <array>
 #include <cstring>
 #include <optional>
 #include <string_view>
@@ -57,19 +58,39 @@ bool isBlank(char c) {
 
 // Which bytes of the page text the native pass without the mode turns into character
 // references, one flag per byte, as the pass walks the page; headEnd receives where the pass
-// takes the head to end (-1: never).
+// takes the head to end (-1: never). Between the bytes that change its state the pass does the
+// same to every byte, so it goes a run at a time.
 std::vector<char> nativeEncoded(QByteArrayView t, const OptionValues& v, qsizetype* headEnd) {
+    static constexpr auto kStops = [] {
+        std::array<bool, 256> stops{};
+        for (const unsigned char c : {'<', '>', '&', ';', ' ', '"'})
+            stops[c] = true;
+        return stops;
+    }();
     const bool seo = isSet(v.check(CheckField::chkSeo));
     std::vector<char> encoded(static_cast<size_t>(t.size()), 0);
     NativeScanState s;
     *headEnd = -1;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(t.data());
+    // What the pass does to a byte in the present state: collects it, encodes it, or neither.
+    const auto take = [&](qsizetype from, qsizetype to) {
+        if (s.inScript || s.inEntity || s.inTag || s.inQuote)
+            s.collectRun(t.data() + from, to - from);
+        else if (!(seo && s.inHead))
+            std::memset(encoded.data() + from, 1, static_cast<size_t>(to - from));
+    };
     for (qsizetype i = 0; i < t.size(); ++i) {
-        const char ch = t[i];
-        switch (ch) {
+        const qsizetype from = i;
+        while (i < t.size() && !kStops[bytes[i]])
+            ++i;
+        take(from, i);
+        if (i == t.size())
+            break;
+        switch (bytes[i]) {
         case '<':
             s.inTag = true;
             s.tagLength = 0;
-            continue;
+            break;
         case '>':
             s.inTag = false;
             if (s.tagIs("script")) {
@@ -80,25 +101,20 @@ std::vector<char> nativeEncoded(QByteArrayView t, const OptionValues& v, qsizety
                 s.inHead = false;
                 *headEnd = i + 1;
             }
-            continue;
+            break;
         case '&':
             s.inEntity = true;
-            continue;
+            break;
         case ';':
             s.inEntity = false;
-            continue;
-        case ' ':
-            continue;
+            break;
         case '"':
             s.inQuote = !s.inQuote;
+            take(i, i + 1);
             break;
-        default:
+        default: // a blank: neither collected nor encoded
             break;
         }
-        if (s.inScript || s.inEntity || s.inTag || s.inQuote)
-            s.collect(ch);
-        else if (!(seo && s.inHead))
-            encoded[static_cast<size_t>(i)] = 1;
     }
     return encoded;
 }
