@@ -13,7 +13,10 @@
 
 #include <sys/stat.h>
 
+#include <array>
+#include <cstring>
 #include <optional>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -55,19 +58,39 @@ bool isBlank(char c) {
 
 // Which bytes of the page text the native pass without the mode turns into character
 // references, one flag per byte, as the pass walks the page; headEnd receives where the pass
-// takes the head to end (-1: never).
+// takes the head to end (-1: never). Between the bytes that change its state the pass does the
+// same to every byte, so it goes a run at a time.
 std::vector<char> nativeEncoded(QByteArrayView t, const OptionValues& v, qsizetype* headEnd) {
+    static constexpr auto kStops = [] {
+        std::array<bool, 256> stops{};
+        for (const unsigned char c : {'<', '>', '&', ';', ' ', '"'})
+            stops[c] = true;
+        return stops;
+    }();
     const bool seo = isSet(v.check(CheckField::chkSeo));
     std::vector<char> encoded(static_cast<size_t>(t.size()), 0);
     NativeScanState s;
     *headEnd = -1;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(t.data());
+    // What the pass does to a byte in the present state: collects it, encodes it, or neither.
+    const auto take = [&](qsizetype from, qsizetype to) {
+        if (s.inScript || s.inEntity || s.inTag || s.inQuote)
+            s.collectRun(t.data() + from, to - from);
+        else if (!(seo && s.inHead))
+            std::memset(encoded.data() + from, 1, static_cast<size_t>(to - from));
+    };
     for (qsizetype i = 0; i < t.size(); ++i) {
-        const char ch = t[i];
-        switch (ch) {
+        const qsizetype from = i;
+        while (i < t.size() && !kStops[bytes[i]])
+            ++i;
+        take(from, i);
+        if (i == t.size())
+            break;
+        switch (bytes[i]) {
         case '<':
             s.inTag = true;
             s.tagLength = 0;
-            continue;
+            break;
         case '>':
             s.inTag = false;
             if (s.tagIs("script")) {
@@ -78,25 +101,20 @@ std::vector<char> nativeEncoded(QByteArrayView t, const OptionValues& v, qsizety
                 s.inHead = false;
                 *headEnd = i + 1;
             }
-            continue;
+            break;
         case '&':
             s.inEntity = true;
-            continue;
+            break;
         case ';':
             s.inEntity = false;
-            continue;
-        case ' ':
-            continue;
+            break;
         case '"':
             s.inQuote = !s.inQuote;
+            take(i, i + 1);
             break;
-        default:
+        default: // a blank: neither collected nor encoded
             break;
         }
-        if (s.inScript || s.inEntity || s.inTag || s.inQuote)
-            s.collect(ch);
-        else if (!(seo && s.inHead))
-            encoded[static_cast<size_t>(i)] = 1;
     }
     return encoded;
 }
@@ -197,6 +215,45 @@ bool standardsDoctype(QByteArrayView d) {
     return systemId != kIbm;
 }
 
+// The tag names the walk tells apart; an element's content follows its start tag.
+enum class Name { Other, Script, Style, Textarea, NoBreaks, Pre, EndPre, EndHead };
+
+Name nameOf(QByteArrayView name) {
+    struct Known {
+        std::string_view lower;
+        Name name;
+    };
+    // The content of the other raw-text elements and of the title shows no line breaks.
+    static constexpr Known kKnown[] = {
+        {"script", Name::Script},    {"style", Name::Style},       {"textarea", Name::Textarea},
+        {"title", Name::NoBreaks},   {"xmp", Name::NoBreaks},      {"iframe", Name::NoBreaks},
+        {"noembed", Name::NoBreaks}, {"noframes", Name::NoBreaks}, {"plaintext", Name::NoBreaks},
+        {"pre", Name::Pre},          {"listing", Name::Pre},       {"/pre", Name::EndPre},
+        {"/listing", Name::EndPre},  {"/head", Name::EndHead}};
+    for (const Known& known : kKnown) {
+        if (static_cast<qsizetype>(known.lower.size()) == name.size() &&
+            startsWithAsciiNoCase(name, 0, QByteArrayView(known.lower.data(), name.size())))
+            return known.name;
+    }
+    return Name::Other;
+}
+
+// A reference that the pass would have made of a blank or a line break is in the text.
+bool holdsBlankReference(QByteArrayView t) {
+    constexpr QByteArrayView kBlank = "&#32;";
+    constexpr QByteArrayView kBreak = "&#13;&#10;";
+    const char* const end = t.data() + t.size();
+    for (const char* p = t.data(); p < end; ++p) {
+        p = static_cast<const char*>(std::memchr(p, '&', static_cast<size_t>(end - p)));
+        if (!p)
+            return false;
+        const QByteArrayView rest(p, end - p);
+        if (rest.startsWith(kBlank) || rest.startsWith(kBreak))
+            return true;
+    }
+    return false;
+}
+
 // The page text, what the passes do to each byte, and the findings.
 class Analysis {
 public:
@@ -222,17 +279,18 @@ public:
     // the text between them, and the end of the head.
     void walk() {
         qsizetype from = 0;
-        QByteArrayView element; // the start tag whose content lies before the next tag
+        Name element = Name::Other; // the start tag whose content lies before the next tag
         int preDepth = 0;
         markup::forEachTag(t, [&](const markup::Tag& tag) {
             content(from, tag.begin, element, preDepth > 0);
-            if (realHead < 0 && is(tag.name, "/head"))
+            const Name name = nameOf(tag.name);
+            if (realHead < 0 && name == Name::EndHead)
                 realHead = tag.end;
-            if (is(tag.name, "pre") || is(tag.name, "listing"))
+            if (name == Name::Pre)
                 ++preDepth;
-            else if ((is(tag.name, "/pre") || is(tag.name, "/listing")) && preDepth > 0)
+            else if (name == Name::EndPre && preDepth > 0)
                 --preDepth;
-            element = tag.name.startsWith('/') ? QByteArrayView() : tag.name;
+            element = name;
             from = tag.end;
             return true;
         });
@@ -262,30 +320,21 @@ private:
         return false;
     }
 
-    static bool is(QByteArrayView name, const char* lower) {
-        return name.compare(QByteArrayView(lower), Qt::CaseInsensitive) == 0;
-    }
-
     // What lies between two tags: the content of the element before, or text and comments.
-    void content(qsizetype from, qsizetype to, QByteArrayView element, bool pre) {
-        if (from >= to)
+    void content(qsizetype from, qsizetype to, Name element, bool pre) {
+        if (from >= to || element == Name::NoBreaks)
             return;
-        if (is(element, "script") || is(element, "style")) {
+        if (element == Name::Script || element == Name::Style) {
             // References are no code, not even those of blanks: such a script or style no longer
             // works.
             if (anyReferenceKept(from, to))
-                kinds |= is(element, "script") ? ScriptAttributes : StyleRules;
+                kinds |= element == Name::Script ? ScriptAttributes : StyleRules;
             return;
         }
-        if (is(element, "textarea")) {
+        if (element == Name::Textarea) {
             if (anyLineBreakEncoded(from, to))
                 kinds |= LineBreaks;
             return;
-        }
-        // The content of the other raw-text elements and of the title shows no line breaks.
-        for (const char* other : {"title", "xmp", "iframe", "noembed", "noframes", "plaintext"}) {
-            if (is(element, other))
-                return;
         }
         for (qsizetype p = from; p < to;) {
             const qsizetype c = t.sliced(0, to).indexOf("<!--", p);
@@ -421,7 +470,7 @@ Kinds findBreakage(QByteArrayView file, const OptionValues& options) {
     a.walk();
     const QByteArrayView t = a.t;
 
-    if (a.native && (t.contains("&#32;") || t.contains("&#13;&#10;")))
+    if (a.native && holdsBlankReference(t))
         a.kinds |= SpaceReferences;
     // The header goes in front of the page: its DOCTYPE, or its byte-order mark, is no longer
     // first; a mark that no declaration backs leaves the page to Windows-1252 then.
