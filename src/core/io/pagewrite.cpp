@@ -91,7 +91,7 @@ bool syncFolder(const QByteArray& folder) {
 }
 
 bool writeAll(int fd, QByteArrayView bytes, int* error) {
-    reserveForWrite(fd, ::lseek(fd, 0, SEEK_CUR), bytes.size());
+    reserveForWrite(fd, -1, bytes.size());
     const char* p = bytes.data();
     qsizetype left = bytes.size();
     while (left > 0) {
@@ -193,7 +193,9 @@ void reserveForWrite(int fd, qint64 offset, qint64 length) {
     constexpr qint64 kWorthIt = 128 << 10;
     constexpr decltype(statfs::f_type) kExt4 = 0xEF53;
     struct statfs fs;
-    if (length < kWorthIt || offset < 0 || ::fstatfs(fd, &fs) != 0 || fs.f_type != kExt4)
+    if (length < kWorthIt || ::fstatfs(fd, &fs) != 0 || fs.f_type != kExt4)
+        return;
+    if (offset < 0 && (offset = ::lseek(fd, 0, SEEK_CUR)) < 0)
         return;
     // The file keeps its size: what the write does not fill is given back with the file.
     ::fallocate(fd, FALLOC_FL_KEEP_SIZE, offset, length);

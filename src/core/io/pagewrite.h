@@ -59,10 +59,10 @@ private:
     bool sync_ = false;
 };
 
-// Before length bytes are written at offset of a new file, the file system is asked for the
-// whole range at once where that makes the write cheaper: ext4 otherwise reserves space block by
-// block as the write goes, which costs a third of a large write. Small writes and other file
-// systems go as they are; a refusal is no failure, the write itself tells.
+// Before length bytes are written at offset (-1: where the file stands) of a new file, the file
+// system is asked for the whole range at once where that makes the write cheaper: ext4 otherwise
+// reserves space block by block as the write goes, which costs a third of a large write. Small
+// writes and other file systems go as they are; a refusal is no failure, the write itself tells.
 void reserveForWrite(int fd, qint64 offset, qint64 length);
 
 // Replaces the file at path by bytes through a NewFile; returns the first step that failed.

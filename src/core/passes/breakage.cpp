@@ -223,7 +223,8 @@ Name nameOf(QByteArrayView name) {
         std::string_view lower;
         Name name;
     };
-    // The content of the other raw-text elements and of the title shows no line breaks.
+    // The content of a title and of the raw-text elements but script, style and textarea
+    // shows no line breaks: NoBreaks.
     static constexpr Known kKnown[] = {
         {"script", Name::Script},    {"style", Name::Style},       {"textarea", Name::Textarea},
         {"title", Name::NoBreaks},   {"xmp", Name::NoBreaks},      {"iframe", Name::NoBreaks},
