@@ -2,7 +2,6 @@
 
 #include "host.h"
 
-#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
@@ -18,22 +17,10 @@ namespace veltrano {
 void PageSink::Output::write(const ByteBuffer& block) {
     if (error)
         return;
-    reserveForWrite(fd, written, block.size());
-    const char* p = block.data();
-    qsizetype left = block.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, static_cast<size_t>(left));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            const int code = n < 0 ? errno : EIO;
-            error = FileError{code, QString::fromLocal8Bit(std::strerror(code))};
-            return;
-        }
-        p += n;
-        left -= n;
-        written += n;
-    }
+    error = writeAll(fd, block.view(), written);
+    if (error)
+        return;
+    written += block.size();
     // Start writing the page out to disk as it grows (without waiting), so the file system has
     // little left to do when the finished page replaces the old file.
     if (written - synced >= kSyncSize) {

@@ -90,24 +90,6 @@ bool syncFolder(const QByteArray& folder) {
     return synced;
 }
 
-bool writeAll(int fd, QByteArrayView bytes, int* error) {
-    reserveForWrite(fd, -1, bytes.size());
-    const char* p = bytes.data();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, static_cast<size_t>(qMin<qsizetype>(left, 1 << 30)));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            *error = errno;
-            return false;
-        }
-        p += n;
-        left -= n;
-    }
-    return true;
-}
-
 // The new file, locked, still has its name: a sweep of another run that took it between its
 // creation and its lock has unlinked it.
 bool stillNamed(int fd) {
@@ -201,11 +183,26 @@ void reserveForWrite(int fd, qint64 offset, qint64 length) {
     ::fallocate(fd, FALLOC_FL_KEEP_SIZE, offset, length);
 }
 
+std::optional<FileError> writeAll(int fd, QByteArrayView bytes, qint64 offset) {
+    reserveForWrite(fd, offset, bytes.size());
+    const char* p = bytes.data();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, static_cast<size_t>(qMin<qsizetype>(left, 1 << 30)));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return errorOf(n < 0 ? errno : EIO);
+        p += n;
+        left -= n;
+    }
+    return std::nullopt;
+}
+
 std::optional<FileError> NewFile::write(QByteArrayView bytes) {
-    int error = EBADF;
-    if (fd_ >= 0 && !closed_ && writeAll(fd_, bytes, &error))
-        return std::nullopt;
-    return errorOf(error);
+    if (fd_ < 0 || closed_)
+        return errorOf(EBADF);
+    return writeAll(fd_, bytes);
 }
 
 std::optional<FileError> NewFile::close() {

@@ -65,6 +65,10 @@ private:
 // writes and other file systems go as they are; a refusal is no failure, the write itself tells.
 void reserveForWrite(int fd, qint64 offset, qint64 length);
 
+// Writes all bytes at offset, where the file stands (-1: not known), its range reserved first,
+// going on after interrupted and partial writes; the failure, if one came.
+std::optional<FileError> writeAll(int fd, QByteArrayView bytes, qint64 offset = -1);
+
 // Replaces the file at path by bytes through a NewFile; returns the first step that failed.
 std::optional<FileError> replaceFile(const QString& path, QByteArrayView bytes, bool sync = false);
 
